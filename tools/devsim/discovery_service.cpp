@@ -1,0 +1,125 @@
+#include "tools/devsim/discovery_service.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <random>
+
+#include "port/net.h"
+
+namespace devsim {
+namespace {
+
+constexpr unsigned short kPorts[5] = {2900, 6005, 6006, 6055, 6056};
+
+// The bytes one device sends on one port, empty when it sends nothing there.
+std::string Datagram(const SimDevice& d, unsigned short port, std::mt19937& rng) {
+  if (d.discovery == "none") return std::string();
+  if (port == 2900) {
+    if (d.textRoot.empty()) return std::string();
+    return BuildRecorderText(d.textRoot, d.fields, d.cameraName, d.upgradable, d.platform);
+  }
+  if (port == 6006 || port == 6056) {
+    DiscoveryReplyShort s = BuildShortReply(d.fields);
+    return std::string(reinterpret_cast<const char*>(&s), sizeof s);
+  }
+  if (d.discovery == "short" || !d.textRoot.empty()) return std::string();
+  DiscoveryReply r = BuildReply(d.fields);
+  if (d.malformed.count("randhdr"))
+    for (auto& b : r.header) b = static_cast<std::uint8_t>(rng());
+  if (d.malformed.count("nonul")) std::memset(r.model.model, 'N', sizeof r.model.model);
+  if (d.malformed.count("lfip")) {
+    std::string ip = d.fields.ip + "\nxyz";
+    PutText(r.identity.ip, ip);
+  }
+  std::string bytes(reinterpret_cast<const char*>(&r), sizeof r);
+  if (d.malformed.count("len267")) bytes.resize(267);
+  if (d.malformed.count("len269")) bytes.push_back('\0');
+  return bytes;
+}
+
+}  // namespace
+
+DiscoveryService::DiscoveryService(const std::vector<SimDevice>& devices, const DiscoveryOptions& options,
+                                   RequestLog& log)
+    : m_devices(devices), m_options(options), m_log(log) {}
+
+DiscoveryService::~DiscoveryService() { Stop(); }
+
+bool DiscoveryService::Start(std::string* error) {
+  m_running = true;
+  for (unsigned short p : kPorts) {
+    int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    int on = 1;
+    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    int sndbuf = 4 * 1024 * 1024;
+    setsockopt(s, SOL_SOCKET, SO_SNDBUFFORCE, &sndbuf, sizeof sndbuf);
+    sockaddr_in a;
+    std::memset(&a, 0, sizeof a);
+    a.sin_family = AF_INET;
+    a.sin_port = htons(p);
+    a.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+      *error = "cannot bind UDP port " + std::to_string(p) + ": " + std::strerror(errno);
+      close(s);
+      Stop();
+      return false;
+    }
+    m_sockets.push_back(s);
+  }
+  for (int i = 0; i < 5; ++i) m_threads.emplace_back(&DiscoveryService::Serve, this, i);
+  return true;
+}
+
+void DiscoveryService::Stop() {
+  m_running = false;
+  for (auto& t : m_threads)
+    if (t.joinable()) t.join();
+  m_threads.clear();
+  for (int s : m_sockets) close(s);
+  m_sockets.clear();
+}
+
+void DiscoveryService::Serve(int index) {
+  char buf[2048];
+  while (m_running) {
+    pollfd p{m_sockets[index], POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) continue;
+    sockaddr_in from;
+    socklen_t fl = sizeof from;
+    ssize_t n = recvfrom(m_sockets[index], buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fl);
+    if (n <= 0) continue;
+    std::string fromIp = port::FormatIPv4(ntohl(from.sin_addr.s_addr));
+    unsigned short fromPort = ntohs(from.sin_port);
+    if (n == 8 && std::memcmp(buf, "80503736", 8) == 0) {
+      m_log.Write("udp probe port=" + std::to_string(kPorts[index]) + " from=" + fromIp + ":" +
+                  std::to_string(fromPort));
+      Answer(index, fromIp, fromPort);
+    } else {
+      m_log.Write("udp other port=" + std::to_string(kPorts[index]) + " len=" + std::to_string(n) +
+                  " from=" + fromIp);
+    }
+  }
+}
+
+void DiscoveryService::Answer(int index, const std::string& toIp, unsigned short toPort) {
+  std::mt19937 rng(static_cast<unsigned>(index) * 7919u + 1u);
+  const std::string dest = m_options.replyTo.empty() ? toIp : m_options.replyTo;
+  int sent = 0;
+  for (const SimDevice& d : m_devices) {
+    std::string bytes = Datagram(d, kPorts[index], rng);
+    if (bytes.empty()) continue;
+    // Each device answers from its own address; one whose address is not held here (a
+    // deliberately odd configuration) answers from the interface's.
+    if (port::SendTo(m_sockets[index], dest, toPort, bytes.data(), static_cast<int>(bytes.size()), d.fields.ip) < 0)
+      port::SendTo(m_sockets[index], dest, toPort, bytes.data(), static_cast<int>(bytes.size()));
+    if (m_options.burstBatch > 0 && ++sent % m_options.burstBatch == 0) usleep(m_options.burstPauseUs);
+  }
+}
+
+}  // namespace devsim
