@@ -1,0 +1,227 @@
+// The discovery engine against simulated devices on a private test network.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "device/device_searcher.h"
+#include "device/http_port_map.h"
+#include "port/text.h"
+#include "tests/support/netns_lab.h"
+#include "tests/support/recording_owner.h"
+
+using testlab::NetnsLab;
+using testlab::RecordingOwner;
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream f(path);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+std::string DeviceIp(int i) { return "10.231.1." + std::to_string(i); }
+
+class DiscoveryNetns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!NetnsLab::Available()) GTEST_SKIP() << "needs root and the ip tool";
+    lab.reset(new NetnsLab(1));
+    ASSERT_TRUE(lab->Ok()) << lab->Error();
+  }
+  void TearDown() override { lab.reset(); }
+
+  // 50 plain devices with port 8000+i, and odd devices after them.
+  std::string WriteConfig() {
+    std::ofstream f(lab->Dir() + "/devices.conf");
+    for (int i = 1; i <= 50; ++i)
+      f << "ip=" << DeviceIp(i) << " mac=00:0F:7C:00:01:" << (i < 16 ? "0" : "") << std::hex << i << std::dec
+        << " firmware=A1D-310-V5.00." << i << "-AC model=CAM-" << i << " serial=LONG" << i
+        << " short_serial=SH multicast=239.0.1." << i << " http_port=" << 8000 + i
+        << (i == 7 ? " channel=3" : "") << "\n";
+    f << "ip=10.231.1.101 mac=00:0F:7C:00:02:01 discovery=short\n";             // 176 only
+    f << "ip=10.231.1.102 mac=00:0F:7C:00:02:02 malformed=len267\n";            // too short
+    f << "ip=10.231.1.103 mac=00:0F:7C:00:02:03 malformed=len269\n";            // too long
+    f << "ip=10.231.1.104 mac=00:0F:7C:00:02:04 model=REC-16 text_root=HMY name=Hall platform=R9\n";
+    f << "ip=10.231.1.105 mac=00:0F:7C:00:02:05 model=REC-8 text_root=NVQ name=Yard\n";
+    f << "ip=10.231.1.106 mac=00:0F:7C:00:02:06 firmware=X-LV short_serial=AB serial=ZZ9 malformed=randhdr,lfip,nonul\n";
+    return lab->Dir() + "/devices.conf";
+  }
+
+  std::vector<std::string> AllAddresses() {
+    std::vector<std::string> ips;
+    for (int i = 1; i <= 50; ++i) ips.push_back(DeviceIp(i));
+    for (int i = 101; i <= 106; ++i) ips.push_back(DeviceIp(i));
+    return ips;
+  }
+
+  std::unique_ptr<NetnsLab> lab;
+};
+
+TEST_F(DiscoveryNetns, FindsFiftyDevicesOnOneSearch) {
+  ASSERT_TRUE(lab->AddDeviceAddresses(0, AllAddresses()));
+  std::string log = lab->Dir() + "/sim.log";
+  ASSERT_GT(lab->StartSimulator(0, {"--config", WriteConfig(), "--log", log}), 0);
+  ASSERT_TRUE(lab->EnterHost());
+
+  std::atomic<int> sendFails{0};
+  JSocket::SetSendFailHandler([&] { ++sendFails; });
+  g_HttpPortMap.Clear();
+  RecordingOwner owner;
+  DeviceSearcher searcher;
+  searcher.Start(&owner);
+  searcher.Search(NetnsLab::kHostIp);
+  // 51 devices answer with 268 bytes on both 6005 and 6055; two recorders answer with text.
+  ASSERT_TRUE(owner.WaitFor(102, 3, 10000)) << owner.Records().size() << " records";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // anything further would show now
+
+  std::vector<DeviceRecord> records = owner.Records();
+  EXPECT_EQ(records.size(), 102u);
+  std::map<std::wstring, int> seen;
+  for (const auto& r : records) ++seen[r[SLOT_IP]];
+  for (int i = 1; i <= 50; ++i) {
+    std::wstring ip = port::FromLocal8(DeviceIp(i));
+    EXPECT_EQ(seen[ip], 2) << DeviceIp(i);  // once from each port
+    EXPECT_EQ(g_HttpPortMap.Get(ip), 8000 + i);
+  }
+  EXPECT_EQ(seen[L"10.231.1.106"], 2);  // random header, line feed in the IP field, no NUL: accepted
+  for (const char* ignored : {"10.231.1.101", "10.231.1.102", "10.231.1.103", "10.231.1.104"})
+    EXPECT_EQ(seen.count(port::FromLocal8(ignored)), 0u) << ignored;
+
+  for (const auto& r : records) {
+    if (r[SLOT_IP] == L"10.231.1.7") {
+      EXPECT_EQ(r[SLOT_MODEL], L"CAM-7");
+      EXPECT_EQ(r[SLOT_FIRMWARE], L"A1D-310-V5.00.7-AC");
+      EXPECT_EQ(r[SLOT_SERIAL], L"LONG7");
+      EXPECT_EQ(r[SLOT_MAC], L"00:0F:7C:00:01:07");
+      EXPECT_EQ(r[SLOT_MULTICAST_IP], L"239.0.1.7");
+      EXPECT_EQ(r[SLOT_CHANNEL_IP], L"3 - 10.231.1.7");
+    }
+    if (r[SLOT_IP] == L"10.231.1.106") {
+      EXPECT_EQ(r[SLOT_SERIAL], L"AB");
+      EXPECT_EQ(r[SLOT_MODEL], std::wstring(28, L'N'));
+    }
+  }
+
+  // Port 2900 hands over every text as it came; our own probe comes back there too and
+  // is left for the owner to recognise as no recorder.
+  std::multiset<std::string> roots;
+  for (const auto& t : owner.Texts()) roots.insert(t.substr(0, 5));
+  EXPECT_EQ(roots, (std::multiset<std::string>{"<HMY>", "<NVQ>", "80503"}));
+  // Short replies are kept aside, never handed over.
+  EXPECT_GT(searcher.ShortRepliesQueued(), 0u);
+
+  // The probe left from the chosen address on all five ports.
+  std::string simLog = Slurp(log);
+  for (int port : {2900, 6005, 6006, 6055, 6056})
+    EXPECT_NE(simLog.find("udp probe port=" + std::to_string(port) + " from=10.231.0.1:" + std::to_string(port)),
+              std::string::npos)
+        << port << "\n" << simLog;
+
+  // A second search after closing the sockets works the same way and drops the short replies.
+  searcher.CloseSockets();
+  owner.Clear();
+  searcher.Search(NetnsLab::kHostIp);
+  EXPECT_TRUE(owner.WaitFor(102, 3, 10000)) << owner.Records().size();
+
+  auto t0 = std::chrono::steady_clock::now();
+  searcher.Stop();
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+  EXPECT_LT(ms, 1000) << "Stop must not hang on blocked receivers";
+  EXPECT_EQ(sendFails.load(), 0);
+  JSocket::SetSendFailHandler(nullptr);
+}
+
+TEST_F(DiscoveryNetns, BroadcastRepliesAreReceivedLikeOnWindows) {
+  // Devices that answer to the subnet's broadcast address instead of the prober.
+  ASSERT_TRUE(lab->AddDeviceAddresses(0, {DeviceIp(1), DeviceIp(2)}));
+  ASSERT_GT(lab->StartSimulator(0, {"--generate", "2", "--first-ip", DeviceIp(1), "--reply-to",
+                                    NetnsLab::kSubnetBroadcast}),
+            0);
+  ASSERT_TRUE(lab->EnterHost());
+  RecordingOwner owner;
+  DeviceSearcher searcher;
+  searcher.Start(&owner);
+  searcher.Search(NetnsLab::kHostIp);
+  EXPECT_TRUE(owner.WaitFor(4, 0, 5000)) << owner.Records().size();
+  searcher.Stop();
+}
+
+TEST_F(DiscoveryNetns, AddressNoAdapterHoldsSendsNothing) {
+  ASSERT_TRUE(lab->AddDeviceAddresses(0, {DeviceIp(1)}));
+  std::string log = lab->Dir() + "/sim.log";
+  ASSERT_GT(lab->StartSimulator(0, {"--generate", "1", "--first-ip", DeviceIp(1), "--log", log}), 0);
+  ASSERT_TRUE(lab->EnterHost());
+  std::atomic<int> sendFails{0};
+  JSocket::SetSendFailHandler([&] { ++sendFails; });
+  RecordingOwner owner;
+  DeviceSearcher searcher;
+  searcher.Start(&owner);
+  searcher.Search("10.231.77.77");
+  EXPECT_FALSE(owner.WaitFor(1, 0, 500));
+  EXPECT_EQ(Slurp(log).find("udp probe"), std::string::npos);
+  EXPECT_EQ(sendFails.load(), 0);  // a failed bind is silent
+  // The same engine then searches from a real address.
+  searcher.CloseSockets();
+  searcher.Search(NetnsLab::kHostIp);
+  EXPECT_TRUE(owner.WaitFor(2, 0, 5000));
+  searcher.Stop();
+  JSocket::SetSendFailHandler(nullptr);
+}
+
+// An owner whose handler throws on every other reply must not stop the flow.
+class ThrowingOwner : public RecordingOwner {
+ public:
+  void ParseDiscoveryReply(const std::uint8_t* reply) override {
+    if (++calls % 2 == 0) throw std::runtime_error("bad row");
+    RecordingOwner::ParseDiscoveryReply(reply);
+  }
+  std::atomic<int> calls{0};
+};
+
+TEST_F(DiscoveryNetns, FaultInOwnerDoesNotEndTheDispatcher) {
+  std::vector<std::string> ips;
+  for (int i = 1; i <= 10; ++i) ips.push_back(DeviceIp(i));
+  ASSERT_TRUE(lab->AddDeviceAddresses(0, ips));
+  ASSERT_GT(lab->StartSimulator(0, {"--generate", "10", "--first-ip", DeviceIp(1)}), 0);
+  ASSERT_TRUE(lab->EnterHost());
+  ThrowingOwner owner;
+  DeviceSearcher searcher;
+  searcher.Start(&owner);
+  searcher.Search(NetnsLab::kHostIp);
+  EXPECT_TRUE(owner.WaitFor(10, 0, 5000));
+  for (int i = 0; i < 200 && owner.calls.load() < 20; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(owner.calls.load(), 20);
+  searcher.Stop();
+}
+
+TEST_F(DiscoveryNetns, TwoDevicesWithOneAddressBothAnswer) {
+  lab.reset(new NetnsLab(2));
+  ASSERT_TRUE(lab->Ok()) << lab->Error();
+  ASSERT_TRUE(lab->AddDeviceAddresses(0, {DeviceIp(9)}));
+  ASSERT_TRUE(lab->AddDeviceAddresses(1, {DeviceIp(9)}));
+  std::string a = lab->Dir() + "/a.conf", b = lab->Dir() + "/b.conf";
+  std::ofstream(a) << "ip=10.231.1.9 mac=00:0F:7C:00:00:0A model=CAM-A\n";
+  std::ofstream(b) << "ip=10.231.1.9 mac=00:0F:7C:00:00:0B model=CAM-B\n";
+  ASSERT_GT(lab->StartSimulator(0, {"--config", a}), 0);
+  ASSERT_GT(lab->StartSimulator(1, {"--config", b}), 0);
+  ASSERT_TRUE(lab->EnterHost());
+  RecordingOwner owner;
+  DeviceSearcher searcher;
+  searcher.Start(&owner);
+  searcher.Search(NetnsLab::kHostIp);
+  ASSERT_TRUE(owner.WaitFor(4, 0, 5000));
+  std::set<std::wstring> macs;
+  for (const auto& r : owner.Records()) macs.insert(r[SLOT_MAC]);
+  EXPECT_EQ(macs, (std::set<std::wstring>{L"00:0F:7C:00:00:0A", L"00:0F:7C:00:00:0B"}));
+  searcher.Stop();
+}
+
+}  // namespace
