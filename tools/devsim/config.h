@@ -5,6 +5,28 @@
 //   short_serial=SER1 multicast=239.0.0.5 channel=0 http_port=80 name=Lobby
 //   text_root=HMY upgradable=True platform=R9 discovery=full malformed=len267,lfip
 // Unknown keys are kept in SimDevice::extra for the services that use them.
+//
+// HTTP (tools/devsim/http_server.h, cgi_handlers.h), all optional:
+//   http=on|off          off: no listener, connections to the device are refused
+//   auth=basic|digest|digest_noqop|none   login the device asks for (default basic;
+//                        digest_noqop is the older Digest form without qop)
+//   user=admin password=740912            the login it accepts
+//   bad_login=401|bad_account|not_authorized   answer to a wrong login: a new 401
+//                        challenge, or status 200 with "bad account/password" or
+//                        "not authorized" (a request without any login always gets 401)
+//   fail=PREFIX:ACTION[+ACTION...]  (also fail1=, fail2=, ...; the first rule, in key
+//                        order, whose PREFIX begins the raw path and query applies)
+//        error      body "ERROR"             statusN   status N (e.g. status500)
+//        empty      empty body               body=TEXT body TEXT (rest of the value)
+//        big        body padded past 6000 bytes, ending "bad account/password"
+//        chunked    chunked transfer         close     body ends with the connection
+//        slow       body in 100-byte pieces 20 ms apart
+//        refuse     connection reset, no answer
+//        silent     connection kept open, no answer
+//   sysinfo_quotes=1     SYSTEM_INFO values in single quotes
+//   sysinfo_all=1        SYSTEM_INFO also carries the OEM/camera name/multicast lines
+//   unit_type=, production_id=   the "Unit Type" and "Production ID" values
+//   KEY=value with KEY in upper case: a CGI parameter's value (VIDEO_ENCODER=MJPEG)
 #pragma once
 #include <string>
 #include <vector>

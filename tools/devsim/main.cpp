@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "tools/devsim/config.h"
+#include "tools/devsim/cgi_handlers.h"
 #include "tools/devsim/discovery_service.h"
+#include "tools/devsim/http_server.h"
 #include "tools/devsim/request_log.h"
 
 namespace {
@@ -73,6 +75,10 @@ int main(int argc, char** argv) {
 
   std::vector<std::unique_ptr<devsim::Service>> services;
   services.emplace_back(new devsim::DiscoveryService(devices, discovery, log));
+  // HTTP: every device's CGI interface on its own address and HTTP port.
+  devsim::HttpRegistry httpHandlers;
+  devsim::RegisterCgiHandlers(httpHandlers);
+  services.emplace_back(new devsim::HttpService(devices, httpHandlers, log));
   for (auto& s : services) {
     if (!s->Start(&error)) {
       std::fprintf(stderr, "devsim: %s\n", error.c_str());

@@ -1,0 +1,22 @@
+// The devices' CGI command interface, "/cgi-bin/cmd/<group>?<query>".
+//
+// The query is a list of '&'-separated items. "CHANNEL=n" selects a channel (the camera name
+// of channel n > 0 is reported as "<name>-<n>"); "KEY=value" sets a parameter of the device
+// (kept while the simulator runs) and is answered "KEY='value'"; a bare "KEY" asks for it:
+//   SYSTEM_INFO  lines "Firmware Version = ..", "MAC Address = ..", "Unit Type = ..",
+//                "Production ID = ..", "Platform = .." (values in single quotes when the
+//                device has sysinfo_quotes=1); recorders (models NVQ-/VTB-, or
+//                sysinfo_all=1) add the OEM_INFO, VIDEO_CAMERA_NAME and V2_MULTICAST_IP lines
+//   OEM_INFO     "OEM_MODEL_DESC='..'" and "OEM_SERIAL_NUM='..'"
+//   any other    "KEY='value'" from the device's parameters (empty value when unknown)
+#pragma once
+#include "tools/devsim/http_server.h"
+
+namespace devsim {
+
+void RegisterCgiHandlers(HttpRegistry& registry);
+
+// The reply body of one command, as a device would send it (exposed for tests).
+std::string CgiReply(const SimDevice& d, int deviceIndex, const std::string& query);
+
+}  // namespace devsim

@@ -1,0 +1,124 @@
+// The simulated devices' HTTP interface: one TCP listener per device on its own address and
+// HTTP port, a thread per connection, request parsing, the login check, per-path failure
+// injection and a log line per request.
+//
+// Handlers: a part of the simulator that answers some paths registers a handler for a path
+// prefix before the service starts, for example in main.cpp:
+//
+//   devsim::HttpRegistry registry;
+//   devsim::RegisterCgiHandlers(registry);        // tools/devsim/cgi_handlers.h
+//   registry.Add("/cgi-bin/update", UpdatePage);  // another handler file
+//   services.emplace_back(new devsim::HttpService(devices, registry, log));
+//
+// The longest registered prefix that the request's path starts with wins. A handler gets the
+// request (its device, method, path, query, headers and body) and returns an HttpReply. The
+// login is checked before the handler runs unless the handler was registered with
+// requireLogin false. Handlers run on connection threads, several at once; state they keep
+// per device must be guarded by their own lock.
+//
+// Per-device settings read here (SimDevice::extra, see config.h): http, auth, user,
+// password, bad_login and fail rules.
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "tools/devsim/request_log.h"
+#include "tools/devsim/service.h"
+#include "tools/devsim/sim_device.h"
+
+namespace devsim {
+
+struct HttpRequest {
+  const SimDevice* device = nullptr;
+  int deviceIndex = 0;
+  std::string method;
+  std::string target;  // raw path and query as sent
+  std::string path;    // before the first '?'
+  std::string query;   // after the first '?', raw
+  std::map<std::string, std::string> headers;  // names in lower case
+  std::string body;
+  std::string Header(const std::string& lowerName) const {
+    auto it = headers.find(lowerName);
+    return it == headers.end() ? std::string() : it->second;
+  }
+};
+
+// How the reply reaches the client.
+enum class HttpDelivery {
+  Normal,   // Content-Length
+  Chunked,  // Transfer-Encoding: chunked, in pieces
+  Close,    // no length; the connection closes after the body
+  Slow,     // Content-Length, the body dribbled out in small pieces with pauses
+  Refuse,   // no answer: the connection is reset
+  Silent,   // no answer: the connection stays open until the client gives up
+};
+
+struct HttpReply {
+  int status = 200;
+  std::vector<std::pair<std::string, std::string>> headers;
+  std::string body;
+  HttpDelivery delivery = HttpDelivery::Normal;
+};
+
+using HttpHandler = std::function<HttpReply(const HttpRequest&)>;
+
+class HttpRegistry {
+ public:
+  void Add(const std::string& pathPrefix, HttpHandler handler, bool requireLogin = true);
+  // The handler for a path, or null; *requireLogin tells whether it asks for the login.
+  const HttpHandler* Find(const std::string& path, bool* requireLogin) const;
+
+ private:
+  struct Entry {
+    std::string prefix;
+    HttpHandler handler;
+    bool requireLogin;
+  };
+  std::vector<Entry> m_entries;
+};
+
+// A failure rule of one device: requests whose raw path and query begin with `prefix`.
+struct FailRule {
+  std::string prefix;
+  std::vector<std::string> actions;
+};
+// The device's rules from its "fail", "fail1", "fail2"... settings.
+std::vector<FailRule> FailRules(const SimDevice& d);
+// Applies the rule's actions to a reply (see config.h for the action names).
+void ApplyFailure(const FailRule& rule, HttpReply* reply);
+
+class HttpService : public Service {
+ public:
+  HttpService(const std::vector<SimDevice>& devices, const HttpRegistry& registry, RequestLog& log);
+  ~HttpService() override;
+  bool Start(std::string* error) override;
+  void Stop() override;
+
+ private:
+  void AcceptLoop();
+  void Serve(int fd, int deviceIndex);
+  HttpReply Answer(const HttpRequest& req);
+  bool LoginOk(const HttpRequest& req, bool* triedLogin) const;
+  HttpReply Challenge(const SimDevice& d) const;
+
+  const std::vector<SimDevice>& m_devices;
+  const HttpRegistry& m_registry;
+  RequestLog& m_log;
+  std::vector<std::vector<FailRule>> m_rules;
+  std::atomic<bool> m_running{false};
+  std::vector<std::pair<int, int>> m_listeners;  // fd, device index
+  std::thread m_acceptThread;
+  std::mutex m_connLock;
+  std::vector<int> m_openConns;
+  int m_activeConns = 0;
+  std::condition_variable m_connDone;
+};
+
+}  // namespace devsim
