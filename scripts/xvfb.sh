@@ -1,0 +1,20 @@
+# Sourced: start_xvfb FILE starts Xvfb on a free display (24-bit), exports DISPLAY and writes
+# the display name to FILE; stop_xvfb ends it.
+start_xvfb() {
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.05
+    done
+    export DISPLAY=":$n"
+    [ -n "${1:-}" ] && echo "$DISPLAY" > "$1"
+    return 0
+  done
+  echo "no free X display" >&2
+  return 1
+}
+stop_xvfb() { [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null; XVFB_PID=; }
