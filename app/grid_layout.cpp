@@ -1,0 +1,36 @@
+#include "app/grid_layout.h"
+
+#include <algorithm>
+
+GridLayout ComputeGridLayout(int W, int H, int totalColumns, int scrollPos, int visibleRows) {
+  GridLayout g;
+  g.scrollNeeded = totalColumns > W;
+  if (g.scrollNeeded) {
+    g.scrollMax = totalColumns - W;
+    g.scrollPos = std::clamp(scrollPos, 0, g.scrollMax);
+  }
+  const int s = g.scrollNeeded ? kGridScrollBarHeight : 0;
+  const int p = g.scrollPos;
+  const int cap = H - kGridReservedBelowRows - s;
+  const int h = std::max(0, std::min(kGridRowHeight * std::max(0, visibleRows), cap)) + 1;
+  g.header = {-p, 0, W + p, kGridHeaderHeight};
+  g.tree = {-p, kGridHeaderHeight, W + p, h};
+  g.strip = {0, h + kGridHeaderHeight, W, std::max(0, H - s - kGridHeaderHeight - h)};
+  g.scrollBar = {0, H - kGridScrollBarHeight, W, kGridScrollBarHeight};
+  return g;
+}
+
+int GridScrollTarget(GridScrollRequest req, int pos, int thumbPos, int maxPos, int page) {
+  int target = pos;
+  switch (req) {
+    case GridScrollRequest::LineLeft: target = pos - kGridRowHeight; break;
+    case GridScrollRequest::LineRight: target = pos + kGridRowHeight; break;
+    case GridScrollRequest::PageLeft: target = pos - std::max(1, page); break;
+    case GridScrollRequest::PageRight: target = pos + std::max(1, page); break;
+    case GridScrollRequest::Thumb: target = thumbPos; break;
+    case GridScrollRequest::Left: target = 0; break;
+    case GridScrollRequest::Right: target = maxPos; break;
+    case GridScrollRequest::Other: break;
+  }
+  return std::clamp(target, 0, std::max(0, maxPos));
+}

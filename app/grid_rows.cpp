@@ -1,0 +1,214 @@
+#include "app/grid_rows.h"
+
+#include <algorithm>
+
+#include "app/grid_sort.h"
+
+std::vector<RowHandle>* GridRowStore::ChildList(RowHandle parent) {
+  auto it = m_children.find(parent);
+  return it == m_children.end() ? nullptr : &it->second;
+}
+
+bool GridRowStore::Insert(RowHandle row, RowHandle parent, const std::wstring& text,
+                          bool markerShown, bool hasCheckBox) {
+  std::lock_guard<std::mutex> l(m_lock);
+  if (row == kRootRow || m_rows.count(row) != 0) return false;
+  if (parent != kRootRow && m_rows.count(parent) == 0) return false;
+  RowData d;
+  d.markerShown = markerShown;
+  d.hasCheckBox = hasCheckBox;
+  d.parent = parent;
+  d.cells.push_back(text);
+  m_rows.emplace(row, std::move(d));
+  m_children[parent].push_back(row);
+  return true;
+}
+
+std::vector<RowHandle> GridRowStore::Erase(RowHandle row) {
+  std::lock_guard<std::mutex> l(m_lock);
+  std::vector<RowHandle> removed;
+  auto it = m_rows.find(row);
+  if (it == m_rows.end()) return removed;
+  if (auto* siblings = ChildList(it->second.parent)) {
+    siblings->erase(std::remove(siblings->begin(), siblings->end(), row), siblings->end());
+    if (siblings->empty()) m_children.erase(it->second.parent);
+  }
+  // Breadth-first over the rows below; the removed list doubles as the work queue.
+  removed.push_back(row);
+  for (std::size_t i = 0; i < removed.size(); ++i) {
+    auto c = m_children.find(removed[i]);
+    if (c != m_children.end()) {
+      removed.insert(removed.end(), c->second.begin(), c->second.end());
+      m_children.erase(c);
+    }
+    m_rows.erase(removed[i]);
+  }
+  return removed;
+}
+
+std::vector<RowHandle> GridRowStore::Clear() {
+  std::lock_guard<std::mutex> l(m_lock);
+  std::vector<RowHandle> removed;
+  removed.reserve(m_rows.size());
+  for (const auto& r : m_rows) removed.push_back(r.first);
+  m_rows.clear();
+  m_children.clear();
+  return removed;
+}
+
+bool GridRowStore::Contains(RowHandle row) const {
+  std::lock_guard<std::mutex> l(m_lock);
+  return m_rows.count(row) != 0;
+}
+
+std::size_t GridRowStore::Size() const {
+  std::lock_guard<std::mutex> l(m_lock);
+  return m_rows.size();
+}
+
+std::vector<RowHandle> GridRowStore::Rows() const {
+  std::lock_guard<std::mutex> l(m_lock);
+  std::vector<RowHandle> out;
+  out.reserve(m_rows.size());
+  for (const auto& r : m_rows) out.push_back(r.first);
+  return out;
+}
+
+std::optional<RowData> GridRowStore::GetRow(RowHandle row) const {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_rows.find(row);
+  if (it == m_rows.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<std::wstring> GridRowStore::GetCell(RowHandle row, int index) const {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_rows.find(row);
+  if (it == m_rows.end() || index < 0) return std::nullopt;
+  const auto& cells = it->second.cells;
+  if (static_cast<std::size_t>(index) >= cells.size()) return std::nullopt;
+  return cells[static_cast<std::size_t>(index)];
+}
+
+std::optional<std::wstring> GridRowStore::SetCellText(RowHandle row, int index,
+                                                      const std::wstring& text) {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_rows.find(row);
+  if (it == m_rows.end() || index < 0) return std::nullopt;
+  auto& cells = it->second.cells;
+  if (cells.size() <= static_cast<std::size_t>(index))
+    cells.resize(static_cast<std::size_t>(index) + 1);
+  cells[static_cast<std::size_t>(index)] = text;
+  return cells[0];
+}
+
+void GridRowStore::GetCheckedRows(std::vector<RowHandle>& out) const {
+  std::lock_guard<std::mutex> l(m_lock);
+  for (const auto& r : m_rows)
+    if (r.second.checked) out.push_back(r.first);
+}
+
+bool GridRowStore::IsChecked(RowHandle row) const {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_rows.find(row);
+  return it != m_rows.end() && it->second.checked;
+}
+
+bool GridRowStore::SetChecked(RowHandle row, bool checked) {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_rows.find(row);
+  if (it == m_rows.end()) return false;
+  it->second.checked = checked;
+  return true;
+}
+
+std::optional<bool> GridRowStore::ToggleChecked(RowHandle row) {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_rows.find(row);
+  if (it == m_rows.end()) return std::nullopt;
+  it->second.checked = !it->second.checked;
+  return it->second.checked;
+}
+
+std::vector<RowHandle> GridRowStore::CheckAll(bool checked) {
+  std::lock_guard<std::mutex> l(m_lock);
+  std::vector<RowHandle> changed;
+  for (auto& r : m_rows) {
+    if (!r.second.hasCheckBox) continue;
+    r.second.checked = checked;
+    changed.push_back(r.first);
+  }
+  return changed;
+}
+
+bool GridRowStore::SetBlocked(RowHandle row, bool blocked) {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_rows.find(row);
+  if (it == m_rows.end()) return false;
+  it->second.blocked = blocked;
+  return true;
+}
+
+bool GridRowStore::SetStatusColour(RowHandle row, std::uint32_t colour) {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_rows.find(row);
+  if (it == m_rows.end()) return false;
+  it->second.statusColour = colour;
+  return true;
+}
+
+std::vector<RowHandle> GridRowStore::Children(RowHandle parent) const {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_children.find(parent);
+  if (it == m_children.end()) return {};
+  return it->second;
+}
+
+RowHandle GridRowStore::FindByIp(const std::wstring& ip) const {
+  std::lock_guard<std::mutex> l(m_lock);
+  for (const auto& r : m_rows)
+    if (!r.second.cells.empty() && r.second.cells[0] == ip) return r.first;
+  return kRootRow;
+}
+
+void GridRowStore::SortLocked(std::vector<RowHandle>& list, int index, bool ascending) const {
+  // Each row's key cell is looked up once, not at every comparison.
+  std::vector<std::pair<const std::wstring*, RowHandle>> keyed;
+  keyed.reserve(list.size());
+  for (RowHandle h : list) {
+    const std::wstring* cell = nullptr;
+    auto it = m_rows.find(h);
+    if (it != m_rows.end() && index >= 0 &&
+        static_cast<std::size_t>(index) < it->second.cells.size())
+      cell = &it->second.cells[static_cast<std::size_t>(index)];
+    keyed.emplace_back(cell, h);
+  }
+  if (index == 0) {
+    std::vector<std::pair<std::uint32_t, RowHandle>> ips;
+    ips.reserve(keyed.size());
+    for (const auto& k : keyed) ips.emplace_back(GridIpKey(k.first), k.second);
+    std::stable_sort(ips.begin(), ips.end(), [ascending](const auto& a, const auto& b) {
+      return ascending ? a.first < b.first : b.first < a.first;
+    });
+    for (std::size_t i = 0; i < ips.size(); ++i) list[i] = ips[i].second;
+    return;
+  }
+  std::stable_sort(keyed.begin(), keyed.end(), [index, ascending](const auto& a, const auto& b) {
+    return ascending ? CompareGridCells(a.first, b.first, index) < 0
+                     : CompareGridCells(b.first, a.first, index) < 0;
+  });
+  for (std::size_t i = 0; i < keyed.size(); ++i) list[i] = keyed[i].second;
+}
+
+std::vector<std::pair<RowHandle, std::vector<RowHandle>>> GridRowStore::SortAll(int index,
+                                                                                 bool ascending) {
+  std::lock_guard<std::mutex> l(m_lock);
+  std::vector<std::pair<RowHandle, std::vector<RowHandle>>> orders;
+  // m_children is ordered by handle with the root (0) first: the root's rows, then the
+  // children of every row in map order.
+  for (auto& c : m_children) {
+    SortLocked(c.second, index, ascending);
+    orders.emplace_back(c.first, c.second);
+  }
+  return orders;
+}

@@ -1,0 +1,132 @@
+// Grid bookkeeping: column widths, the header's sort-direction sequence, the layout of
+// header, rows, strip and scroll bar, horizontal scrolling and Shift-selection ranges.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "app/grid_columns.h"
+#include "app/grid_header_state.h"
+#include "app/grid_layout.h"
+#include "app/grid_selection.h"
+
+namespace {
+
+TEST(GridColumns, WidthsGrowToAnyIndexAndAreReplacedOnAssign) {
+  GridColumnWidths w;
+  EXPECT_EQ(w.Get(3), 0);
+  EXPECT_EQ(w.Total(), 0);
+  w.Assign({80, 105, 160});
+  w.Set(6, 50);  // far beyond the end: the columns between are created with width 0
+  EXPECT_EQ(w.All(), (std::vector<int>{80, 105, 160, 0, 0, 0, 50}));
+  EXPECT_EQ(w.Total(), 395);
+  w.Assign({80, 105});  // setting the columns again replaces, never appends
+  EXPECT_EQ(w.All(), (std::vector<int>{80, 105}));
+  w.Clear();
+  EXPECT_TRUE(w.Empty());
+  EXPECT_EQ(GridStretchExtra(1000, 870), 130);
+  EXPECT_EQ(GridStretchExtra(800, 870), 0);
+  EXPECT_EQ(GridStretchExtra(870, 870), 0);
+}
+
+TEST(GridHeader, SortDirectionSequence) {
+  HeaderSortState h;
+  struct Click {
+    int column;
+    bool sent;
+    bool ascending;
+  };
+  // Column 1 starts as the sort column ascending, so its first click sorts descending; a
+  // new column starts ascending; column 0 is never a sort click.
+  const std::vector<Click> seq = {{1, true, false}, {1, true, true},  {2, true, true},
+                                  {2, true, false}, {0, false, false}, {2, true, true},
+                                  {5, true, true},  {1, true, true},   {1, true, false}};
+  for (std::size_t i = 0; i < seq.size(); ++i) {
+    bool asc = !seq[i].ascending;
+    EXPECT_EQ(h.OnColumnClick(seq[i].column, false, &asc), seq[i].sent) << i;
+    if (seq[i].sent) {
+      EXPECT_EQ(asc, seq[i].ascending) << i;
+    }
+  }
+  // With the Camera Name column shown, its click (column 3) is ignored and changes nothing.
+  HeaderSortState n;
+  bool asc = false;
+  EXPECT_FALSE(n.OnColumnClick(3, true, &asc));
+  EXPECT_EQ(n.SortColumn(), 1);
+  EXPECT_TRUE(n.OnColumnClick(3, false, &asc));
+  EXPECT_TRUE(asc);
+
+  EXPECT_FALSE(n.CheckAllOn());
+  EXPECT_TRUE(n.ToggleCheckAll());
+  EXPECT_FALSE(n.ToggleCheckAll());
+
+  EXPECT_FALSE(HeaderDividerDragAllowed(0));
+  EXPECT_FALSE(HeaderDividerDragAllowed(1));
+  EXPECT_TRUE(HeaderDividerDragAllowed(2));
+  EXPECT_FALSE(HeaderItemCanHighlight(0, false));
+  EXPECT_TRUE(HeaderItemCanHighlight(3, false));
+  EXPECT_FALSE(HeaderItemCanHighlight(3, true));
+}
+
+TEST(GridLayoutTest, PartsAreStackedAndTheStripKeepsItsRoom) {
+  struct Case {
+    const char* name;
+    int W, H, T, pos, rows;
+    bool scroll;
+    int treeH, stripY, stripH, shift;
+  };
+  const std::vector<Case> cases = {
+      {"no rows", 1000, 600, 870, 0, 0, false, 1, 30, 570, 0},
+      {"few rows", 1000, 600, 870, 0, 5, false, 101, 130, 470, 0},
+      {"many rows stop 75 px short", 1000, 600, 870, 0, 1000, false, 526, 555, 45, 0},
+      {"narrow: scroll bar, position kept", 600, 600, 870, 100, 1000, true, 509, 538, 45, 100},
+      {"narrow: position clamped to range", 600, 600, 870, 900, 2, true, 41, 70, 513, 270},
+      {"wide again: position back to 0", 1000, 600, 870, 200, 2, false, 41, 70, 530, 0},
+      {"window too small for anything", 300, 40, 870, 0, 10, true, 1, 30, 0, 0},
+  };
+  for (const auto& c : cases) {
+    GridLayout g = ComputeGridLayout(c.W, c.H, c.T, c.pos, c.rows);
+    EXPECT_EQ(g.scrollNeeded, c.scroll) << c.name;
+    EXPECT_EQ(g.tree.h, c.treeH) << c.name;
+    EXPECT_EQ(g.strip.y, c.stripY) << c.name;
+    EXPECT_EQ(g.strip.h, c.stripH) << c.name;
+    EXPECT_EQ(g.scrollPos, c.shift) << c.name;
+    EXPECT_EQ(g.header.x, -c.shift) << c.name;
+    EXPECT_EQ(g.header.w, c.W + c.shift) << c.name;
+    EXPECT_EQ(g.tree.x, -c.shift) << c.name;
+    EXPECT_EQ(g.tree.y, 29) << c.name;
+    EXPECT_EQ(g.scrollBar.y, c.H - 17) << c.name;
+    if (c.scroll) {
+      EXPECT_EQ(g.scrollMax, c.T - c.W) << c.name;
+    }
+  }
+}
+
+TEST(GridLayoutTest, ScrollRequestsMoveWithinTheRange) {
+  using R = GridScrollRequest;
+  EXPECT_EQ(GridScrollTarget(R::LineRight, 0, 0, 270, 600), 20);
+  EXPECT_EQ(GridScrollTarget(R::LineLeft, 10, 0, 270, 600), 0);
+  EXPECT_EQ(GridScrollTarget(R::PageRight, 0, 0, 270, 600), 270);
+  EXPECT_EQ(GridScrollTarget(R::PageLeft, 270, 0, 270, 100), 170);
+  EXPECT_EQ(GridScrollTarget(R::Thumb, 0, 133, 270, 600), 133);
+  EXPECT_EQ(GridScrollTarget(R::Thumb, 0, 999, 270, 600), 270);
+  EXPECT_EQ(GridScrollTarget(R::Right, 0, 0, 270, 600), 270);
+  EXPECT_EQ(GridScrollTarget(R::Left, 200, 0, 270, 600), 0);
+  EXPECT_EQ(GridScrollTarget(R::Other, 50, 0, 270, 600), 50);
+  EXPECT_EQ(GridScrollTarget(R::LineRight, 0, 0, 0, 600), 0);
+}
+
+TEST(GridSelection, ShiftRangeDownUpAndAcrossUnknownRows) {
+  // Siblings 1 -> 2 -> 3 -> 4 -> 5.
+  std::map<RowHandle, RowHandle> next{{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0}, {9, 0}};
+  auto nx = [&](RowHandle r) { return next.count(r) ? next[r] : 0; };
+  using V = std::vector<RowHandle>;
+  EXPECT_EQ(ShiftSelectionRange(2, 4, nx), (V{2, 3, 4}));  // downward
+  EXPECT_EQ(ShiftSelectionRange(4, 2, nx), (V{2, 3, 4}));  // upward: the same rows
+  EXPECT_EQ(ShiftSelectionRange(3, 3, nx), (V{3}));
+  EXPECT_EQ(ShiftSelectionRange(0, 3, nx), (V{3, 4, 5}));  // no old row: to the last sibling
+  EXPECT_EQ(ShiftSelectionRange(9, 4, nx), (V{4, 5}));     // old row elsewhere
+  EXPECT_TRUE(ShiftSelectionRange(2, 0, nx).empty());
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// Sorting grid rows: numeric IP order, unparsable and missing addresses last, text order
+// by code units, missing cells first, descending, and channel rows sorted under their
+// device.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/grid_rows.h"
+#include "app/grid_sort.h"
+
+namespace {
+
+struct SortCase {
+  const char* name;
+  int index;
+  bool ascending;
+  // Cells of each row: {cell0, cell1, ...}; a row shorter than index+1 lacks the key cell.
+  std::vector<std::vector<std::wstring>> rows;
+  // Expected order as positions in `rows`.
+  std::vector<int> order;
+};
+
+std::vector<int> SortedOrder(const SortCase& c) {
+  GridRowStore s;
+  for (std::size_t i = 0; i < c.rows.size(); ++i) {
+    RowHandle h = static_cast<RowHandle>(100 - i);  // handle order differs from insertion order
+    s.Insert(h, kRootRow, c.rows[i].empty() ? L"" : c.rows[i][0], false, true);
+    for (std::size_t k = 1; k < c.rows[i].size(); ++k) s.SetCellText(h, static_cast<int>(k), c.rows[i][k]);
+  }
+  s.SortAll(c.index, c.ascending);
+  std::vector<int> out;
+  for (RowHandle h : s.Children(kRootRow)) out.push_back(static_cast<int>(100 - h));
+  return out;
+}
+
+TEST(GridSort, OrdersTable) {
+  const std::vector<SortCase> cases = {
+      {"ip numeric not textual", 0, true,
+       {{L"192.168.1.10"}, {L"192.168.1.9"}, {L"200.1.1.1"}, {L"1.2.3.4"}, {L"10.0.0.10"}, {L"10.0.0.9"}},
+       {3, 5, 4, 1, 0, 2}},
+      {"ip unparsable last, in given order", 0, true,
+       {{L"bogus"}, {L"10.0.0.1"}, {L"1.2.3"}, {L"300.1.1.1"}, {L""}, {L"9.9.9.9"}},
+       {5, 1, 0, 2, 3, 4}},
+      {"ip 255.255.255.255 ties with unparsable", 0, true,
+       {{L"255.255.255.255"}, {L"x"}, {L"1.1.1.1"}},
+       {2, 0, 1}},
+      {"ip descending", 0, false,
+       {{L"192.168.1.9"}, {L"bad"}, {L"192.168.1.10"}, {L"1.2.3.4"}},
+       {1, 2, 0, 3}},
+      {"text by code units: upper case before lower", 2, true,
+       {{L"a", L"", L"beta"}, {L"b", L"", L"Beta"}, {L"c", L"", L"alpha"}, {L"d", L"", L"Zulu"}},
+       {1, 3, 2, 0}},
+      {"text: non-ASCII after ASCII", 1, true,
+       {{L"a", L"\u00e9t\u00e9"}, {L"b", L"zz"}, {L"c", L"\u65e5\u672c"}},
+       {1, 0, 2}},
+      {"text: missing cells first, empty cell counts as present", 3, true,
+       {{L"a", L"", L"", L"m"}, {L"b"}, {L"c", L"", L"", L""}, {L"d", L"x"}},
+       {1, 3, 2, 0}},
+      {"text descending puts missing cells last", 3, false,
+       {{L"a", L"", L"", L"m"}, {L"b"}, {L"c", L"", L"", L"z"}},
+       {2, 0, 1}},
+      {"equal keys keep their order", 1, true,
+       {{L"a", L"same"}, {L"b", L"same"}, {L"c", L"first"}, {L"d", L"same"}},
+       {2, 0, 1, 3}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SortedOrder(c), c.order) << c.name;
+}
+
+TEST(GridSort, CompareCellsResultsAreSigns) {
+  std::wstring a = L"abc", b = L"abd", ip1 = L"10.0.0.9", ip2 = L"10.0.0.10";
+  EXPECT_EQ(CompareGridCells(&a, &b, 1), -1);
+  EXPECT_EQ(CompareGridCells(&b, &a, 1), 1);
+  EXPECT_EQ(CompareGridCells(&a, &a, 1), 0);
+  EXPECT_EQ(CompareGridCells(nullptr, &a, 4), -1);
+  EXPECT_EQ(CompareGridCells(nullptr, nullptr, 4), 0);
+  EXPECT_EQ(CompareGridCells(&ip1, &ip2, 0), -1);
+  EXPECT_EQ(CompareGridCells(nullptr, &ip2, 0), 1);  // missing address sorts last
+  EXPECT_EQ(GridIpKey(&ip2), 0x0A00000Au);
+  EXPECT_EQ(GridIpKey(nullptr), 0xFFFFFFFFu);
+}
+
+TEST(GridSort, ChannelRowsSortUnderTheirDevice) {
+  GridRowStore s;
+  s.Insert(1, kRootRow, L"10.0.0.2", false, true);
+  s.Insert(2, kRootRow, L"10.0.0.1", false, true);
+  s.Insert(3, 1, L"2 - 10.0.0.2", false, false);
+  s.Insert(4, 1, L"1 - 10.0.0.2", false, false);
+  s.Insert(5, 1, L"3 - 10.0.0.2", false, false);
+  for (RowHandle h : {3u, 4u, 5u}) s.SetCellText(h, 1, std::to_wstring(h));
+  auto orders = s.SortAll(1, false);
+  ASSERT_EQ(orders.size(), 2u);
+  EXPECT_EQ(orders[0].first, kRootRow);
+  EXPECT_EQ(orders[1].first, 1u);
+  EXPECT_EQ(s.Children(1), (std::vector<RowHandle>{5, 4, 3}));
+  // Sorting changes neither handles, nor cells, nor check states.
+  s.SetChecked(4, true);
+  s.SortAll(0, true);
+  EXPECT_EQ(s.Children(kRootRow), (std::vector<RowHandle>{2, 1}));
+  EXPECT_TRUE(s.IsChecked(4));
+  EXPECT_EQ(s.GetCell(4, 0), std::wstring(L"1 - 10.0.0.2"));
+}
+
+}  // namespace
