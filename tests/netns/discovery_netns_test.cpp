@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <chrono>
 #include <fstream>
 #include <map>
@@ -11,6 +12,7 @@
 
 #include "device/device_searcher.h"
 #include "device/http_port_map.h"
+#include "port/net.h"
 #include "port/text.h"
 #include "tests/support/netns_lab.h"
 #include "tests/support/recording_owner.h"
@@ -222,6 +224,42 @@ TEST_F(DiscoveryNetns, TwoDevicesWithOneAddressBothAnswer) {
   for (const auto& r : owner.Records()) macs.insert(r[SLOT_MAC]);
   EXPECT_EQ(macs, (std::set<std::wstring>{L"00:0F:7C:00:00:0A", L"00:0F:7C:00:00:0B"}));
   searcher.Stop();
+}
+
+TEST_F(DiscoveryNetns, AddressChangeAcknowledgementReachesTheOwner) {
+  ASSERT_TRUE(lab->AddDeviceAddresses(0, {DeviceIp(1), DeviceIp(2)}));
+  std::string conf = lab->Dir() + "/ack.conf";
+  std::ofstream(conf) << "ip=10.231.1.1 mac=00:0F:7C:00:00:01\nip=10.231.1.2 mac=00:0F:7C:00:00:02 ipset_result=7\n";
+  ASSERT_GT(lab->StartSimulator(0, {"--config", conf}), 0);
+  ASSERT_TRUE(lab->EnterHost());
+  RecordingOwner owner;
+  DeviceSearcher searcher;
+  searcher.Start(&owner);
+  searcher.Search(NetnsLab::kHostIp);
+  ASSERT_TRUE(owner.WaitFor(4, 0, 5000));
+
+  // The address-change request leaves from the same local port the listeners use.
+  port::socket_t s = port::UdpSocket();
+  port::SetDeviceOptions(s);
+  ASSERT_EQ(port::BindLocal(s, NetnsLab::kHostIp, 6005), 0);
+  for (const char* mac : {"00:0F:7C:00:00:01", "00:0F:7C:00:00:02", "00:0F:7C:00:00:99"}) {
+    char req[224] = {'Z', 'o', 'l', 'k', 1, 0, 0, 0, static_cast<char>(212), 0, 0, 0};
+    std::memcpy(req + 12, mac, std::strlen(mac));
+    ASSERT_EQ(port::SendTo(s, "255.255.255.255", 6005, req, sizeof req, NetnsLab::kHostIp), 224);
+  }
+  for (int i = 0; i < 300 && owner.Acks().size() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  searcher.Stop();
+  port::CloseSocket(s);
+  std::map<std::string, unsigned> results;
+  for (const auto& a : owner.Acks()) {
+    ASSERT_EQ(a.size(), 228u);
+    EXPECT_EQ(a[4], 2);
+    unsigned r = 0;
+    for (int b = 3; b >= 0; --b) r = (r << 8) | static_cast<unsigned char>(a[224 + b]);
+    results[std::string(a.c_str() + 12)] = r;
+  }
+  EXPECT_EQ(results, (std::map<std::string, unsigned>{{"00:0F:7C:00:00:01", 0}, {"00:0F:7C:00:00:02", 7}}));
 }
 
 }  // namespace

@@ -48,6 +48,10 @@ class RecordingOwner : public DiscoveryOwner {
     std::lock_guard<std::mutex> l(m_lock);
     return texts;
   }
+  std::vector<std::string> Acks() {
+    std::lock_guard<std::mutex> l(m_lock);
+    return acks;
+  }
   void Clear() {
     std::lock_guard<std::mutex> l(m_lock);
     records.clear();

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -96,7 +97,11 @@ void DiscoveryService::Serve(int index) {
     if (n <= 0) continue;
     std::string fromIp = port::FormatIPv4(ntohl(from.sin_addr.s_addr));
     unsigned short fromPort = ntohs(from.sin_port);
-    if (n == 8 && std::memcmp(buf, "80503736", 8) == 0) {
+    if (n == 224 && std::memcmp(buf, "Zolk", 4) == 0 && (kPorts[index] == 6005 || kPorts[index] == 6055)) {
+      std::string mac(buf + 12, strnlen(buf + 12, 32));
+      m_log.Write("udp ipset port=" + std::to_string(kPorts[index]) + " mac=" + mac + " from=" + fromIp);
+      AnswerIpSet(index, buf, fromPort);
+    } else if (n == 8 && std::memcmp(buf, "80503736", 8) == 0) {
       m_log.Write("udp probe port=" + std::to_string(kPorts[index]) + " from=" + fromIp + ":" +
                   std::to_string(fromPort));
       Answer(index, fromIp, fromPort);
@@ -104,6 +109,29 @@ void DiscoveryService::Serve(int index) {
       m_log.Write("udp other port=" + std::to_string(kPorts[index]) + " len=" + std::to_string(n) +
                   " from=" + fromIp);
     }
+  }
+}
+
+// The device named by MAC acknowledges an address change with 228 bytes: the request's layout
+// with type 2, its own MAC, and a 32-bit result (0 = done) after it. Acknowledgements go to the
+// broadcast address, where every listener on the port hears them.
+void DiscoveryService::AnswerIpSet(int index, const char* request, unsigned short toPort) {
+  std::string mac(request + 12, strnlen(request + 12, 32));
+  for (const SimDevice& d : m_devices) {
+    if (d.fields.mac != mac) continue;
+    char ack[228];
+    std::memcpy(ack, request, 224);
+    ack[4] = 2;
+    ack[5] = ack[6] = ack[7] = 0;
+    std::memset(ack + 12, 0, 32);
+    std::memcpy(ack + 12, d.fields.mac.data(), d.fields.mac.size() < 32 ? d.fields.mac.size() : 32);
+    unsigned result = 0;
+    auto it = d.extra.find("ipset_result");
+    if (it != d.extra.end()) result = static_cast<unsigned>(std::strtoul(it->second.c_str(), nullptr, 10));
+    for (int b = 0; b < 4; ++b) ack[224 + b] = static_cast<char>((result >> (8 * b)) & 0xFF);
+    const std::string dest = m_options.replyTo.empty() ? "255.255.255.255" : m_options.replyTo;
+    if (port::SendTo(m_sockets[index], dest, toPort, ack, sizeof ack, d.fields.ip) < 0)
+      port::SendTo(m_sockets[index], dest, toPort, ack, sizeof ack);
   }
 }
 

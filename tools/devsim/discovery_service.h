@@ -21,6 +21,9 @@ struct DiscoveryOptions {
   int burstPauseUs = 300;
 };
 
+// Besides the probe it answers the 224-byte address-change request ("Zolk") on 6005 and 6055
+// for the device whose MAC it names, with a 228-byte acknowledgement carrying the result of the
+// device's "ipset_result" setting (default 0, done).
 class DiscoveryService : public Service {
  public:
   DiscoveryService(const std::vector<SimDevice>& devices, const DiscoveryOptions& options, RequestLog& log);
@@ -31,6 +34,7 @@ class DiscoveryService : public Service {
  private:
   void Serve(int index);
   void Answer(int index, const std::string& toIp, unsigned short toPort);
+  void AnswerIpSet(int index, const char* request, unsigned short toPort);
 
   const std::vector<SimDevice>& m_devices;
   DiscoveryOptions m_options;
