@@ -141,48 +141,29 @@ void DeviceSearcher::ReceiveShortReplies(JSocket& socket, std::deque<ShortReply>
   }
 }
 
+// Moves the oldest entry of queue into out under lock; false when the queue is empty.
+template <typename Queue, typename Item>
+bool TakeOldest(std::mutex& lock, Queue& queue, Item& out) {
+  std::lock_guard<std::mutex> l(lock);
+  if (queue.empty()) return false;
+  out = std::move(queue.front());
+  queue.pop_front();
+  return true;
+}
+
 void DeviceSearcher::Dispatch() {
   Reply buf6005{}, buf6055{};
   Ack ack{};
   std::string text;
+  // One pass hands over at most one entry of each queue, then pauses.
   while (m_running) {
-    bool have6005 = false, have6055 = false, haveText = false, haveAck = false;
-    {
-      std::lock_guard<std::mutex> l(m_lock);
-      if (!m_replies6005.empty()) {
-        buf6005 = m_replies6005.front();
-        m_replies6005.pop_front();
-        have6005 = true;
-      }
-    }
-    if (have6005 && m_owner) Guarded([&] { m_owner->ParseDiscoveryReply(buf6005.data()); });
-    {
-      std::lock_guard<std::mutex> l(m_lock);
-      if (!m_replies6055.empty()) {
-        buf6055 = m_replies6055.front();
-        m_replies6055.pop_front();
-        have6055 = true;
-      }
-    }
-    if (have6055 && m_owner) Guarded([&] { m_owner->ParseDiscoveryReply(buf6055.data()); });
-    {
-      std::lock_guard<std::mutex> l(m_lock);
-      if (!m_texts.empty()) {
-        text = std::move(m_texts.front());
-        m_texts.pop_front();
-        haveText = true;
-      }
-    }
-    if (haveText && m_owner) Guarded([&] { m_owner->AddDiscoveredDevice(text.c_str()); });
-    {
-      std::lock_guard<std::mutex> l(m_lock);
-      if (!m_acks.empty()) {
-        ack = m_acks.front();
-        m_acks.pop_front();
-        haveAck = true;
-      }
-    }
-    if (haveAck && m_owner) Guarded([&] { m_owner->OnIpSetReply(ack.data()); });
+    if (TakeOldest(m_lock, m_replies6005, buf6005) && m_owner)
+      Guarded([&] { m_owner->ParseDiscoveryReply(buf6005.data()); });
+    if (TakeOldest(m_lock, m_replies6055, buf6055) && m_owner)
+      Guarded([&] { m_owner->ParseDiscoveryReply(buf6055.data()); });
+    if (TakeOldest(m_lock, m_texts, text) && m_owner)
+      Guarded([&] { m_owner->AddDiscoveredDevice(text.c_str()); });
+    if (TakeOldest(m_lock, m_acks, ack) && m_owner) Guarded([&] { m_owner->OnIpSetReply(ack.data()); });
     port::SleepMs(kDispatchPauseMs);
   }
 }

@@ -129,27 +129,23 @@ bool NetInit() {
 #endif
 }
 
-socket_t UdpSocket() {
+namespace {
+
+socket_t MakeSocket(int type, int protocol) {
   NetInit();
 #ifdef _WIN32
-  SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  SOCKET s = socket(AF_INET, type, protocol);
   return s == INVALID_SOCKET ? kInvalidSocket : static_cast<socket_t>(s);
 #else
-  int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+  int s = socket(AF_INET, type | SOCK_CLOEXEC, protocol);
   return s < 0 ? kInvalidSocket : s;
 #endif
 }
 
-socket_t TcpSocket() {
-  NetInit();
-#ifdef _WIN32
-  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  return s == INVALID_SOCKET ? kInvalidSocket : static_cast<socket_t>(s);
-#else
-  int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
-  return s < 0 ? kInvalidSocket : s;
-#endif
-}
+}  // namespace
+
+socket_t UdpSocket() { return MakeSocket(SOCK_DGRAM, IPPROTO_UDP); }
+socket_t TcpSocket() { return MakeSocket(SOCK_STREAM, IPPROTO_TCP); }
 
 void SetDeviceOptions(socket_t s) {
   linger lg;
