@@ -1,0 +1,32 @@
+// URL pieces for HTTP requests: splitting an http:// URL and making texts safe to place in
+// a request line or a query. Shared by the CGI client and the multipart upload.
+#pragma once
+#include <string>
+
+namespace http {
+
+struct Url {
+  std::string host;    // name or dotted address, without the port
+  int port = 80;
+  std::string target;  // path and query, "/" at least; made safe with SafeTarget
+};
+
+// Splits "http://host[:port][/path][?query]" (the scheme may be left out; "https" is not
+// served). False for another scheme, an empty or odd host, or a bad port.
+bool ParseUrl(const std::string& url, Url* out);
+
+// A request target that can go into a request line as it is: control bytes, spaces, '"',
+// '<', '>', '\', '^', '`', '{', '|', '}' and bytes of 0x80 and above are percent-encoded;
+// everything else (the path's '/' and the query's '&', '=', '?', '%') is kept. An empty
+// target becomes "/", one without a leading '/' gets one.
+std::string SafeTarget(const std::string& target);
+
+// Percent-encodes every byte except the unreserved ones (letters, digits, "-._~"), for a
+// value placed in a query.
+std::string PercentEncode(const std::string& bytes);
+
+// True when the text holds no byte that could end or split a header line (CR, LF, NUL and
+// the other control bytes).
+bool IsHeaderSafe(const std::string& text);
+
+}  // namespace http
