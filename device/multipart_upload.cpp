@@ -1,0 +1,230 @@
+#include "device/multipart_upload.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "device/http_port_map.h"
+#include "device/jsocket.h"
+#include "device/upgrade_rules.h"
+#include "port/text.h"
+
+namespace {
+
+constexpr int kReplyPiece = 511;
+constexpr int kReadPollMs = 50;
+constexpr int kNetworkReplySize = 512;
+constexpr int kNetworkTimeoutMs = 300000;
+
+struct FileCloser {
+  void operator()(std::FILE* f) const {
+    if (f) std::fclose(f);
+  }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a file for binary reading; others may read and write it meanwhile.
+File OpenShared(const std::wstring& path) {
+#ifdef _WIN32
+  return File(_wfopen(path.c_str(), L"rb"));
+#else
+  return File(std::fopen(port::ToUtf8(path).c_str(), "rb"));
+#endif
+}
+
+// The size of an open file, -1 when it cannot be told.
+long SizeOf(std::FILE* f) {
+  if (std::fseek(f, 0, SEEK_END) != 0) return -1;
+  long size = std::ftell(f);
+  if (std::fseek(f, 0, SEEK_SET) != 0) return -1;
+  return size;
+}
+
+// A text that goes into a request line or header must not break the request apart.
+bool SafeForHead(const std::string& s, bool allowSpace) {
+  for (unsigned char c : s)
+    if (c < 0x20 || c == 0x7F || (!allowSpace && c == ' ')) return false;
+  return true;
+}
+
+bool SafeForDisposition(const std::string& s) { return SafeForHead(s, true) && s.find('"') == std::string::npos; }
+
+const char* const kFileType = "application/x-gzip-compressed";
+const char* const kSecondFileType = "text/plain";
+
+}  // namespace
+
+std::string BuildUploadHead(const std::string& postPath, const std::string& referer, const std::string& host,
+                            std::size_t contentLength) {
+  std::string h;
+  h += "POST " + postPath + " HTTP/1.1\r\n";
+  h += "Accept: .\r\n";
+  h += "Referer: " + referer + "\r\n";
+  h += "Accept-Language: en-us\r\n";
+  h += std::string("Content-Type: multipart/form-data; boundary=") + kUploadBoundary + "\r\n";
+  h += "User-Agent: ZOLK\r\n";
+  h += "Host: " + host + "\r\n";
+  h += "Content-Length: " + std::to_string(contentLength) + "\r\n";
+  h += "Connection: Keep-Alive\r\n";
+  h += "Cache-Control: no-cache\r\n";
+  h += "\r\n";
+  return h;
+}
+
+std::string BuildFilePartHead(const std::string& field, const std::string& fileName, const char* contentType) {
+  std::string p = std::string(kUploadDelimiter) + "\r\n";
+  p += "Content-Disposition: form-data; name=\"" + field + "\"; filename=\"" + fileName + "\"\r\n";
+  p += std::string("Content-Type: ") + contentType + "\r\n";
+  p += "\r\n";
+  return p;
+}
+
+std::string BuildClosingPart(const std::string& submitName) {
+  std::string p = std::string(kUploadDelimiter) + "\r\n";
+  p += "Content-Disposition: form-data; name=\"" + submitName + "\"\r\n";
+  p += "\r\n";
+  p += "Apply\r\n";
+  p += std::string(kUploadDelimiter) + "--\r\n";
+  p.push_back('\0');
+  return p;
+}
+
+std::string BuildUploadBody(const UpgradeForm& form, const std::string& firstName, const std::string& first,
+                            const std::string& secondName, const std::string& second) {
+  std::string body = BuildFilePartHead(form.fileField, firstName, kFileType) + first + "\r\n";
+  if (!secondName.empty()) body += BuildFilePartHead(form.secondFileField, secondName, kSecondFileType) + second + "\r\n";
+  return body + BuildClosingPart(form.submitName);
+}
+
+int JudgeUploadReply(const char* data, std::size_t length) {
+  std::string piece(data, length);
+  if (piece.compare(0, 5, "HTTP/") == 0) {
+    std::size_t sp = piece.find(' ');
+    if (sp != std::string::npos) {
+      int status = 0, digits = 0;
+      for (std::size_t i = sp + 1; i < piece.size() && digits < 3 && piece[i] >= '0' && piece[i] <= '9'; ++i, ++digits)
+        status = status * 10 + (piece[i] - '0');
+      if (digits == 3 && status >= 400) return RESULT_UPLOAD_FAIL;
+    }
+  }
+  for (const char* word : {"ERR", "err", "Err"})
+    if (piece.find(word) != std::string::npos) return RESULT_UPLOAD_FAIL;
+  return RESULT_SUCCESS;
+}
+
+int SendAndWait(JSocket* connection, const UpgradeJob& job, const std::string& head, const char* body,
+                std::size_t bodyLength, const std::wstring& updatePath, const UploadContext& context) {
+  if (job.kind == UPGRADE_NETWORK) {
+    UpgradeIo& io = context.io ? *context.io : DefaultUpgradeIo();
+    std::wstring url = L"http://" + job.ip + L":" + std::to_wstring(ResolveHttpPort(job.ip)) + updatePath;
+    char reply[kNetworkReplySize] = {0};
+    int n = io.GetUrl(url, kNetworkTimeoutMs, reply, kNetworkReplySize);
+    return n > 0 ? RESULT_SUCCESS : RESULT_UPLOAD_FAIL;
+  }
+  if (!connection) return RESULT_UPLOAD_FAIL;
+  // Every byte of head and body must go out; a short or failed send ends the upload.
+  bool ok = connection->SendAll(head.data(), head.size(), context.sendStallMs) &&
+            connection->SendAll(body, bodyLength, context.sendStallMs);
+  if (!ok) {
+    connection->Close();
+    return RESULT_UPLOAD_FAIL;
+  }
+  const UpgradeClock& clock = context.clock ? *context.clock : RealUpgradeClock();
+  const std::int64_t deadline = clock.NowMs() + context.replyDeadlineMs;
+  char piece[kReplyPiece + 1];
+  int result = RESULT_TIMEOUT;
+  while (true) {
+    if (context.stop && context.stop->load()) break;
+    int n = connection->ReceiveSome(piece, kReplyPiece, kReadPollMs);
+    if (n > 0) {
+      result = JudgeUploadReply(piece, static_cast<std::size_t>(n));
+      break;
+    }
+    if (n == 0 || n == -1) {
+      // The device closed or reset the connection without a word: the upload failed.
+      result = RESULT_UPLOAD_FAIL;
+      break;
+    }
+    if (clock.NowMs() >= deadline) break;
+  }
+  connection->Close();
+  return result;
+}
+
+int PostFile(UpgradeEvents* owner, const std::wstring& updatePath, const UpgradeJob& job, const UpgradeForm& form,
+             const UploadContext& context) {
+  const int noFile = job.kind == UPGRADE_CONFIG_SET ? RESULT_NO_CONFIG_FILE : RESULT_NO_UPGRADE_FILE;
+  const int port = ResolveHttpPort(job.ip);
+  if (job.kind == UPGRADE_NETWORK) {
+    if (owner) owner->OnDeviceStatus(job.row, RESULT_UPLOADING);
+    return SendAndWait(nullptr, job, std::string(), nullptr, 0, updatePath, context);
+  }
+
+  if (job.filePath.empty()) return noFile;
+  File first = OpenShared(job.filePath);
+  if (!first) return noFile;
+  long firstSize = SizeOf(first.get());
+  if (firstSize < 0) return noFile;
+  File second;
+  long secondSize = 0;
+  if (!job.secondFilePath.empty()) {
+    second = OpenShared(job.secondFilePath);
+    if (!second) return noFile;
+    secondSize = SizeOf(second.get());
+    if (secondSize < 0) return noFile;
+  }
+  const std::string firstName = port::ToLocal8(FileNameOf(job.filePath, true));
+  const std::string secondName = job.secondFilePath.empty() ? std::string()
+                                                             : port::ToLocal8(FileNameOf(job.secondFilePath, true));
+  if (!SafeForDisposition(firstName) || !SafeForDisposition(secondName)) return noFile;
+
+  // The form comes from the device's page: refuse texts that would break the request.
+  // A form without an action posts to its own page, as a browser does.
+  const std::string referer = port::ToLocal8(updatePath);
+  const std::string postPath = form.postPath.empty() ? referer : form.postPath;
+  const std::string host = port::ToLocal8(job.ip);
+  if (!SafeForHead(postPath, false) || !SafeForHead(referer, false) || !SafeForHead(host, false) ||
+      !SafeForDisposition(form.fileField) || !SafeForDisposition(form.secondFileField) ||
+      !SafeForDisposition(form.submitName))
+    return RESULT_UPGRADE_FAIL;
+
+  JSocket connection;  // this upload's own socket, closed once when it goes out of scope
+  if (!connection.OpenTcp(host, static_cast<std::uint16_t>(port))) return RESULT_CONNECTION_FAIL;
+
+  const std::string head1 = BuildFilePartHead(form.fileField, firstName, kFileType);
+  const std::string head2 = second ? BuildFilePartHead(form.secondFileField, secondName, kSecondFileType) : std::string();
+  const std::string closing = BuildClosingPart(form.submitName);
+  const std::size_t length = head1.size() + static_cast<std::size_t>(firstSize) + 2 +
+                             (second ? head2.size() + static_cast<std::size_t>(secondSize) + 2 : 0) + closing.size();
+  std::unique_ptr<char[]> body(new (std::nothrow) char[length]);
+  if (!body) return RESULT_UPGRADE_FAIL;
+
+  // Each file is read for exactly the size measured; a file that shrank meanwhile fails.
+  char* at = body.get();
+  auto put = [&at](const std::string& s) {
+    std::memcpy(at, s.data(), s.size());
+    at += s.size();
+  };
+  auto putFile = [&at](std::FILE* f, long size) {
+    std::size_t got = std::fread(at, 1, static_cast<std::size_t>(size), f);
+    at += got;
+    return got == static_cast<std::size_t>(size);
+  };
+  put(head1);
+  if (!putFile(first.get(), firstSize)) return noFile;
+  first.reset();
+  put("\r\n");
+  if (second) {
+    put(head2);
+    if (!putFile(second.get(), secondSize)) return noFile;
+    second.reset();
+    put("\r\n");
+  }
+  put(closing);
+
+  const std::string head = BuildUploadHead(postPath, referer, host, length);
+  if (owner) owner->OnDeviceStatus(job.row, RESULT_UPLOADING);
+  return SendAndWait(&connection, job, head, body.get(), length, updatePath, context);
+}

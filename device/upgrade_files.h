@@ -1,0 +1,13 @@
+// Finds the upgrade file of a device in a folder tree.
+#pragma once
+#include <string>
+
+#include "device/upgrade_job.h"
+
+// True when a file name fits a pattern of '*' and '?' wild cards, letters compared without
+// regard to case (as the Windows file system does).
+bool MatchesFilePattern(const std::wstring& name, const std::wstring& pattern);
+
+// The file in `folder` or any folder below it whose name fits the device (FindFiles) and
+// whose base name is the greatest; empty when none fits. Links to folders are not followed.
+std::wstring FindUpgradeFile(int channel, const std::wstring& folder, const UpgradeJob& job);

@@ -1,0 +1,135 @@
+// The bytes of a multipart upload, the verdict on a device's answer, and the failures that
+// happen before anything is sent.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "device/http_port_map.h"
+#include "device/multipart_upload.h"
+#include "port/net.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kDelim = "-----------------------------7d72d818540206";
+
+TEST(MultipartUpload, HeadLinesInOrder) {
+  EXPECT_EQ(BuildUploadHead("/cgi-bin/upload.cgi", "/cgi-bin/update?USER=admin&PWD=1&FIRMWARE", "10.0.0.5", 1234),
+            "POST /cgi-bin/upload.cgi HTTP/1.1\r\n"
+            "Accept: .\r\n"
+            "Referer: /cgi-bin/update?USER=admin&PWD=1&FIRMWARE\r\n"
+            "Accept-Language: en-us\r\n"
+            "Content-Type: multipart/form-data; boundary=---------------------------7d72d818540206\r\n"
+            "User-Agent: ZOLK\r\n"
+            "Host: 10.0.0.5\r\n"
+            "Content-Length: 1234\r\n"
+            "Connection: Keep-Alive\r\n"
+            "Cache-Control: no-cache\r\n"
+            "\r\n");
+}
+
+TEST(MultipartUpload, BodyBytesAndLengths) {
+  UpgradeForm form{"/u", "upfile", "md5file", "apply"};
+  const std::string image("\x1f\x8b\0\r\nimage", 10), md5 = "0123456789abcdef";
+  std::string body = BuildUploadBody(form, "K7W-700-V6.10.01-LV.upg", image, "K7W-700-V6.10.01-LV.md5", md5);
+  const std::string expected =
+      kDelim + "\r\n" + "Content-Disposition: form-data; name=\"upfile\"; filename=\"K7W-700-V6.10.01-LV.upg\"\r\n" +
+      "Content-Type: application/x-gzip-compressed\r\n\r\n" + image + "\r\n" +
+      kDelim + "\r\n" + "Content-Disposition: form-data; name=\"md5file\"; filename=\"K7W-700-V6.10.01-LV.md5\"\r\n" +
+      "Content-Type: text/plain\r\n\r\n" + md5 + "\r\n" +
+      kDelim + "\r\n" + "Content-Disposition: form-data; name=\"apply\"\r\n\r\nApply\r\n" + kDelim + "--\r\n" +
+      std::string(1, '\0');
+  EXPECT_EQ(body, expected);
+  // The part lengths: 146 + field + name + size + 2, 127 + ..., 143 + submit name (the NUL).
+  std::size_t part1 = 146 + 6 + 23 + image.size() + 2, part2 = 127 + 7 + 23 + md5.size() + 2, closing = 143 + 5;
+  EXPECT_EQ(body.size(), part1 + part2 + closing);
+  EXPECT_EQ(BuildClosingPart("apply").size(), closing);
+  EXPECT_EQ(body.back(), '\0');
+
+  // Without a second file: the file part and the closing part only.
+  std::string one = BuildUploadBody(form, "conf.ini", "abc", "", "");
+  EXPECT_EQ(one.size(), (146 + 6 + 8 + 3 + 2) + closing);
+  EXPECT_EQ(one.find("md5file"), std::string::npos);
+  EXPECT_EQ(one.find("text/plain"), std::string::npos);
+}
+
+TEST(MultipartUpload, ReplyVerdicts) {
+  struct Case {
+    const char* reply;
+    int expected;
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK", RESULT_SUCCESS},
+      {"HTTP/1.0 302 Found\r\nLocation: /\r\n\r\n", RESULT_SUCCESS},
+      {"Upgrade done", RESULT_SUCCESS},
+      {"HTTP/1.1 200 OK\r\n\r\nupload error", RESULT_UPLOAD_FAIL},
+      {"HTTP/1.1 200 OK\r\n\r\nTerrible", RESULT_UPLOAD_FAIL},  // "err" inside a word counts
+      {"HTTP/1.1 200 OK\r\n\r\nERROR: bad image", RESULT_UPLOAD_FAIL},
+      {"HTTP/1.1 200 OK\r\n\r\nErr 3", RESULT_UPLOAD_FAIL},
+      {"HTTP/1.1 404 Not Found\r\n\r\n", RESULT_UPLOAD_FAIL},  // no error word, but a 4xx status
+      {"HTTP/1.1 401 Unauthorized\r\n\r\n", RESULT_UPLOAD_FAIL},
+      {"HTTP/1.1 503 Service Unavailable\r\n\r\n", RESULT_UPLOAD_FAIL},
+      {"HTTP/1.1 413", RESULT_UPLOAD_FAIL},
+  };
+  for (const Case& c : cases) EXPECT_EQ(JudgeUploadReply(c.reply, std::strlen(c.reply)), c.expected) << c.reply;
+}
+
+class UploadFailures : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    port::NetInit();
+    dir = fs::temp_directory_path() / ("dvkpost" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "fw.upg", std::ios::binary) << "image";
+    job.ip = L"127.0.0.1";
+    job.kind = UPGRADE_FIRMWARE;
+    job.filePath = (dir / "fw.upg").wstring();
+    // A loopback port where nothing listens.
+    port::socket_t s = port::TcpSocket();
+    port::BindLocal(s, "127.0.0.1", 0);
+    closedPort = port::LocalPort(s);
+    port::CloseSocket(s);
+    g_HttpPortMap.Set(L"127.0.0.1", closedPort);
+  }
+  void TearDown() override {
+    g_HttpPortMap.Erase(L"127.0.0.1");
+    fs::remove_all(dir);
+  }
+  fs::path dir;
+  UpgradeJob job;
+  UpgradeForm form{"/u", "upfile", "md5file", "apply"};
+  std::uint16_t closedPort = 0;
+};
+
+TEST_F(UploadFailures, MissingFilesNeverConnect) {
+  UpgradeJob j = job;
+  j.filePath.clear();
+  EXPECT_EQ(PostFile(nullptr, L"/update", j, form), RESULT_NO_UPGRADE_FILE);
+  j.filePath = (dir / "absent.upg").wstring();
+  EXPECT_EQ(PostFile(nullptr, L"/update", j, form), RESULT_NO_UPGRADE_FILE);
+  j.kind = UPGRADE_CONFIG_SET;
+  EXPECT_EQ(PostFile(nullptr, L"/update", j, form), RESULT_NO_CONFIG_FILE);
+  j = job;
+  j.secondFilePath = (dir / "absent.md5").wstring();  // the companion is missing
+  EXPECT_EQ(PostFile(nullptr, L"/update", j, form), RESULT_NO_UPGRADE_FILE);
+}
+
+TEST_F(UploadFailures, NobodyListeningIsAConnectionFailure) {
+  ASSERT_NE(closedPort, 0);
+  EXPECT_EQ(PostFile(nullptr, L"/update", job, form), RESULT_CONNECTION_FAIL);
+}
+
+TEST_F(UploadFailures, FormTextsThatWouldBreakTheRequestAreRefused) {
+  UpgradeForm bad = form;
+  bad.postPath = "/u HTTP/1.1\r\nX-Injected: 1\r\n";
+  EXPECT_EQ(PostFile(nullptr, L"/update", job, bad), RESULT_UPGRADE_FAIL);
+  bad = form;
+  bad.fileField = "up\"file";
+  EXPECT_EQ(PostFile(nullptr, L"/update", job, bad), RESULT_UPGRADE_FAIL);
+}
+
+}  // namespace
