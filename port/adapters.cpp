@@ -11,6 +11,7 @@
 #include <netinet/in.h>
 #endif
 
+#include <string>
 #include <vector>
 
 #include "port/net.h"
@@ -28,7 +29,11 @@ std::vector<AdapterAddress> ListAdapterAddresses() {
   if (GetAdaptersInfo(list, &size) != NO_ERROR) return out;
   for (PIP_ADAPTER_INFO a = list; a; a = a->Next) {
     for (PIP_ADDR_STRING s = &a->IpAddressList; s; s = s->Next) {
-      if (s->Context == 0) break;
+      // Windows marks the empty entry of an adapter without an address with context 0;
+      // Wine gives every entry context 0, so an entry only ends the list when it also
+      // carries no address.
+      const std::string ip = s->IpAddress.String;
+      if (s->Context == 0 && (ip.empty() || ip == "0.0.0.0")) break;
       out.push_back(AdapterAddress{s->IpAddress.String, s->IpMask.String});
     }
   }
