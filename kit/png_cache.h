@@ -1,0 +1,34 @@
+// Skin images from the program's resources (PNG, and the GIF animation),
+// each decoded once and cached for the run. The cache is shared by the UI
+// thread and the message box's animation thread, so every access to it takes
+// g_PngCacheLock.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace Gdiplus {
+class Image;
+}
+
+class CDC;
+
+// Resource id to image (owned by the cache; null when the resource could not
+// be decoded). Entries are added on first use and removed only by FreePngCache.
+extern std::map<UINT, Gdiplus::Image*> g_PngCache;
+// The global memory blocks holding the resource bytes behind the images.
+extern std::vector<HGLOBAL> g_ResourceCopies;
+extern std::mutex g_PngCacheLock;
+
+// The cached image of resource (id, type), loading it on first use; type is
+// "PNG" for skin images and "GIF" for the animation (the type is not part of
+// the cache key). Null when the resource is missing, empty, cannot be copied
+// (nothing cached: the next call looks again) or cannot be decoded (cached).
+Gdiplus::Image* LoadPngResource(UINT id, const wchar_t* type);
+// Draws PNG resource `id` scaled to fill `rect`; nothing when the image
+// cannot be had.
+void DrawPng(CDC* dc, UINT id, const RECT* rect);
+// At exit: deletes every cached image and frees every resource copy.
+void FreePngCache();
