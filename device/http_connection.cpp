@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "device/http_auth.h"
 #include "device/http_url.h"
@@ -49,11 +50,13 @@ class Connection {
     int n = port::RecvSome(m_socket, tmp, sizeof tmp, m_timeoutMs);
     if (n > 0) {
       m_in.append(tmp, static_cast<std::size_t>(n));
+      m_received += static_cast<std::size_t>(n);
       return 1;
     }
     return n == 0 ? 0 : -1;
   }
   std::size_t Available() const { return m_in.size() - m_pos; }
+  std::size_t Received() const { return m_received; }
   // Makes at least n unconsumed bytes available; the More() code that stopped it otherwise.
   int Need(std::size_t n) {
     while (Available() < n) {
@@ -92,6 +95,7 @@ class Connection {
   port::socket_t m_socket = port::kInvalidSocket;
   std::string m_in;
   std::size_t m_pos = 0;
+  std::size_t m_received = 0;
 };
 
 // Reads the status line and headers of one reply. False when it is not an HTTP reply.
@@ -188,19 +192,19 @@ bool ReadBody(Connection& c, GetResult* r, char* buf, std::size_t room) {
   return ok;
 }
 
-// One exchange on a fresh connection.
-bool Exchange(const GetRequest& req, const std::string& ip, const std::string& target,
-              const std::string& authorization, char* buf, std::size_t room, GetResult* r) {
+// One request and its reply on an open connection. `keepOpen` asks the server to keep the
+// connection for a further request.
+bool Exchange(Connection& c, const GetRequest& req, const std::string& target, const std::string& authorization,
+              bool keepOpen, char* buf, std::size_t room, GetResult* r) {
   buf[0] = '\0';
   r->bodyBytes = 0;
   r->truncated = false;
-  Connection c(req.timeoutMs);
-  if (!c.Open(ip, req.port)) return false;
   std::string host = req.host;
   if (req.port != 80) host += ":" + std::to_string(req.port);
   std::string msg = "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n";
   if (IsHeaderSafe(req.agent)) msg += "User-Agent: " + req.agent + "\r\n";
-  msg += "Accept: */*\r\nPragma: no-cache\r\nCache-Control: no-cache\r\nConnection: close\r\n";
+  msg += "Accept: */*\r\nPragma: no-cache\r\nCache-Control: no-cache\r\n";
+  msg += keepOpen ? "Connection: keep-alive\r\n" : "Connection: close\r\n";
   if (!authorization.empty()) msg += "Authorization: " + authorization + "\r\n";
   msg += "\r\n";
   if (!c.Send(msg)) return false;
@@ -209,6 +213,16 @@ bool Exchange(const GetRequest& req, const std::string& ip, const std::string& t
   } while (r->status >= 100 && r->status < 200);
   // A failure status with a broken body is still the device's answer.
   return ReadBody(c, r, buf, room) || r->status != 200;
+}
+
+// Whether the connection can carry another request after this reply: the server did not
+// close it and the body was delimited and read to its end.
+bool Reusable(const GetResult& r) {
+  if (r.truncated) return false;
+  std::string conn = r.Header("Connection");
+  for (char& ch : conn) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  if (conn.find("close") != std::string::npos) return false;
+  return !r.Header("Content-Length").empty() || r.Header("Transfer-Encoding").find("chunked") != std::string::npos;
 }
 
 }  // namespace
@@ -233,7 +247,10 @@ bool Get(const GetRequest& req, char* buf, int size, GetResult* result) {
     if (!(std::isalnum(static_cast<unsigned char>(ch)) || ch == '.' || ch == '-' || ch == '_')) return false;
   if (req.port < 1 || req.port > 65535 || !port::NetInit() || !port::ResolveIPv4(req.host, &ip)) return false;
   const std::string target = SafeTarget(req.target);
-  if (!Exchange(req, ip, target, std::string(), buf, room, result)) return false;
+  std::unique_ptr<Connection> c(new Connection(req.timeoutMs));
+  if (!c->Open(ip, req.port)) return false;
+  // With a login to give, the connection is kept for the answer to a challenge.
+  if (!Exchange(*c, req, target, std::string(), req.answerChallenge, buf, room, result)) return false;
   if (result->status != 401 || !req.answerChallenge) return true;
   std::vector<std::string> offered;
   for (const auto& h : result->headers)
@@ -243,7 +260,16 @@ bool Get(const GetRequest& req, char* buf, int size, GetResult* result) {
   std::string authorization = SameText(ch.scheme, "Digest")
                                   ? DigestAuthorization(ch, "GET", target, req.user, req.password, MakeCnonce())
                                   : BasicAuthorization(req.user, req.password);
-  return Exchange(req, ip, target, authorization, buf, room, result);
+  if (Reusable(*result)) {
+    std::size_t before = c->Received();
+    if (Exchange(*c, req, target, authorization, false, buf, room, result)) return true;
+    // A server may drop a kept connection without saying so: nothing came back, so the
+    // request is sent again on a new one.
+    if (c->Received() != before) return false;
+  }
+  c.reset(new Connection(req.timeoutMs));
+  if (!c->Open(ip, req.port)) return false;
+  return Exchange(*c, req, target, authorization, false, buf, room, result);
 }
 
 }  // namespace http

@@ -1,7 +1,8 @@
-// A small HTTP/1.1 client for GET requests: one connection per exchange, connect and every
-// wait for the reply bounded by the caller's time-out, a 401 challenge answered once with
-// the login (Basic, or Digest with MD5, with or without qop), and the body delimited by
-// Content-Length, chunked encoding or the connection's close.
+// A small HTTP/1.1 client for GET requests: a connection per request (kept for the answer to
+// a login challenge when the server allows it), connect and every wait for the reply bounded
+// by the caller's time-out, a 401 challenge answered once with the login (Basic, or Digest
+// with MD5, with or without qop), and the body delimited by Content-Length, chunked encoding
+// or the connection's close. Nothing is kept from one request to the next.
 #pragma once
 #include <string>
 #include <utility>

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -179,39 +180,62 @@ bool HttpService::Start(std::string* error) {
     m_listeners.emplace_back(s, static_cast<int>(i));
   }
   m_running = true;
-  m_acceptThread = std::thread(&HttpService::AcceptLoop, this);
+  // A thread per listener: a crowd of clients is accepted in parallel, as separate devices
+  // would accept it.
+  for (auto& l : m_listeners) m_acceptThreads.emplace_back(&HttpService::AcceptLoop, this, l.first, l.second);
   return true;
 }
 
 void HttpService::Stop() {
   m_running = false;
-  if (m_acceptThread.joinable()) m_acceptThread.join();
+  for (auto& t : m_acceptThreads)
+    if (t.joinable()) t.join();
+  m_acceptThreads.clear();
   for (auto& l : m_listeners) close(l.first);
   m_listeners.clear();
-  std::unique_lock<std::mutex> l(m_connLock);
-  for (int fd : m_openConns) shutdown(fd, SHUT_RDWR);
-  m_connDone.wait(l, [this] { return m_activeConns == 0; });
+  std::vector<std::thread> workers;
+  {
+    std::unique_lock<std::mutex> l(m_connLock);
+    for (int fd : m_openConns) shutdown(fd, SHUT_RDWR);
+    m_connDone.wait(l, [this] { return m_activeConns == 0; });
+    m_work.notify_all();
+    workers.swap(m_workers);
+  }
+  for (auto& t : workers)
+    if (t.joinable()) t.join();
 }
 
-void HttpService::AcceptLoop() {
-  std::vector<pollfd> fds;
-  for (auto& l : m_listeners) fds.push_back(pollfd{l.first, POLLIN, 0});
+void HttpService::AcceptLoop(int listenFd, int deviceIndex) {
   while (m_running) {
-    if (fds.empty() || poll(fds.data(), fds.size(), 100) <= 0) {
-      if (fds.empty()) usleep(100000);
-      continue;
-    }
-    for (std::size_t i = 0; i < fds.size(); ++i) {
-      if (!(fds[i].revents & POLLIN)) continue;
-      int c = accept4(fds[i].fd, nullptr, nullptr, SOCK_CLOEXEC);
-      if (c < 0) continue;
-      {
-        std::lock_guard<std::mutex> l(m_connLock);
-        m_openConns.push_back(c);
-        ++m_activeConns;
-      }
-      std::thread(&HttpService::Serve, this, c, m_listeners[i].second).detach();
-    }
+    pollfd p{listenFd, POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) continue;
+    int c = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (c < 0) continue;
+    int on = 1;
+    setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    std::lock_guard<std::mutex> l(m_connLock);
+    m_openConns.push_back(c);
+    ++m_activeConns;
+    m_queue.emplace_back(c, deviceIndex);
+    // Every connection gets a thread of its own at once: a waiting one if there are enough,
+    // else a new one (threads are kept for later connections, which spares their creation).
+    if (m_queue.size() > m_idleWorkers) m_workers.emplace_back(&HttpService::Worker, this);
+    else m_work.notify_one();
+  }
+}
+
+void HttpService::Worker() {
+  std::unique_lock<std::mutex> l(m_connLock);
+  for (;;) {
+    ++m_idleWorkers;
+    m_work.wait(l, [this] { return !m_queue.empty() || !m_running; });
+    --m_idleWorkers;
+    if (m_queue.empty()) return;  // stopping
+    std::pair<int, int> job = m_queue.front();
+    m_queue.pop_front();
+    l.unlock();
+    Serve(job.first, job.second);
+    l.lock();
   }
 }
 
@@ -358,6 +382,9 @@ void HttpService::Serve(int fd, int deviceIndex) {
     if (Lower(req.Header("connection")) == "close") keep = false;
 
     HttpReply reply = Answer(req);
+    // A real device takes a while to answer each request.
+    int delayMs = std::atoi(Setting(d, "reply_delay_ms", "0").c_str());
+    if (delayMs > 0) usleep(static_cast<useconds_t>(delayMs) * 1000);
     if (reply.delivery == HttpDelivery::Refuse) {
       linger lg{1, 0};
       setsockopt(fd, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);

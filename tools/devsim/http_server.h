@@ -1,6 +1,6 @@
 // The simulated devices' HTTP interface: one TCP listener per device on its own address and
-// HTTP port, a thread per connection, request parsing, the login check, per-path failure
-// injection and a log line per request.
+// HTTP port, a thread per connection (kept for later connections once its own ends), request
+// parsing, the login check, per-path failure injection and a log line per request.
 //
 // Handlers: a part of the simulator that answers some paths registers a handler for a path
 // prefix before the service starts, for example in main.cpp:
@@ -21,6 +21,7 @@
 #pragma once
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -102,7 +103,8 @@ class HttpService : public Service {
   void Stop() override;
 
  private:
-  void AcceptLoop();
+  void AcceptLoop(int listenFd, int deviceIndex);
+  void Worker();
   void Serve(int fd, int deviceIndex);
   HttpReply Answer(const HttpRequest& req);
   bool LoginOk(const HttpRequest& req, bool* triedLogin) const;
@@ -114,11 +116,16 @@ class HttpService : public Service {
   std::vector<std::vector<FailRule>> m_rules;
   std::atomic<bool> m_running{false};
   std::vector<std::pair<int, int>> m_listeners;  // fd, device index
-  std::thread m_acceptThread;
+  std::vector<std::thread> m_acceptThreads;
   std::mutex m_connLock;
   std::vector<int> m_openConns;
   int m_activeConns = 0;
   std::condition_variable m_connDone;
+  // Accepted connections waiting for their thread, and the threads that serve them.
+  std::deque<std::pair<int, int>> m_queue;
+  std::size_t m_idleWorkers = 0;
+  std::condition_variable m_work;
+  std::vector<std::thread> m_workers;
 };
 
 }  // namespace devsim
