@@ -19,6 +19,13 @@
 #include "kit/palette.h"
 #include "kit/png_cache.h"
 
+// Readable rectangles, points and sizes in failure messages.
+inline void PrintTo(const CRect& r, std::ostream* os) {
+  *os << "(" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
+}
+inline void PrintTo(const CPoint& p, std::ostream* os) { *os << "(" << p.x << "," << p.y << ")"; }
+inline void PrintTo(const CSize& s, std::ostream* os) { *os << s.cx << "x" << s.cy; }
+
 namespace kittest {
 
 // GDI+, common controls and the skin fonts for the whole test program.
@@ -132,7 +139,8 @@ class Surface {
   DWORD* bits_ = nullptr;
 };
 
-// A top-level window that records the messages its children send it.
+// A top-level window that records the messages its children send it (hidden unless
+// asked: showing a top-level window under Wine takes a while).
 class RecordingParent : public CWnd {
  public:
   struct Entry {
@@ -140,7 +148,7 @@ class RecordingParent : public CWnd {
     WPARAM wParam;
     LPARAM lParam;
   };
-  BOOL Make(int w = 400, int h = 300, DWORD style = WS_POPUP | WS_VISIBLE) {
+  BOOL Make(int w = 400, int h = 300, DWORD style = WS_POPUP) {
     return CreateEx(0, nullptr, L"kit test", style | WS_CLIPCHILDREN, CRect(40, 40, 40 + w, 40 + h),
                     nullptr, 0);
   }
