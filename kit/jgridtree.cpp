@@ -1,0 +1,275 @@
+#include "kit/jgridtree.h"
+
+#include <algorithm>
+
+#include "app/grid_layout.h"
+#include "device/helpers.h"
+#include "kit/lang.h"
+
+JGridTree* g_pDeviceGrid = nullptr;
+
+namespace {
+JGridTree::StripFactory s_stripFactory = nullptr;
+
+enum : UINT { ID_GRID_HEADER = 1, ID_GRID_TREE = 2, ID_GRID_SCROLL = 3 };
+
+GridScrollRequest RequestOf(UINT code) {
+  switch (code) {
+    case SB_LINELEFT: return GridScrollRequest::LineLeft;
+    case SB_LINERIGHT: return GridScrollRequest::LineRight;
+    case SB_PAGELEFT: return GridScrollRequest::PageLeft;
+    case SB_PAGERIGHT: return GridScrollRequest::PageRight;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: return GridScrollRequest::Thumb;
+    case SB_LEFT: return GridScrollRequest::Left;
+    case SB_RIGHT: return GridScrollRequest::Right;
+    default: return GridScrollRequest::Other;
+  }
+}
+}  // namespace
+
+void JGridTree::SetStripFactory(StripFactory factory) { s_stripFactory = factory; }
+
+JGridTree::JGridTree() : JObject(this) {}
+
+JGridTree::~JGridTree() {
+  if (g_pDeviceRows == this) g_pDeviceRows = nullptr;
+  // Rows and their buttons go first, while the tree window still exists.
+  if (m_pTree) m_pTree->DeleteAllRows();
+  m_pTree.reset();
+  m_pHeader.reset();
+  m_pStrip.reset();
+}
+
+BOOL JGridTree::Create() {
+  if (!m_hWnd) return FALSE;
+  CRect client;
+  GetClientRect(&client);
+  const int W = client.Width(), H = client.Height();
+
+  m_pHeader = std::make_unique<JHeaderCtrl>();
+  if (!m_pHeader->Create(WS_CHILD | WS_VISIBLE | HDS_BUTTONS | HDS_HORZ,
+                         CRect(0, 0, W, kGridHeaderHeight), this, ID_GRID_HEADER))
+    return FALSE;
+
+  m_pTree = std::make_unique<JTreeCtrl>();
+  if (!m_pTree->Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT |
+                           TVS_FULLROWSELECT | TVS_NOHSCROLL,
+                       CRect(0, kGridHeaderHeight, W, std::max<int>(H, kGridHeaderHeight)), this,
+                       ID_GRID_TREE))
+    return FALSE;
+  CToolTipCtrl& tip = m_pTree->GetToolTip();
+  if (tip.Create(m_pTree.get())) {
+    tip.SetDelayTime(TTDT_AUTOPOP, 30000);
+    tip.SetDelayTime(TTDT_INITIAL, 0);
+    tip.SetMaxTipWidth(0);
+  }
+  m_pTree->SetItemHeight(kGridRowHeight);
+
+  if (s_stripFactory) {
+    m_pStrip.reset(s_stripFactory(this));
+    if (m_pStrip && m_pStrip->m_hWnd) {
+      m_pStrip->MoveWindow(0, H - 45, W, 45, TRUE);
+      m_pStrip->ShowWindow(SW_SHOW);
+    }
+  }
+
+  m_ScrollBar.Create(WS_CHILD | SBS_HORZ | SBS_BOTTOMALIGN,
+                     CRect(0, H - kGridScrollBarHeight, W, H), this, ID_GRID_SCROLL);
+  g_pDeviceRows = this;
+  return TRUE;
+}
+
+bool JGridTree::SetStatusCell(WPARAM row, COLORREF colour, const CString& text) {
+  const RowHandle r = static_cast<RowHandle>(row);
+  const int cell = ColumnIndexOf(507);
+  if (!m_pTree || !m_pTree->HasRow(r) || cell < 0) return false;
+  m_pTree->SetStatusColour(r, colour);
+  m_pTree->SetCellText(r, cell, std::wstring(text.GetString()));
+  Invalidate(TRUE);
+  // The rows are the tree's: invalidating the grid alone would leave them unpainted.
+  m_pTree->Invalidate(FALSE);
+  return true;
+}
+
+bool JGridTree::SetFirmwareCell(WPARAM row, const CString& text) {
+  const RowHandle r = static_cast<RowHandle>(row);
+  const int cell = ColumnIndexOf(502);
+  if (!m_pTree || !m_pTree->HasRow(r) || cell < 0) return false;
+  m_pTree->SetCellText(r, cell, std::wstring(text.GetString()));
+  return true;
+}
+
+bool JGridTree::SetAddressCell(WPARAM row, const CString& text) {
+  const RowHandle r = static_cast<RowHandle>(row);
+  if (!m_pTree || !m_pTree->HasRow(r)) return false;
+  m_pTree->SetCellText(r, 0, std::wstring(text.GetString()));
+  return true;
+}
+
+void JGridTree::SetColumns(const std::vector<ColumnHeader>& table) {
+  if (!m_pHeader || !m_pTree) return;
+  while (m_pHeader->GetItemCount() > 0) m_pHeader->DeleteItem(0);
+  std::vector<int> widths;
+  // The last entry (Platform) is held by the rows but never shown.
+  for (std::size_t i = 0; i + 1 < table.size(); ++i) {
+    HDITEMW hd{};
+    hd.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+    hd.fmt = HDF_CENTER | HDF_STRING;
+    hd.cxy = table[i].width;
+    hd.pszText = const_cast<wchar_t*>(static_cast<const wchar_t*>(table[i].text));
+    m_pHeader->InsertItem((int)i, &hd);
+    widths.push_back(table[i].width);
+  }
+  m_pTree->ColumnWidths().Assign(widths);
+  Relayout();
+}
+
+int JGridTree::TotalColumnWidth() const {
+  if (!m_pHeader || !m_pHeader->m_hWnd) return 0;
+  int total = 0;
+  const int n = m_pHeader->GetItemCount();
+  for (int i = 0; i < n; ++i) {
+    HDITEMW hd{};
+    hd.mask = HDI_WIDTH;
+    if (m_pHeader->GetItem(i, &hd)) total += hd.cxy;
+  }
+  return total;
+}
+
+RowHandle JGridTree::InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
+                               RowHandle parent) {
+  if (!m_pTree || !m_pTree->m_hWnd) return 0;
+  if (parent == kRootRow) {
+    CRect client, tree;
+    GetClientRect(&client);
+    m_pTree->GetClientRect(&tree);
+    m_pTree->SetWindowPos(nullptr, 0, kGridHeaderHeight, client.Width(),
+                          tree.Height() + kGridRowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RowHandle row = m_pTree->InsertRow(text, markerShown, hasCheckBox, parent);
+  UpdateScrollBar();
+  return row;
+}
+
+void JGridTree::Relayout() {
+  if (!m_pHeader || !m_pHeader->m_hWnd || !m_pTree) return;
+  const int n = m_pHeader->GetItemCount();
+  if (n == 0) return;
+  CRect client;
+  GetClientRect(&client);
+  const int extra = GridStretchExtra(client.Width(), TotalColumnWidth());
+  if (extra > 0) {
+    HDITEMW hd{};
+    hd.mask = HDI_WIDTH;
+    m_pHeader->GetItem(n - 1, &hd);
+    hd.cxy += extra;
+    m_pHeader->SetItem(n - 1, &hd);
+    m_pTree->ColumnWidths().Set((std::size_t)(n - 1), hd.cxy);
+  }
+  UpdateScrollBar();
+}
+
+void JGridTree::UpdateScrollBar() {
+  if (!m_pHeader || !m_pTree || !m_ScrollBar.m_hWnd) return;
+  CRect client;
+  GetClientRect(&client);
+  const int W = client.Width(), H = client.Height();
+  GridLayout g = ComputeGridLayout(W, H, TotalColumnWidth(), m_ScrollBar.GetScrollPos(),
+                                   m_pTree->CountShownRows());
+  if (g.scrollNeeded) {
+    m_ScrollBar.SetScrollRange(0, g.scrollMax, FALSE);
+    m_ScrollBar.SetScrollPos(g.scrollPos, TRUE);
+  } else {
+    m_ScrollBar.SetScrollPos(0, FALSE);
+  }
+  m_pHeader->MoveWindow(g.header.x, g.header.y, g.header.w, g.header.h, TRUE);
+  m_pTree->MoveWindow(g.tree.x, g.tree.y, g.tree.w, g.tree.h, TRUE);
+  if (m_pStrip && m_pStrip->m_hWnd)
+    m_pStrip->MoveWindow(g.strip.x, g.strip.y, g.strip.w, g.strip.h, FALSE);
+  m_ScrollBar.MoveWindow(g.scrollBar.x, g.scrollBar.y, g.scrollBar.w, g.scrollBar.h, TRUE);
+  m_ScrollBar.ShowWindow(g.scrollNeeded ? SW_SHOWNA : SW_HIDE);
+  if (m_pStrip && m_pStrip->m_hWnd) m_pStrip->RedrawWindow();
+  m_pTree->Invalidate(TRUE);
+}
+
+void JGridTree::OnHeaderClick(int column, int flag) {
+  if (!m_pTree) return;
+  if (column == 0) {
+    m_pTree->CheckAll(flag == 1);
+    return;
+  }
+  m_pTree->SetSortedByHeader(true);
+  m_pTree->SetHeaderSortColumn(column - 1);
+  m_pTree->SortByColumn(column - 1, flag == 1);
+}
+
+void JGridTree::OnHeaderWidth(int column, int width) {
+  if (!m_pTree || column < 0) return;
+  m_pTree->ColumnWidths().Set((std::size_t)column, width);
+  m_pTree->Invalidate(FALSE);
+}
+
+void JGridTree::OnHScroll(UINT code, int thumb) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  int track = thumb;
+  int maxPos = 0;
+  if (m_ScrollBar.GetScrollInfo(&si, SIF_ALL)) {
+    track = si.nTrackPos;
+    maxPos = si.nMax;
+  }
+  CRect client;
+  GetClientRect(&client);
+  const int target =
+      GridScrollTarget(RequestOf(code), m_ScrollBar.GetScrollPos(), track, maxPos, client.Width());
+  if (target != m_ScrollBar.GetScrollPos()) {
+    m_ScrollBar.SetScrollPos(target, TRUE);
+    UpdateScrollBar();
+  }
+}
+
+void JGridTree::OnClose() {
+  if (g_pDeviceRows == this) g_pDeviceRows = nullptr;
+  if (m_pTree && m_pTree->m_hWnd) m_pTree->SendMessage(WM_CLOSE);
+  m_pTree.reset();
+  m_pHeader.reset();
+  m_pStrip.reset();
+}
+
+LRESULT JGridTree::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_HEADER_CLICK:
+      OnHeaderClick((int)wParam, (int)lParam);
+      return 0;
+    case WM_HEADER_WIDTH:
+      OnHeaderWidth((int)wParam, (int)lParam);
+      return 0;
+    case WM_GRID_RELAYOUT:
+      Relayout();
+      return 0;
+    case WM_SIZE: {
+      LRESULT r = Default();
+      if (m_pHeader) Relayout();
+      return r;
+    }
+    case WM_CLOSE:
+      OnClose();
+      return Default();
+    case WM_PAINT: {
+      CPaintDC dc(this);  // the children cover the grid: nothing to draw
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_HSCROLL:
+      if ((HWND)lParam == m_ScrollBar.m_hWnd && m_ScrollBar.m_hWnd) {
+        OnHScroll(LOWORD(wParam), (short)HIWORD(wParam));
+        return 0;
+      }
+      return CWnd::WindowProc(msg, wParam, lParam);
+    default:
+      return CWnd::WindowProc(msg, wParam, lParam);
+  }
+}

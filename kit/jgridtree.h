@@ -1,0 +1,75 @@
+// JGridTree: the device grid. A plain child window that owns the column header
+// (JHeaderCtrl), the row tree (JTreeCtrl), the strip below the rows (the manual
+// add/remove panel, made by a factory that its own module installs) and a horizontal
+// scroll bar, and lays them out.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fx/controls.h"
+#include "kit/device_rows.h"
+#include "kit/jheaderctrl.h"
+#include "kit/jobject.h"
+#include "kit/jtreectrl.h"
+
+struct ColumnHeader;
+
+class JGridTree : public CWnd, public JObject, public DeviceRowTarget {
+ public:
+  // Makes the strip below the rows as a shown child of the grid; null for none.
+  using StripFactory = CWnd* (*)(CWnd* grid);
+  static void SetStripFactory(StripFactory factory);
+
+  JGridTree();
+  ~JGridTree() override;
+
+  using CWnd::Create;
+  // Builds the header, the tree (with its tooltip), the strip and the scroll bar inside
+  // the grid window, which must exist.
+  BOOL Create();
+  // Replaces the header columns with every entry of the table but the last (the last,
+  // Platform, is kept in the rows but never shown), records the widths in the tree and
+  // lays the grid out again.
+  void SetColumns(const std::vector<ColumnHeader>& table);
+  // Inserts a row (a device row grows the tree by one row first) and lays out.
+  RowHandle InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
+                      RowHandle parent = kRootRow);
+  void UpdateScrollBar();
+  // Stretches the last column to fill the width, then lays out.
+  void Relayout();
+  int TotalColumnWidth() const;
+  void GetChildItems(RowHandle parent, std::vector<RowHandle>& children) const {
+    if (m_pTree) m_pTree->GetChildItems(parent, children);
+    else children.clear();
+  }
+
+  JHeaderCtrl* GetHeader() const { return m_pHeader.get(); }
+  JTreeCtrl* GetTree() const { return m_pTree.get(); }
+  CWnd* GetStrip() const { return m_pStrip.get(); }
+  CScrollBar& GetScrollBar() { return m_ScrollBar; }
+
+  // The dialogs' status writes (g_pDeviceRows points here while the grid exists).
+  bool SetStatusCell(WPARAM row, COLORREF colour, const CString& text) override;
+  bool SetFirmwareCell(WPARAM row, const CString& text) override;
+  bool SetAddressCell(WPARAM row, const CString& text) override;
+
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ protected:
+  void OnHeaderClick(int column, int flag);
+  void OnHeaderWidth(int column, int width);
+  void OnHScroll(UINT code, int thumb);
+  void OnClose();
+
+ private:
+  std::unique_ptr<JHeaderCtrl> m_pHeader;
+  std::unique_ptr<JTreeCtrl> m_pTree;
+  std::unique_ptr<CWnd> m_pStrip;
+  CScrollBar m_ScrollBar;
+};
+
+// The one device grid of the program; the application's start-up creates it.
+extern JGridTree* g_pDeviceGrid;

@@ -1,0 +1,452 @@
+#include "kit/jtreectrl.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "app/grid_selection.h"
+#include "fx/app.h"
+#include "kit/png_cache.h"
+
+namespace {
+
+constexpr COLORREF kKeyColour = RGB(0x00, 0x80, 0x80);
+constexpr COLORREF kTextColour = RGB(0x44, 0x44, 0x44);
+constexpr COLORREF kBlockedText = RGB(0xB2, 0xB2, 0xB2);
+
+// Where a row's buttons sit, relative to the row's top.
+constexpr RECT kCheckBoxAt = {25, 3, 39, 17};
+constexpr RECT kMarkerAt = {58, 3, 72, 17};
+constexpr RECT kLinkAt = {81, 1, 185, 20};
+
+CRect At(const RECT& r, int top) { return CRect(r.left, top + r.top, r.right, top + r.bottom); }
+
+// Moves a button only when it is not already there (painting moves every shown button).
+void Place(JButton* b, const CRect& where) {
+  if (!b || !b->m_hWnd) return;
+  CRect now;
+  b->GetWindowRect(&now);
+  ::MapWindowPoints(nullptr, ::GetParent(b->m_hWnd), reinterpret_cast<POINT*>(&now), 2);
+  if (now != where) b->MoveWindow(where.left, where.top, where.Width(), where.Height(), TRUE);
+}
+
+void ShowIf(JButton* b, bool show) {
+  if (!b || !b->m_hWnd) return;
+  if ((b->IsWindowVisible() != FALSE) != show) b->ShowWindow(show ? SW_SHOWNA : SW_HIDE);
+}
+
+void Reskin(JButton* b, COLORREF back) {
+  if (!b || !b->m_hWnd || b->m_BackColour == back) return;
+  b->m_BackColour = back;
+  if (b->IsWindowVisible()) b->RedrawNow();
+}
+
+int CALLBACK CompareByRank(LPARAM a, LPARAM b, LPARAM ranks) {
+  const auto& r = *reinterpret_cast<const std::unordered_map<LPARAM, int>*>(ranks);
+  auto ia = r.find(a), ib = r.find(b);
+  int ra = ia == r.end() ? 0 : ia->second, rb = ib == r.end() ? 0 : ib->second;
+  return ra < rb ? -1 : (ra > rb ? 1 : 0);
+}
+
+}  // namespace
+
+JTreeCtrl::JTreeCtrl() : JObject(this) {}
+
+JTreeCtrl::~JTreeCtrl() {
+  // Buttons go before the tree window so that none outlives its row.
+  m_ButtonRows.clear();
+  m_Buttons.clear();
+}
+
+JTreeCtrl::RowButtons* JTreeCtrl::ButtonsOf(RowHandle row) {
+  auto it = m_Buttons.find(row);
+  return it == m_Buttons.end() ? nullptr : &it->second;
+}
+
+const JTreeCtrl::RowButtons* JTreeCtrl::ButtonsOf(RowHandle row) const {
+  auto it = m_Buttons.find(row);
+  return it == m_Buttons.end() ? nullptr : &it->second;
+}
+
+JButton* JTreeCtrl::GetMarkerButton(RowHandle row) const {
+  const RowButtons* b = ButtonsOf(row);
+  return b ? b->marker.get() : nullptr;
+}
+JButton* JTreeCtrl::GetCheckButton(RowHandle row) const {
+  const RowButtons* b = ButtonsOf(row);
+  return b ? b->check.get() : nullptr;
+}
+JButton* JTreeCtrl::GetLinkButton(RowHandle row) const {
+  const RowButtons* b = ButtonsOf(row);
+  return b ? b->link.get() : nullptr;
+}
+
+RowHandle JTreeCtrl::InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
+                               RowHandle parent) {
+  if (!m_hWnd) return 0;
+  if (parent != kRootRow && !m_Rows.Contains(parent)) return 0;
+  TVINSERTSTRUCTW ins{};
+  ins.hParent = parent == kRootRow ? TVI_ROOT : ItemOf(parent);
+  ins.hInsertAfter = TVI_LAST;
+  ins.item.mask = TVIF_TEXT;
+  ins.item.pszText = const_cast<wchar_t*>(text.c_str());
+  HTREEITEM item = InsertItem(&ins);
+  if (!item) return 0;
+  SetItemData(item, reinterpret_cast<DWORD_PTR>(item));
+  const RowHandle row = RowOf(item);
+  if (!m_Rows.Insert(row, parent, text, markerShown, hasCheckBox)) {
+    DeleteItem(item);
+    return 0;
+  }
+
+  RowButtons& b = m_Buttons[row];
+  auto make = [&](unsigned style, const RECT& at, const wchar_t* caption) {
+    auto btn = std::make_unique<JButton>(style);
+    btn->m_BackColour = kBackColour;
+    btn->Create(caption, WS_CHILD | BS_OWNERDRAW, CRect(at), this, 0);
+    m_ButtonRows[btn->m_hWnd] = row;
+    return btn;
+  };
+  b.marker = make(jbutton::LAYOUT_IMAGE, kMarkerAt, L"");
+  b.marker->SetImages(PNG_MARKER, PNG_MARKER_HOT, PNG_MARKER_HOT, PNG_MARKER, 14, 14);
+  b.check = make(jbutton::LAYOUT_IMAGE | jbutton::STYLE_TOGGLE, kCheckBoxAt, L"");
+  b.check->SetImages(PNG_CHECK_OFF, PNG_CHECK_OFF, PNG_CHECK_ON, PNG_CHECK_DISABLED, 14, 14);
+  b.link = make(jbutton::LAYOUT_IMAGE, kLinkAt, text.c_str());
+  b.link->SetImages(0, 0, 0, 0, 104, 19);
+  b.link->SetWindowText(text.c_str());
+  return row;
+}
+
+void JTreeCtrl::ForgetHandles(const std::vector<RowHandle>& rows) {
+  for (RowHandle r : rows)
+    if (ItemOf(r) == m_LastCaret) m_LastCaret = nullptr;
+}
+
+void JTreeCtrl::ReleaseButtons(const std::vector<RowHandle>& rows) {
+  for (RowHandle r : rows) {
+    auto it = m_Buttons.find(r);
+    if (it == m_Buttons.end()) continue;
+    for (JButton* b : {it->second.marker.get(), it->second.check.get(), it->second.link.get()}) {
+      if (!b || !b->m_hWnd) continue;
+      if (m_ToolTip.m_hWnd) m_ToolTip.DelTool(b);
+      m_ButtonRows.erase(b->m_hWnd);
+      b->DestroyWindow();
+    }
+    m_Buttons.erase(it);
+  }
+}
+
+void JTreeCtrl::DeleteRow(RowHandle row) {
+  std::vector<RowHandle> removed = m_Rows.Erase(row);
+  if (removed.empty()) return;
+  ForgetHandles(removed);
+  ReleaseButtons(removed);
+  // The tree moves the caret off a deleted item; that is no selection by the user.
+  m_Deleting = true;
+  DeleteItem(ItemOf(row));
+  m_Deleting = false;
+}
+
+void JTreeCtrl::DeleteAllRows() {
+  m_Deleting = true;
+  if (m_hWnd) DeleteAllItems();
+  m_Deleting = false;
+  std::vector<RowHandle> removed = m_Rows.Clear();
+  ReleaseButtons(removed);
+  // Buttons of rows that a failed insertion left behind.
+  std::vector<RowHandle> rest;
+  for (const auto& b : m_Buttons) rest.push_back(b.first);
+  ReleaseButtons(rest);
+  m_LastCaret = nullptr;
+  m_ColumnWidths.Clear();
+  m_SortColumn = 0;
+}
+
+void JTreeCtrl::SetCellText(RowHandle row, int index, const std::wstring& text) {
+  std::optional<std::wstring> cell0 = m_Rows.SetCellText(row, index, text);
+  if (!cell0) return;
+  if (JButton* link = GetLinkButton(row)) {
+    if (link->m_Caption != cell0->c_str()) {
+      link->SetWindowText(cell0->c_str());
+      if (link->IsWindowVisible()) link->RedrawNow();
+    }
+  }
+}
+
+void JTreeCtrl::SortByColumn(int index, bool ascending) {
+  m_SortColumn = index;
+  const int used = m_SortedByHeader ? m_HeaderSortColumn : index;
+  auto orders = m_Rows.SortAll(used, ascending);
+  if (!m_hWnd) return;
+  std::unordered_map<LPARAM, int> ranks;
+  for (const auto& o : orders) {
+    ranks.clear();
+    for (std::size_t i = 0; i < o.second.size(); ++i)
+      ranks[static_cast<LPARAM>(o.second[i])] = static_cast<int>(i);
+    TVSORTCB sort{};
+    sort.hParent = o.first == kRootRow ? TVI_ROOT : ItemOf(o.first);
+    sort.lpfnCompare = CompareByRank;
+    sort.lParam = reinterpret_cast<LPARAM>(&ranks);
+    SortChildrenCB(&sort);
+  }
+  Invalidate(FALSE);
+}
+
+void JTreeCtrl::RedrawCheckBox(RowHandle row) {
+  JButton* b = GetCheckButton(row);
+  if (!b || !b->m_hWnd) return;
+  b->m_Checked = m_Rows.IsChecked(row);
+  b->RedrawNow();
+}
+
+void JTreeCtrl::CheckAll(bool checked) {
+  for (RowHandle r : m_Rows.CheckAll(checked)) RedrawCheckBox(r);
+}
+
+void JTreeCtrl::SetChecked(RowHandle row, bool checked) {
+  if (m_Rows.SetChecked(row, checked)) RedrawCheckBox(row);
+}
+
+void JTreeCtrl::ToggleRow(RowHandle row) {
+  if (m_Rows.ToggleChecked(row)) RedrawCheckBox(row);
+}
+
+void JTreeCtrl::SetBlocked(RowHandle row, bool blocked) {
+  if (m_Rows.SetBlocked(row, blocked) && m_hWnd) Invalidate(FALSE);
+}
+
+void JTreeCtrl::SetStatusColour(RowHandle row, COLORREF colour) {
+  if (m_Rows.SetStatusColour(row, colour) && m_hWnd) Invalidate(FALSE);
+}
+
+void JTreeCtrl::SetMarkerTip(RowHandle row, const std::wstring& text) {
+  JButton* marker = GetMarkerButton(row);
+  if (!marker || !m_ToolTip.m_hWnd) return;
+  m_ToolTip.DelTool(marker);
+  m_ToolTip.AddTool(marker, text.c_str());
+}
+
+int JTreeCtrl::CountShownRows() const {
+  int n = 0;
+  std::vector<RowHandle> level = m_Rows.Children(kRootRow);
+  while (!level.empty()) {
+    std::vector<RowHandle> next;
+    for (RowHandle r : level) {
+      ++n;
+      if (m_hWnd && (GetItemState(ItemOf(r), TVIS_EXPANDED) & TVIS_EXPANDED)) {
+        auto c = m_Rows.Children(r);
+        next.insert(next.end(), c.begin(), c.end());
+      }
+    }
+    level.swap(next);
+  }
+  return n;
+}
+
+void JTreeCtrl::DrawSkin(CDC* dc) {
+  if (!m_GridPen.GetSafeHandle()) m_GridPen.CreatePen(PS_SOLID, 1, RGB(0x85, 0x85, 0x85));
+  dc->SelectObject(&m_GridPen);
+  dc->SetTextColor(kTextColour);
+  CRect client;
+  GetClientRect(&client);
+  dc->FillSolidRect(&client, kBackColour);
+}
+
+void JTreeCtrl::DrawRow(CDC* dc, HTREEITEM item, const RowData& row, bool caret,
+                        bool previousCaret) {
+  CRect rc;
+  if (!GetItemRect(item, &rc, FALSE)) return;
+  const COLORREF savedText = dc->GetTextColor();
+  bool hasChildren = false, expanded = false;
+  if (m_ChildRowsEnabled) {
+    hasChildren = GetChildItem(item) != nullptr;
+    expanded = (GetItemState(item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+  }
+  if (caret) dc->FillSolidRect(rc.left, rc.top + 1, rc.Width(), rc.Height() - 1, kCaretColour);
+  if (row.blocked) dc->SetTextColor(kBlockedText);
+  if (hasChildren) {
+    CRect box(7, rc.top + 5, 16, rc.top + 14);
+    DrawPng(dc, expanded ? PNG_ROW_EXPANDED : PNG_ROW_COLLAPSED, &box);
+  }
+
+  const auto& widths = m_ColumnWidths.All();
+  int x = 0;
+  for (std::size_t i = 0; i < widths.size(); ++i) {
+    const int left = x;
+    x += widths[i];
+    CRect cell(left, rc.top, std::min<int>(x, rc.right), rc.bottom);
+    if (i + 1 == widths.size()) dc->SetTextColor(row.statusColour);
+    if (i >= 1 && i - 1 < row.cells.size() && cell.right > cell.left) {
+      const std::wstring& t = row.cells[i - 1];
+      dc->DrawText(t.c_str(), (int)t.size(), &cell,
+                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    dc->MoveTo(x, rc.top);
+    dc->LineTo(x, rc.bottom);
+  }
+
+  if (RowButtons* b = ButtonsOf(RowOf(item))) {
+    const CRect check = At(kCheckBoxAt, rc.top), marker = At(kMarkerAt, rc.top),
+                link = At(kLinkAt, rc.top);
+    Place(b->check.get(), check);
+    Place(b->marker.get(), marker);
+    Place(b->link.get(), link);
+    if (caret || previousCaret) {
+      const COLORREF back = caret ? kCaretColour : kBackColour;
+      Reskin(b->check.get(), back);
+      Reskin(b->marker.get(), back);
+      Reskin(b->link.get(), back);
+    }
+    if (row.markerShown) dc->FillSolidRect(&marker, kKeyColour);
+    if (row.hasCheckBox) {
+      dc->FillSolidRect(&check, kKeyColour);
+      dc->FillSolidRect(&link, kKeyColour);
+    }
+  }
+  dc->MoveTo(0, rc.bottom - 1);
+  dc->LineTo(rc.right, rc.bottom - 1);
+  dc->SetTextColor(savedText);
+}
+
+void JTreeCtrl::OnPaint() {
+  CPaintDC paint(this);
+  CDC* mem = PrepareMemDC();
+  if (!mem) return;
+  CRect client;
+  GetClientRect(&client);
+
+  std::set<RowHandle> visible;
+  HTREEITEM caret = GetSelectedItem();
+  for (HTREEITEM it = GetFirstVisibleItem(); it; it = GetNextVisibleItem(it)) {
+    CRect rc;
+    if (!GetItemRect(it, &rc, FALSE) || rc.top >= client.bottom) break;
+    const RowHandle r = RowOf(it);
+    std::optional<RowData> row = m_Rows.GetRow(r);
+    if (!row) continue;
+    visible.insert(r);
+    DrawRow(mem, it, *row, it == caret, it == m_LastCaret);
+  }
+  if (m_LastCaret && m_LastCaret != caret && visible.count(RowOf(m_LastCaret))) {
+    if (std::optional<RowData> row = m_Rows.GetRow(RowOf(m_LastCaret)))
+      DrawRow(mem, m_LastCaret, *row, false, true);
+  }
+  m_LastCaret = caret;
+
+  for (auto& b : m_Buttons) {
+    const bool inView = visible.count(b.first) != 0;
+    std::optional<RowData> row = inView ? m_Rows.GetRow(b.first) : std::nullopt;
+    ShowIf(b.second.marker.get(), inView && row && row->markerShown);
+    ShowIf(b.second.check.get(), inView && row && row->hasCheckBox);
+    ShowIf(b.second.link.get(), inView && row && row->hasCheckBox);
+  }
+  paint.TransparentBlt(0, 0, client.Width(), client.Height(), mem, 0, 0, client.Width(),
+                       client.Height(), kKeyColour);
+  ReleaseMemDC();
+}
+
+void JTreeCtrl::OnJButtonClick(JButton* button) {
+  if (!button || !button->m_hWnd) return;
+  auto it = m_ButtonRows.find(button->m_hWnd);
+  if (it == m_ButtonRows.end()) return;
+  const RowHandle row = it->second;
+  RowButtons* b = ButtonsOf(row);
+  if (!b) return;
+  if (button == b->check.get()) {
+    // The check box has toggled itself; the row follows it.
+    m_Rows.SetChecked(row, button->m_Checked);
+  } else if (button == b->link.get()) {
+    CString caption = button->GetWindowTextString();
+    if (!caption.IsEmpty() && m_LinkHandler) m_LinkHandler(std::wstring(caption));
+  }
+}
+
+void JTreeCtrl::OnSelChanged(NMTREEVIEWW* nm) {
+  if (m_Deleting) return;
+  const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+  const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+  const RowHandle oldRow = RowOf(nm->itemOld.hItem), newRow = RowOf(nm->itemNew.hItem);
+  if (shift) {
+    auto next = [this](RowHandle r) { return RowOf(GetNextSiblingItem(ItemOf(r))); };
+    for (RowHandle r : ShiftSelectionRange(m_Rows.Contains(oldRow) ? oldRow : kRootRow, newRow, next))
+      ToggleRow(r);
+  } else if (ctrl) {
+    ToggleRow(newRow);
+  }
+}
+
+BOOL JTreeCtrl::OnItemExpanding(NMTREEVIEWW* nm) {
+  if (!m_ChildRowsEnabled) return TRUE;
+  if ((nm->action & (TVE_EXPAND | TVE_COLLAPSE)) == TVE_EXPAND) {
+    int children = 0;
+    for (HTREEITEM c = GetChildItem(nm->itemNew.hItem); c; c = GetNextSiblingItem(c)) ++children;
+    CRect client;
+    GetClientRect(&client);
+    SetWindowPos(nullptr, 0, 0, client.Width(), client.Height() + GetItemHeight() * children,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (HWND parent = ::GetParent(m_hWnd)) ::PostMessageW(parent, WM_GRID_RELAYOUT, 0, 0);
+  return FALSE;
+}
+
+void JTreeCtrl::OnLButtonDblClk(CPoint point) {
+  HTREEITEM caret = GetSelectedItem();
+  if (!caret) return;
+  CRect rc;
+  if (GetItemRect(caret, &rc, FALSE) && rc.PtInRect(point)) ToggleRow(RowOf(caret));
+}
+
+BOOL JTreeCtrl::PreTranslateMessage(MSG* msg) {
+  if (m_ToolTip.m_hWnd) m_ToolTip.RelayEvent(msg);
+  return CTreeCtrl::PreTranslateMessage(msg);
+}
+
+LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL: {
+      LRESULT r = Default();
+      RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+      return r;
+    }
+    case WM_CLOSE:
+      DeleteAllRows();
+      return Default();
+    case WM_KEYDOWN:
+      if (wParam == VK_F5) {
+        if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_REFRESH_DEVICES);
+      }
+      return Default();
+    case WM_LBUTTONDBLCLK:
+      OnLButtonDblClk(CPoint(lParam));
+      return Default();
+    case WM_JBUTTON_CLICK:
+      OnJButtonClick(reinterpret_cast<JButton*>(wParam));
+      return 0;
+    default:
+      return CTreeCtrl::WindowProc(msg, wParam, lParam);
+  }
+}
+
+BOOL JTreeCtrl::OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (msg == WM_NOTIFY) {
+    NMHDR* nm = reinterpret_cast<NMHDR*>(lParam);
+    switch (nm->code) {
+      case TVN_SELCHANGEDW:
+      case TVN_SELCHANGEDA:
+        OnSelChanged(reinterpret_cast<NMTREEVIEWW*>(lParam));
+        *result = 0;
+        return TRUE;
+      case TVN_ITEMEXPANDINGW:
+      case TVN_ITEMEXPANDINGA:
+        *result = OnItemExpanding(reinterpret_cast<NMTREEVIEWW*>(lParam));
+        return TRUE;
+      default:
+        break;
+    }
+  }
+  return CTreeCtrl::OnChildNotify(msg, wParam, lParam, result);
+}

@@ -1,0 +1,153 @@
+// JTreeCtrl: the body of the device grid, one tree item per row.
+//
+// Top-level items are devices, their child items the channels of a multi-channel device.
+// Each row's data (cells, check state, blocked flag, status colour) lives in a row store
+// with its own lock (app/grid_rows.h), so worker threads may read rows while the
+// user-interface thread changes them; readers always get copies. The window side of a
+// row (its three skinned buttons) belongs to the user-interface thread alone.
+//
+// The control paints its rows itself, in columns whose widths the grid keeps up to date.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/grid_columns.h"
+#include "app/grid_rows.h"
+#include "fx/controls.h"
+#include "kit/jbutton.h"
+#include "kit/jobject.h"
+#include "kit/kit_messages.h"
+
+// Skin images of the rows.
+enum : UINT {
+  PNG_CHECK_ON = 327,
+  PNG_CHECK_OFF = 328,
+  PNG_CHECK_DISABLED = 329,
+  PNG_MARKER = 330,
+  PNG_MARKER_HOT = 331,
+  PNG_ROW_COLLAPSED = 339,
+  PNG_ROW_EXPANDED = 340,
+};
+
+class JTreeCtrl : public CTreeCtrl, public JObject {
+ public:
+  static constexpr int kRowHeight = 20;
+  static constexpr COLORREF kBackColour = RGB(0xEA, 0xEA, 0xEA);
+  static constexpr COLORREF kCaretColour = RGB(0xC6, 0xDA, 0xED);
+
+  JTreeCtrl();
+  ~JTreeCtrl() override;
+
+  // ---- rows (user-interface thread) ----------------------------------------
+  // Inserts a row as the last child of `parent` (kRootRow for a device row) with cell 0 =
+  // text and creates its three buttons. Returns the row handle, 0 on failure.
+  RowHandle InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
+                      RowHandle parent = kRootRow);
+  // Deletes a row with the rows below it, their buttons and data.
+  void DeleteRow(RowHandle row);
+  // Deletes every row, empties the column widths and resets the sort column.
+  void DeleteAllRows();
+  // Sets a cell (creating the cells before it) and sets the link caption to cell 0.
+  void SetCellText(RowHandle row, int index, const std::wstring& text);
+  void SortByColumn(int index, bool ascending);
+  // Sets the check state of every row that has a check box.
+  void CheckAll(bool checked);
+  void SetChecked(RowHandle row, bool checked);
+  void SetBlocked(RowHandle row, bool blocked);
+  void SetStatusColour(RowHandle row, COLORREF colour);
+  // The row's buttons (null when there is no such row); for enabling and tooltips.
+  JButton* GetMarkerButton(RowHandle row) const;
+  JButton* GetCheckButton(RowHandle row) const;
+  JButton* GetLinkButton(RowHandle row) const;
+  // Gives the row's marker button a tooltip text (the tree's tooltip control).
+  void SetMarkerTip(RowHandle row, const std::wstring& text);
+
+  // ---- readers (any thread) ------------------------------------------------
+  // Appends the checked rows in ascending handle order (channel rows included).
+  void GetCheckedRows(std::vector<RowHandle>& rows) const { m_Rows.GetCheckedRows(rows); }
+  // A copy of one cell; nothing when the row is gone or has no such cell.
+  std::optional<std::wstring> GetCell(RowHandle row, int index) const {
+    return m_Rows.GetCell(row, index);
+  }
+  // A copy of the whole row.
+  std::optional<RowData> GetRow(RowHandle row) const { return m_Rows.GetRow(row); }
+  bool HasRow(RowHandle row) const { return m_Rows.Contains(row); }
+  bool IsChecked(RowHandle row) const { return m_Rows.IsChecked(row); }
+  // The child rows of a row in display order (the vector is cleared first).
+  void GetChildItems(RowHandle parent, std::vector<RowHandle>& children) const {
+    children = m_Rows.Children(parent);
+  }
+  // Every row, ascending by handle.
+  std::vector<RowHandle> GetAllRows() const { return m_Rows.Rows(); }
+  // The first row whose IP address cell is `ip`, 0 when none.
+  RowHandle FindRowByIp(const std::wstring& ip) const { return m_Rows.FindByIp(ip); }
+  std::size_t GetRowCount() const { return m_Rows.Size(); }
+
+  // ---- columns and options (user-interface thread) ---------------------------
+  GridColumnWidths& ColumnWidths() { return m_ColumnWidths; }
+  const GridColumnWidths& ColumnWidths() const { return m_ColumnWidths; }
+  void SetChildRowsEnabled(bool on) { m_ChildRowsEnabled = on; }
+  bool GetChildRowsEnabled() const { return m_ChildRowsEnabled; }
+  void SetSortedByHeader(bool on) { m_SortedByHeader = on; }
+  void SetHeaderSortColumn(int column) { m_HeaderSortColumn = column; }
+  int GetSortColumn() const { return m_SortColumn; }
+  // Rows the tree shows when tall enough: device rows and the children of expanded rows.
+  int CountShownRows() const;
+  // Opens a device's web page for the link buttons (the address is the row's cell 0).
+  void SetLinkHandler(std::function<void(const std::wstring&)> handler) {
+    m_LinkHandler = std::move(handler);
+  }
+  CToolTipCtrl& GetToolTip() { return m_ToolTip; }
+  // The row that held the caret at the last paint (0 when none or deleted since).
+  RowHandle GetLastCaretRow() const { return RowOf(m_LastCaret); }
+  // Window handles of the row buttons that exist (three per row).
+  std::size_t GetButtonCount() const { return m_Buttons.size() * 3; }
+
+  static HTREEITEM ItemOf(RowHandle row) { return reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(row)); }
+  static RowHandle RowOf(HTREEITEM item) { return static_cast<RowHandle>(reinterpret_cast<UINT_PTR>(item)); }
+
+  void DrawSkin(CDC* dc) override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  BOOL OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+ protected:
+  struct RowButtons {
+    std::unique_ptr<JButton> marker, check, link;
+  };
+
+  void OnPaint();
+  void DrawRow(CDC* dc, HTREEITEM item, const RowData& row, bool caret, bool previousCaret);
+  void OnJButtonClick(JButton* button);
+  void OnSelChanged(NMTREEVIEWW* nm);
+  BOOL OnItemExpanding(NMTREEVIEWW* nm);
+  void OnLButtonDblClk(CPoint point);
+  void ToggleRow(RowHandle row);
+  void RedrawCheckBox(RowHandle row);
+  void ReleaseButtons(const std::vector<RowHandle>& rows);
+  void ForgetHandles(const std::vector<RowHandle>& rows);
+  RowButtons* ButtonsOf(RowHandle row);
+  const RowButtons* ButtonsOf(RowHandle row) const;
+
+ private:
+  int m_SortColumn = 0;
+  int m_HeaderSortColumn = 0;
+  bool m_SortedByHeader = false;
+  bool m_ChildRowsEnabled = false;
+  CToolTipCtrl m_ToolTip;
+  HTREEITEM m_LastCaret = nullptr;
+  bool m_Deleting = false;  // the tree is deleting items: selection changes are its own
+  GridColumnWidths m_ColumnWidths;
+  GridRowStore m_Rows;
+  std::map<RowHandle, RowButtons> m_Buttons;
+  std::map<HWND, RowHandle> m_ButtonRows;  // any row button -> its row
+  CPen m_GridPen;
+  std::function<void(const std::wstring&)> m_LinkHandler;
+};

@@ -1,0 +1,235 @@
+// The device grid's header in a real window: columns of the two layouts, the last column
+// filling the width, divider drags, sort clicks, the check-all box and horizontal
+// scrolling.
+#include <gtest/gtest.h>
+
+#include "tests/win/grid_test_window.h"
+
+using gridtest::GridWindow;
+using gridtest::Pump;
+
+namespace {
+
+int ItemWidth(JHeaderCtrl& h, int i) {
+  HDITEMW hd{};
+  hd.mask = HDI_WIDTH;
+  h.GetItem(i, &hd);
+  return hd.cxy;
+}
+
+CString ItemText(JHeaderCtrl& h, int i) {
+  wchar_t buf[64] = {0};
+  HDITEMW hd{};
+  hd.mask = HDI_TEXT;
+  hd.pszText = buf;
+  hd.cchTextMax = 63;
+  h.GetItem(i, &hd);
+  return CString(buf);
+}
+
+TEST(GridHeader, TwoLayoutsShowEveryEntryButPlatformAndFillTheWidth) {
+  struct Case {
+    bool withName;
+    std::size_t tableSize;
+    int items;
+    const wchar_t* fourth;  // caption of header item 3
+    int fixedTotal;         // widths of every column but the last
+  };
+  const Case cases[] = {{false, 9, 8, L"MAC Address", 870}, {true, 10, 9, L"Camera Name", 970}};
+  for (const Case& c : cases) {
+    GridWindow w(1100, 500, c.withName);
+    const auto& table = c.withName ? g_ColumnHeadersWithName : g_ColumnHeaders;
+    ASSERT_EQ(table.size(), c.tableSize);
+    ASSERT_EQ(w.header().GetItemCount(), c.items) << c.withName;
+    EXPECT_STREQ(ItemText(w.header(), 1), L"IP Address");
+    EXPECT_STREQ(ItemText(w.header(), 3), c.fourth);
+    EXPECT_STREQ(ItemText(w.header(), c.items - 1), L"Status");  // Platform never shown
+    // The last shown column (Status, width 0 in the table) takes the rest of the width,
+    // and the tree draws its cells with the same widths.
+    EXPECT_EQ(ItemWidth(w.header(), c.items - 1), 1100 - c.fixedTotal);
+    EXPECT_EQ(w.grid.TotalColumnWidth(), 1100);
+    ASSERT_EQ(w.tree().ColumnWidths().Count(), (std::size_t)c.items);
+    for (int i = 0; i < c.items; ++i)
+      EXPECT_EQ(w.tree().ColumnWidths().Get(i), ItemWidth(w.header(), i)) << i;
+    EXPECT_FALSE(w.grid.GetScrollBar().IsWindowVisible());
+
+    // Setting the columns again replaces them (a new search does it every time).
+    w.grid.SetColumns(table);
+    EXPECT_EQ(w.header().GetItemCount(), c.items);
+    EXPECT_EQ(w.tree().ColumnWidths().Count(), (std::size_t)c.items);
+    // An empty table leaves no column and no width.
+    w.grid.SetColumns({});
+    EXPECT_EQ(w.header().GetItemCount(), 0);
+    EXPECT_EQ(w.tree().ColumnWidths().Count(), 0u);
+    EXPECT_EQ(w.grid.TotalColumnWidth(), 0);
+  }
+}
+
+// Drags a divider from its right edge by dx with the mouse.
+void DragDivider(JHeaderCtrl& h, int item, int dx) {
+  CRect rc;
+  h.GetItemRect(item, &rc);
+  const int x = rc.right - 1, y = 14;
+  h.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  h.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  h.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx / 2, y));
+  h.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx, y));
+  h.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x + dx, y));
+  Pump();
+}
+
+TEST(GridHeader, FirstTwoDividersCannotBeDragged) {
+  GridWindow w(1100, 500, false);
+  DragDivider(w.header(), 0, 40);
+  DragDivider(w.header(), 1, 40);
+  EXPECT_EQ(ItemWidth(w.header(), 0), 80);
+  EXPECT_EQ(ItemWidth(w.header(), 1), 105);
+  EXPECT_FALSE(w.header().IsTracking());
+
+  // Column 2 (Serial No.) can be widened; the tree follows the new width and the grid
+  // becomes wider than the window, so the scroll bar appears.
+  DragDivider(w.header(), 2, 50);
+  EXPECT_EQ(ItemWidth(w.header(), 2), 210);
+  EXPECT_EQ(w.tree().ColumnWidths().Get(2), 210);
+  EXPECT_FALSE(w.header().IsTracking());
+  w.grid.Relayout();
+  EXPECT_TRUE(w.grid.GetScrollBar().IsWindowVisible());
+}
+
+TEST(GridHeader, ClicksSortWithTheDirectionSequence) {
+  GridWindow w(1100, 500, false);
+  const RowHandle a = w.AddDevice({L"10.0.0.2", L"B"});
+  const RowHandle b = w.AddDevice({L"10.0.0.10", L"A"});
+  const RowHandle c = w.AddDevice({L"10.0.0.1", L"C"});
+  auto clickColumn = [&](int col) {
+    CRect rc;
+    w.header().GetItemRect(col, &rc);
+    GridWindow::Click(w.header(), rc.CenterPoint().x, 14);
+  };
+  using V = std::vector<RowHandle>;
+  struct Step {
+    int column;
+    V order;
+  };
+  // IP Address starts as the sort column, ascending: its first click sorts descending.
+  const Step steps[] = {
+      {1, V{b, a, c}},  // IP descending, numerically (10 after 2)
+      {1, V{c, a, b}},  // IP ascending
+      {2, V{b, a, c}},  // Serial No.: a new column sorts ascending
+      {2, V{c, a, b}},  // and reverses on the next click
+      {1, V{c, a, b}},  // back to IP: ascending first
+  };
+  for (const Step& s : steps) {
+    clickColumn(s.column);
+    EXPECT_EQ(w.TreeOrder(), s.order) << "column " << s.column;
+    // Readers on other threads see the same order as the window.
+    std::vector<RowHandle> copy;
+    w.grid.GetChildItems(kRootRow, copy);
+    EXPECT_EQ(copy, s.order);
+  }
+  EXPECT_EQ(w.header().GetSortColumn(), 1);
+  EXPECT_TRUE(w.header().GetSortAscending());
+
+  // Once sorted by a header click, a sort asked for by the program keeps that column.
+  w.tree().SortByColumn(1, false);
+  EXPECT_EQ(w.TreeOrder(), (V{b, a, c}));
+}
+
+TEST(GridHeader, CameraNameColumnClickDoesNothing) {
+  GridWindow w(1200, 500, true);
+  const RowHandle a = w.AddDevice({L"10.0.0.2", L"S1", L"zeta"});
+  const RowHandle b = w.AddDevice({L"10.0.0.1", L"S2", L"alpha"});
+  CRect rc;
+  w.header().GetItemRect(3, &rc);
+  GridWindow::Click(w.header(), rc.CenterPoint().x, 14);
+  EXPECT_EQ(w.TreeOrder(), (std::vector<RowHandle>{a, b}));
+  EXPECT_EQ(w.header().GetSortColumn(), 1);
+}
+
+TEST(GridHeader, CheckAllTwiceLeavesNothingChecked) {
+  GridWindow w(1100, 500, true);
+  const RowHandle d1 = w.AddDevice({L"10.0.0.1"});
+  const RowHandle d2 = w.AddDevice({L"10.0.0.2"});
+  const RowHandle ch = w.AddChannel(d1, L"1 - 10.0.0.1");
+  w.tree().SetChecked(d2, true);  // one already checked by hand
+
+  GridWindow::Click(w.header(), 30, 14);  // inside the check-all box
+  EXPECT_TRUE(w.header().GetCheckAll());
+  std::vector<RowHandle> checked;
+  w.tree().GetCheckedRows(checked);
+  EXPECT_EQ(checked, (std::vector<RowHandle>{std::min(d1, d2), std::max(d1, d2)}));
+  EXPECT_FALSE(w.tree().IsChecked(ch));  // channel rows have no check box
+  EXPECT_TRUE(w.tree().GetCheckButton(d1)->IsChecked());
+
+  GridWindow::Click(w.header(), 30, 14);
+  EXPECT_FALSE(w.header().GetCheckAll());
+  checked.clear();
+  w.tree().GetCheckedRows(checked);
+  EXPECT_TRUE(checked.empty());
+  EXPECT_FALSE(w.tree().GetCheckButton(d2)->IsChecked());
+
+  // A click beside the box checks nothing.
+  GridWindow::Click(w.header(), 60, 14);
+  w.tree().GetCheckedRows(checked);
+  EXPECT_TRUE(checked.empty());
+}
+
+TEST(GridHeader, HorizontalScrollBarScrollsHeaderAndRows) {
+  GridWindow w(600, 400, false);  // 870 px of columns in 600 px
+  w.AddDevice({L"10.0.0.1"});
+  CScrollBar& sb = w.grid.GetScrollBar();
+  ASSERT_TRUE(sb.IsWindowVisible());
+  int lo = -1, hi = -1;
+  sb.GetScrollRange(&lo, &hi);
+  EXPECT_EQ(lo, 0);
+  EXPECT_EQ(hi, 270);
+
+  auto headerX = [&] {
+    CRect rc;
+    w.header().GetWindowRect(&rc);
+    w.grid.ScreenToClient(&rc);
+    return rc.left;
+  };
+  auto treeX = [&] {
+    CRect rc;
+    w.tree().GetWindowRect(&rc);
+    w.grid.ScreenToClient(&rc);
+    return rc.left;
+  };
+  auto scroll = [&](UINT code, int pos = 0) {
+    w.grid.SendMessage(WM_HSCROLL, MAKEWPARAM(code, pos), (LPARAM)sb.m_hWnd);
+    Pump();
+  };
+  scroll(SB_LINERIGHT);
+  EXPECT_EQ(sb.GetScrollPos(), 20);
+  EXPECT_EQ(headerX(), -20);
+  EXPECT_EQ(treeX(), -20);
+  scroll(SB_PAGERIGHT);
+  EXPECT_EQ(sb.GetScrollPos(), 270);
+  EXPECT_EQ(headerX(), -270);
+  scroll(SB_LINELEFT);
+  EXPECT_EQ(sb.GetScrollPos(), 250);
+  scroll(SB_LEFT);
+  EXPECT_EQ(sb.GetScrollPos(), 0);
+  EXPECT_EQ(headerX(), 0);
+  scroll(SB_RIGHT);
+  EXPECT_EQ(treeX(), -270);
+
+  // Wide enough again: no scroll bar and nothing shifted.
+  w.frame.SetWindowPos(nullptr, 0, 0, 1200, 450, SWP_NOMOVE | SWP_NOZORDER);
+  CRect c;
+  w.frame.GetClientRect(&c);
+  w.grid.MoveWindow(0, 0, c.Width(), c.Height(), TRUE);
+  Pump();
+  EXPECT_FALSE(sb.IsWindowVisible());
+  EXPECT_EQ(sb.GetScrollPos(), 0);
+  EXPECT_EQ(headerX(), 0);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  gridtest::InitProcess();
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

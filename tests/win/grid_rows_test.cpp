@@ -1,0 +1,282 @@
+// The device grid's rows in a real window: sorting, cells, check boxes, channel rows,
+// buttons of rows out of view, deletion, status writes and readers on other threads.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "kit/device_rows.h"
+#include "tests/win/grid_test_window.h"
+
+using gridtest::CountChildWindows;
+using gridtest::GridWindow;
+using gridtest::Pump;
+
+namespace {
+
+TEST(GridRows, SortTableThroughTheTreeWindow) {
+  struct Case {
+    const char* name;
+    int cell;
+    bool ascending;
+    std::vector<std::vector<std::wstring>> rows;
+    std::vector<int> order;  // positions in rows
+  };
+  const std::vector<Case> cases = {
+      {"ip numeric", 0, true, {{L"192.168.1.10"}, {L"192.168.1.9"}, {L"200.1.1.1"}, {L"1.2.3.4"}}, {3, 1, 0, 2}},
+      {"ip unparsable last", 0, true, {{L"n/a"}, {L"10.0.0.1"}, {L""}, {L"10.0.0.0"}}, {3, 1, 0, 2}},
+      {"ip descending", 0, false, {{L"192.168.1.9"}, {L"192.168.1.10"}, {L"x"}}, {2, 1, 0}},
+      {"text, missing cell first", 3, true,
+       {{L"1", L"", L"", L"b"}, {L"2"}, {L"3", L"", L"", L"A"}}, {1, 2, 0}},
+      {"text descending", 3, false,
+       {{L"1", L"", L"", L"b"}, {L"2"}, {L"3", L"", L"", L"A"}}, {0, 2, 1}},
+  };
+  for (const Case& c : cases) {
+    GridWindow w(1000, 500, false);
+    std::vector<RowHandle> rows;
+    for (const auto& cells : c.rows) rows.push_back(w.AddDevice(cells));
+    w.tree().SortByColumn(c.cell, c.ascending);
+    std::vector<RowHandle> expect;
+    for (int i : c.order) expect.push_back(rows[i]);
+    EXPECT_EQ(w.TreeOrder(), expect) << c.name;
+    EXPECT_EQ(w.tree().GetSortColumn(), c.cell);
+  }
+}
+
+TEST(GridRows, ChannelRowsSortUnderTheirDeviceAndExpandOnlyWhenAllowed) {
+  GridWindow w(1000, 500, false);  // basic search: child rows off
+  const RowHandle dev = w.AddDevice({L"10.0.0.5"});
+  const RowHandle ch2 = w.AddChannel(dev, L"2 - 10.0.0.5");
+  const RowHandle ch1 = w.AddChannel(dev, L"1 - 10.0.0.5");
+  w.tree().SortByColumn(0, false);  // channel texts are no addresses: order kept
+  EXPECT_EQ(w.TreeOrder(dev), (std::vector<RowHandle>{ch2, ch1}));
+  w.tree().SetCellText(ch2, 1, L"b");
+  w.tree().SetCellText(ch1, 1, L"a");
+  w.tree().SortByColumn(1, true);
+  EXPECT_EQ(w.TreeOrder(dev), (std::vector<RowHandle>{ch1, ch2}));
+
+  HTREEITEM item = JTreeCtrl::ItemOf(dev);
+  w.tree().Expand(item, TVE_EXPAND);
+  Pump();
+  EXPECT_EQ(w.tree().GetItemState(item, TVIS_EXPANDED) & TVIS_EXPANDED, 0u);
+  EXPECT_EQ(w.tree().CountShownRows(), 1);
+
+  // Advanced search: the same row expands and the grid makes room for its channels.
+  w.tree().SetChildRowsEnabled(true);
+  w.tree().SelectItem(item);
+  w.tree().SendMessage(WM_KEYDOWN, VK_ADD, 0);
+  Pump();
+  EXPECT_NE(w.tree().GetItemState(item, TVIS_EXPANDED) & TVIS_EXPANDED, 0u);
+  EXPECT_EQ(w.tree().CountShownRows(), 3);
+  CRect rc;
+  w.tree().GetClientRect(&rc);
+  EXPECT_EQ(rc.Height(), 3 * 20 + 1);
+}
+
+TEST(GridRows, CellsBeyondTheEndAndTheLinkCaption) {
+  GridWindow w(1000, 500, false);
+  const RowHandle r = w.AddDevice({L"10.0.0.7"});
+  EXPECT_FALSE(w.tree().GetCell(r, 5).has_value());
+  w.tree().SetCellText(r, 5, L"Model X");
+  auto row = w.tree().GetRow(r);
+  ASSERT_TRUE(row.has_value());
+  EXPECT_EQ(row->cells, (std::vector<std::wstring>{L"10.0.0.7", L"", L"", L"", L"", L"Model X"}));
+  EXPECT_STREQ(w.tree().GetLinkButton(r)->GetWindowTextString(), L"10.0.0.7");
+  w.tree().SetCellText(r, 0, L"10.0.0.8");
+  EXPECT_STREQ(w.tree().GetLinkButton(r)->GetWindowTextString(), L"10.0.0.8");
+  w.tree().SetCellText(r, 0, L"");
+  EXPECT_STREQ(w.tree().GetLinkButton(r)->GetWindowTextString(), L"");
+  EXPECT_FALSE(w.tree().GetCell(12345, 0).has_value());
+  w.tree().SetCellText(12345, 0, L"nothing");  // no such row: no effect, no crash
+  EXPECT_EQ(w.tree().GetRowCount(), 1u);
+}
+
+TEST(GridRows, LinkButtonOpensThePageOfItsAddress) {
+  GridWindow w(1000, 500, false);
+  std::vector<std::wstring> opened;
+  w.tree().SetLinkHandler([&](const std::wstring& ip) { opened.push_back(ip); });
+  const RowHandle r = w.AddDevice({L"10.0.0.9"});
+  w.Paint();
+  GridWindow::Click(*w.tree().GetLinkButton(r), 10, 5);
+  // The marker and the check box open nothing; the check box checks its row.
+  GridWindow::Click(*w.tree().GetMarkerButton(r), 5, 5);
+  GridWindow::Click(*w.tree().GetCheckButton(r), 5, 5);
+  EXPECT_EQ(opened, (std::vector<std::wstring>{L"10.0.0.9"}));
+  EXPECT_TRUE(w.tree().IsChecked(r));
+  GridWindow::Click(*w.tree().GetCheckButton(r), 5, 5);
+  EXPECT_FALSE(w.tree().IsChecked(r));
+  w.tree().SetCellText(r, 0, L"");
+  GridWindow::Click(*w.tree().GetLinkButton(r), 10, 5);
+  EXPECT_EQ(opened.size(), 1u);  // an empty caption opens nothing
+}
+
+TEST(GridRows, ButtonsOnlyForRowsInView) {
+  GridWindow w(1000, 400, false);  // the tree stops at 400 - 75 px: 16 rows in view
+  std::vector<RowHandle> rows;
+  for (int i = 0; i < 40; ++i) rows.push_back(w.AddDevice({L"10.0.1." + std::to_wstring(i + 1)}));
+  const RowHandle channel = w.AddChannel(rows[0], L"1 - 10.0.1.1");
+  w.Paint();
+  auto shown = [&](RowHandle r) { return w.tree().GetCheckButton(r)->IsWindowVisible() != FALSE; };
+  EXPECT_TRUE(shown(rows[0]));
+  EXPECT_TRUE(w.tree().GetLinkButton(rows[0])->IsWindowVisible());
+  EXPECT_TRUE(w.tree().GetMarkerButton(rows[0])->IsWindowVisible());
+  EXPECT_TRUE(shown(rows[10]));
+  EXPECT_FALSE(shown(rows[20]));
+  EXPECT_FALSE(shown(rows[39]));
+  EXPECT_FALSE(w.tree().GetCheckButton(channel)->IsWindowVisible());  // collapsed
+
+  // The strip below keeps its room: the tree is capped.
+  CRect tree;
+  w.tree().GetClientRect(&tree);
+  EXPECT_EQ(tree.Height(), 400 - 75 + 1);
+
+  // Scrolled to the end: the first rows' buttons go, the last rows' come.
+  w.tree().EnsureVisible(JTreeCtrl::ItemOf(rows[39]));
+  w.Paint();
+  EXPECT_FALSE(shown(rows[0]));
+  EXPECT_FALSE(w.tree().GetMarkerButton(rows[0])->IsWindowVisible());
+  EXPECT_TRUE(shown(rows[39]));
+  // A shown button sits on its row.
+  CRect item, button;
+  w.tree().GetItemRect(JTreeCtrl::ItemOf(rows[39]), &item, FALSE);
+  w.tree().GetCheckButton(rows[39])->GetWindowRect(&button);
+  w.tree().ScreenToClient(&button);
+  EXPECT_EQ(button, CRect(25, item.top + 3, 39, item.top + 17));
+}
+
+TEST(GridRows, DeletingRowsReleasesButtonsAndHandles) {
+  GridWindow w(1000, 500, true);
+  const HWND tree = w.tree().m_hWnd;
+  const RowHandle a = w.AddDevice({L"10.0.0.1"});
+  const RowHandle b = w.AddDevice({L"10.0.0.2"});
+  const RowHandle c1 = w.AddChannel(a, L"1 - 10.0.0.1");
+  const RowHandle c2 = w.AddChannel(a, L"2 - 10.0.0.1");
+  EXPECT_EQ(CountChildWindows(tree), 4 * 3);
+  EXPECT_EQ(w.tree().GetButtonCount(), 12u);
+
+  // The caret row is deleted after a paint remembered it.
+  w.tree().SelectItem(JTreeCtrl::ItemOf(a));
+  w.tree().SetChecked(c1, true);
+  w.Paint();
+  w.tree().DeleteRow(a);
+  EXPECT_FALSE(w.tree().HasRow(a));
+  EXPECT_FALSE(w.tree().HasRow(c1));
+  EXPECT_FALSE(w.tree().HasRow(c2));
+  EXPECT_EQ(w.tree().GetLastCaretRow(), kRootRow);
+  EXPECT_EQ(CountChildWindows(tree), 3);
+  std::vector<RowHandle> checked;
+  w.tree().GetCheckedRows(checked);
+  EXPECT_TRUE(checked.empty());
+  w.Paint();  // painting after the deletion touches no released row
+
+  // A new search deletes every row: no window left, widths emptied, sort column 0.
+  for (int i = 0; i < 30; ++i) w.AddDevice({L"10.0.2." + std::to_wstring(i)});
+  w.tree().SortByColumn(3, true);
+  w.tree().SelectItem(JTreeCtrl::ItemOf(b));
+  w.Paint();
+  w.tree().DeleteAllRows();
+  EXPECT_EQ(CountChildWindows(tree), 0);
+  EXPECT_EQ(w.tree().GetButtonCount(), 0u);
+  EXPECT_EQ(w.tree().GetRowCount(), 0u);
+  EXPECT_EQ(w.tree().GetCount(), 0u);
+  EXPECT_EQ(w.tree().ColumnWidths().Count(), 0u);
+  EXPECT_EQ(w.tree().GetSortColumn(), 0);
+  EXPECT_EQ(w.tree().GetLastCaretRow(), kRootRow);
+  w.Paint();
+
+  // The columns are set again and rows come back.
+  w.grid.SetColumns(g_ColumnHeadersWithName);
+  const RowHandle again = w.AddDevice({L"10.0.0.3"});
+  w.Paint();
+  EXPECT_TRUE(w.tree().GetCheckButton(again)->IsWindowVisible());
+  EXPECT_EQ(CountChildWindows(tree), 3);
+}
+
+TEST(GridRows, CloseDeletesEverything) {
+  auto* w = new GridWindow(1000, 500, false);
+  for (int i = 0; i < 5; ++i) w->AddDevice({L"10.0.3." + std::to_wstring(i)});
+  const HWND gridWnd = w->grid.m_hWnd;
+  const HWND treeWnd = w->tree().m_hWnd;
+  w->grid.SendMessage(WM_CLOSE);
+  Pump();
+  EXPECT_FALSE(::IsWindow(treeWnd));
+  EXPECT_FALSE(::IsWindow(gridWnd));
+  EXPECT_EQ(w->grid.GetTree(), nullptr);
+  EXPECT_EQ(w->grid.GetHeader(), nullptr);
+  EXPECT_EQ(CountChildWindows(w->frame.m_hWnd), 0);
+  delete w;
+}
+
+TEST(GridRows, StatusWritesByRowKey) {
+  GridWindow w(1000, 500, false);
+  ASSERT_EQ(g_pDeviceRows, static_cast<DeviceRowTarget*>(&w.grid));
+  const RowHandle r = w.AddDevice({L"10.0.0.4"});
+  EXPECT_TRUE(g_pDeviceRows->SetStatusCell(r, RGB(0x43, 0x8C, 0x12), L"Success"));
+  EXPECT_TRUE(g_pDeviceRows->SetFirmwareCell(r, L"V1.2"));
+  EXPECT_TRUE(g_pDeviceRows->SetAddressCell(r, L"10.0.0.40"));
+  auto row = w.tree().GetRow(r);
+  ASSERT_TRUE(row.has_value());
+  EXPECT_EQ(row->statusColour, (std::uint32_t)RGB(0x43, 0x8C, 0x12));
+  ASSERT_EQ(row->cells.size(), 7u);  // Status is cell 6 without the camera name
+  EXPECT_EQ(row->cells[6], L"Success");
+  EXPECT_EQ(row->cells[3], L"V1.2");
+  EXPECT_STREQ(w.tree().GetLinkButton(r)->GetWindowTextString(), L"10.0.0.40");
+  // A row that is gone changes nothing.
+  w.tree().DeleteRow(r);
+  EXPECT_FALSE(g_pDeviceRows->SetStatusCell(r, RGB(187, 0, 0), L"Failed"));
+}
+
+// Worker threads read the checked rows, cells and child rows of the global grid while the
+// user-interface thread inserts, changes, sorts and deletes rows.
+TEST(GridRows, WorkersReadCopiesWhileRowsChange) {
+  GridWindow w(1000, 500, false);
+  std::atomic<bool> stop{false};
+  std::atomic<long> bad{0}, reads{0};
+  auto worker = [&] {
+    while (!stop) {
+      std::vector<RowHandle> rows;
+      g_pDeviceGrid->GetTree()->GetCheckedRows(rows);
+      for (RowHandle r : rows) {
+        std::vector<RowHandle> kids;
+        g_pDeviceGrid->GetChildItems(r, kids);
+        if (auto ip = g_pDeviceGrid->GetTree()->GetCell(r, 0)) {
+          ++reads;
+          if (ip->compare(0, 3, L"10.") != 0) ++bad;
+        }
+        if (auto m = g_pDeviceGrid->GetTree()->GetCell(r, 4)) {
+          for (wchar_t ch : *m)
+            if (ch != L'm') ++bad;
+        }
+      }
+    }
+  };
+  std::thread t1(worker), t2(worker);
+  for (int round = 0; round < 15; ++round) {
+    std::vector<RowHandle> rows;
+    for (int i = 0; i < 20; ++i) {
+      RowHandle r = w.AddDevice({L"10.0.4." + std::to_wstring(i)});
+      w.AddChannel(r, L"1 - x");
+      rows.push_back(r);
+    }
+    w.tree().CheckAll(true);
+    for (int k = 0; k < 5; ++k)
+      for (RowHandle r : rows) w.tree().SetCellText(r, 4, std::wstring(20 + (k * 7 + round) % 40, L'm'));
+    w.tree().SortByColumn(0, round % 2 == 0);
+    for (std::size_t i = 0; i < rows.size(); i += 2) w.tree().DeleteRow(rows[i]);
+    Pump();
+    w.tree().DeleteAllRows();
+    w.grid.SetColumns(g_ColumnHeaders);
+  }
+  stop = true;
+  t1.join();
+  t2.join();
+  EXPECT_EQ(bad.load(), 0);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  gridtest::InitProcess();
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

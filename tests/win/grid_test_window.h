@@ -1,0 +1,120 @@
+// A real top-level window holding a device grid, for the grid's Windows tests and its
+// benchmark, and the process set-up the grid needs (common controls, GDI+, fonts,
+// English texts).
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <string>
+#include <vector>
+
+#include "device/helpers.h"
+#include "fx/fx.h"
+#include "kit/jgridtree.h"
+#include "kit/lang.h"
+#include "kit/palette.h"
+
+namespace gridtest {
+
+inline void InitProcess() {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&icc);
+  static ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartupInput in;
+  Gdiplus::GdiplusStartup(&token, &in, nullptr);
+  CreateSkinFonts();
+  SetLanguage(1033);
+}
+
+// Handles every message that is waiting, then lets pending paints run.
+inline void Pump() {
+  for (int round = 0; round < 3; ++round) {
+    MSG m;
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&m);
+      ::DispatchMessageW(&m);
+    }
+  }
+}
+
+// Counts the child windows (at any depth) of a window.
+inline BOOL CALLBACK CountOne(HWND, LPARAM p) {
+  ++*reinterpret_cast<int*>(p);
+  return TRUE;
+}
+inline int CountChildWindows(HWND parent) {
+  int n = 0;
+  ::EnumChildWindows(parent, CountOne, reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
+class GridWindow {
+ public:
+  // A frame whose client area is w x h, filled by a grid with the columns of one layout.
+  GridWindow(int w, int h, bool withCameraName) {
+    g_ShowCameraName = withCameraName;
+    RECT r{0, 0, w, h};
+    ::AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    frame.CreateEx(0, AfxRegisterWndClass(0), L"Device grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                   CRect(20, 20, 20 + r.right - r.left, 20 + r.bottom - r.top), nullptr, 0);
+    CRect c;
+    frame.GetClientRect(&c);
+    grid.Create(nullptr, L"", WS_CHILD | WS_VISIBLE, c, &frame, 100);
+    grid.Create();
+    grid.SetColumns(withCameraName ? g_ColumnHeadersWithName : g_ColumnHeaders);
+    tree().SetChildRowsEnabled(withCameraName);
+    g_pDeviceGrid = &grid;
+    Pump();
+  }
+  ~GridWindow() {
+    if (g_pDeviceGrid == &grid) g_pDeviceGrid = nullptr;
+    if (grid.m_hWnd) grid.SendMessage(WM_CLOSE);
+    frame.DestroyWindow();
+    Pump();
+  }
+
+  JTreeCtrl& tree() { return *grid.GetTree(); }
+  JHeaderCtrl& header() { return *grid.GetHeader(); }
+
+  // A device row with its cells (cells[0] is the IP address).
+  RowHandle AddDevice(const std::vector<std::wstring>& cells) {
+    RowHandle r = grid.InsertRow(cells.empty() ? L"" : cells[0], true, true);
+    for (std::size_t i = 1; i < cells.size(); ++i) tree().SetCellText(r, (int)i, cells[i]);
+    return r;
+  }
+  RowHandle AddChannel(RowHandle device, const std::wstring& text) {
+    return grid.InsertRow(text, true, false, device);
+  }
+
+  // The rows under `parent` in the order the tree window itself holds them.
+  std::vector<RowHandle> TreeOrder(RowHandle parent = kRootRow) {
+    std::vector<RowHandle> out;
+    HTREEITEM first = parent == kRootRow ? tree().GetRootItem()
+                                         : tree().GetChildItem(JTreeCtrl::ItemOf(parent));
+    for (HTREEITEM it = first; it; it = tree().GetNextSiblingItem(it))
+      out.push_back(JTreeCtrl::RowOf(it));
+    return out;
+  }
+
+  // Paints the tree now (which places, shows and hides the row buttons).
+  void Paint() {
+    Pump();
+    tree().RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+  }
+
+  // Sends a mouse press and release to a window at a client point.
+  static void Click(CWnd& w, int x, int y) {
+    w.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    w.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    w.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    Pump();
+  }
+
+  CWnd frame;
+  JGridTree grid;
+};
+
+}  // namespace gridtest
