@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -151,6 +152,12 @@ HttpService::HttpService(const std::vector<SimDevice>& devices, const HttpRegist
 HttpService::~HttpService() { Stop(); }
 
 bool HttpService::Start(std::string* error) {
+  // A listener per device: a large crowd needs more descriptors than the usual soft limit.
+  rlimit lim;
+  if (getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur < lim.rlim_max) {
+    lim.rlim_cur = lim.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &lim);
+  }
   for (std::size_t i = 0; i < m_devices.size(); ++i) {
     const SimDevice& d = m_devices[i];
     if (Setting(d, "http", "on") == "off") continue;
@@ -180,17 +187,13 @@ bool HttpService::Start(std::string* error) {
     m_listeners.emplace_back(s, static_cast<int>(i));
   }
   m_running = true;
-  // A thread per listener: a crowd of clients is accepted in parallel, as separate devices
-  // would accept it.
-  for (auto& l : m_listeners) m_acceptThreads.emplace_back(&HttpService::AcceptLoop, this, l.first, l.second);
+  m_acceptThread = std::thread(&HttpService::AcceptLoop, this);
   return true;
 }
 
 void HttpService::Stop() {
   m_running = false;
-  for (auto& t : m_acceptThreads)
-    if (t.joinable()) t.join();
-  m_acceptThreads.clear();
+  if (m_acceptThread.joinable()) m_acceptThread.join();
   for (auto& l : m_listeners) close(l.first);
   m_listeners.clear();
   std::vector<std::thread> workers;
@@ -205,22 +208,31 @@ void HttpService::Stop() {
     if (t.joinable()) t.join();
 }
 
-void HttpService::AcceptLoop(int listenFd, int deviceIndex) {
+void HttpService::AcceptLoop() {
+  std::vector<pollfd> fds;
+  for (auto& l : m_listeners) fds.push_back(pollfd{l.first, POLLIN, 0});
   while (m_running) {
-    pollfd p{listenFd, POLLIN, 0};
-    if (poll(&p, 1, 100) <= 0) continue;
-    int c = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (c < 0) continue;
-    int on = 1;
-    setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    std::lock_guard<std::mutex> l(m_connLock);
-    m_openConns.push_back(c);
-    ++m_activeConns;
-    m_queue.emplace_back(c, deviceIndex);
-    // Every connection gets a thread of its own at once: a waiting one if there are enough,
-    // else a new one (threads are kept for later connections, which spares their creation).
-    if (m_queue.size() > m_idleWorkers) m_workers.emplace_back(&HttpService::Worker, this);
-    else m_work.notify_one();
+    if (fds.empty()) {
+      usleep(100000);
+      continue;
+    }
+    if (poll(fds.data(), fds.size(), 100) <= 0) continue;
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+      if (!(fds[i].revents & POLLIN)) continue;
+      int c = accept4(fds[i].fd, nullptr, nullptr, SOCK_CLOEXEC);
+      if (c < 0) continue;
+      int on = 1;
+      setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+      std::lock_guard<std::mutex> l(m_connLock);
+      m_openConns.push_back(c);
+      ++m_activeConns;
+      m_queue.emplace_back(c, m_listeners[i].second);
+      // Every connection gets a thread of its own at once: a waiting one if there are
+      // enough, else a new one (threads are kept for later connections, which spares their
+      // creation).
+      if (m_queue.size() > m_idleWorkers) m_workers.emplace_back(&HttpService::Worker, this);
+      else m_work.notify_one();
+    }
   }
 }
 

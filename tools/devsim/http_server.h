@@ -103,7 +103,7 @@ class HttpService : public Service {
   void Stop() override;
 
  private:
-  void AcceptLoop(int listenFd, int deviceIndex);
+  void AcceptLoop();
   void Worker();
   void Serve(int fd, int deviceIndex);
   HttpReply Answer(const HttpRequest& req);
@@ -116,7 +116,7 @@ class HttpService : public Service {
   std::vector<std::vector<FailRule>> m_rules;
   std::atomic<bool> m_running{false};
   std::vector<std::pair<int, int>> m_listeners;  // fd, device index
-  std::vector<std::thread> m_acceptThreads;
+  std::thread m_acceptThread;
   std::mutex m_connLock;
   std::vector<int> m_openConns;
   int m_activeConns = 0;
