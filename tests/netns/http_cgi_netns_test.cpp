@@ -29,6 +29,7 @@ const char kNotAuth[] = "10.231.1.14";     // wrong login answered "not authoriz
 const char kOff[] = "10.231.1.15";         // no HTTP: connection refused
 const char kPort8080[] = "10.231.1.16";    // HTTP on 8080
 const char kOpen[] = "10.231.1.17";        // no login at all (URL fetches)
+const char kDrops[] = "10.231.1.18";       // digest; closes the connection after each challenge
 const char kNormal[] = "10.231.1.20";
 const char kLv[] = "10.231.1.21";
 const char kFamily[] = "10.231.1.22";
@@ -68,6 +69,7 @@ class HttpNetns : public ::testing::Test {
     f << "ip=" << kNotAuth << " mac=00:0F:7C:00:10:14 password=other bad_login=not_authorized\n";
     f << "ip=" << kOff << " mac=00:0F:7C:00:10:15 http=off\n";
     f << "ip=" << kPort8080 << " mac=00:0F:7C:00:10:16 http_port=8080\n";
+    f << "ip=" << kDrops << " mac=00:0F:7C:00:10:18 auth=digest keep_after_401=0\n";
     f << "ip=" << kOpen << " mac=00:0F:7C:00:10:17 auth=none"
       << " fail1=/cgi-bin/cmd/t/notauth:body=not%20authorized fail2=/cgi-bin/cmd/t/error:error"
       << " fail3=/cgi-bin/cmd/t/bad:body=bad%20account/password fail4=/cgi-bin/cmd/t/404:status404\n";
@@ -84,7 +86,7 @@ class HttpNetns : public ::testing::Test {
     f << "ip=" << kSysEmpty << " mac=00:0F:7C:00:10:25 fail=/cgi-bin/cmd/system?SYSTEM_INFO:empty\n";
     f.close();
     s_log = s_lab->Dir() + "/requests.log";
-    s_lab->AddDeviceAddresses(0, {kBasic, kDigest, kDigestOld, kBadAccount, kNotAuth, kOff, kPort8080, kOpen,
+    s_lab->AddDeviceAddresses(0, {kBasic, kDigest, kDigestOld, kBadAccount, kNotAuth, kOff, kPort8080, kOpen, kDrops,
                                   kNormal, kLv, kFamily, kRecorder, kSysError, kSysEmpty});
     if (s_lab->StartSimulator(0, {"--config", conf, "--log", s_log}) < 0) s_lab.reset();
   }
@@ -204,7 +206,7 @@ TEST_F(HttpNetns, NoAnswerCases) {
 
 TEST_F(HttpNetns, LoginSchemesAndRefusals) {
   char buf[1024];
-  for (const char* host : {kBasic, kDigest, kDigestOld}) {
+  for (const char* host : {kBasic, kDigest, kDigestOld, kDrops}) {
     EXPECT_GT(Get(host, "/cgi-bin/cmd/system?SYSTEM_INFO", buf, sizeof buf), 0) << host;
     EXPECT_NE(std::strstr(buf, "Firmware Version = "), nullptr) << host;
   }

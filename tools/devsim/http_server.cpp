@@ -443,6 +443,8 @@ void HttpService::Serve(int fd, int deviceIndex) {
       }
     }
     if (!ok) break;
+    // A device that drops a kept connection after its challenge without saying so.
+    if (reply.status == 401 && Setting(d, "keep_after_401", "1") == "0") break;
   }
   if (!keep) shutdown(fd, SHUT_WR);
   std::lock_guard<std::mutex> l(m_connLock);

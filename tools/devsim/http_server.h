@@ -17,7 +17,10 @@
 // per device must be guarded by their own lock.
 //
 // Per-device settings read here (SimDevice::extra, see config.h): http, auth, user,
-// password, bad_login and fail rules.
+// password, bad_login, fail rules, and
+//   reply_delay_ms=N    the device thinks N ms before each reply
+//   keep_after_401=0    the device closes the connection after each challenge, without a
+//                       "Connection: close" header
 #pragma once
 #include <atomic>
 #include <condition_variable>
