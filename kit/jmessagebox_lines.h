@@ -14,6 +14,7 @@ class MessageBoxLines {
     std::lock_guard<std::mutex> l(lock_);
     lines_[line] = text;
   }
+  void Set(int line, const wchar_t* text) { Set(line, std::wstring(text ? text : L"")); }
   std::wstring Get(int line) const {
     if (line < 0 || line >= jmsgbox::kMaxLines) return std::wstring();
     std::lock_guard<std::mutex> l(lock_);
