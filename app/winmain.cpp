@@ -1,9 +1,11 @@
-// Entry point of Dorvik.exe.
+// Entry point of Dorvik.exe: runs the application object.
 #include <windows.h>
 
-#include "port/net.h"
+#include "app/app_win.h"
+#include "fx/app.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  if (!port::NetInit()) return 1;
-  return 0;
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR cmdLine, int cmdShow) {
+  // Using the application object here links it (and the program's globals) in.
+  theApp.m_hInstance = instance;
+  return AfxWinMain(instance, cmdLine, cmdShow);
 }

@@ -141,3 +141,35 @@ TEST(SettingsStore, WritesNothingUnlessArmedAndKeepsUnsavedSections) {
 }
 
 }  // namespace
+
+#include "app/manual_ip_settings.h"
+#include "device/http_port_map.h"
+
+namespace {
+
+TEST(ManualIpSection, ListEndsAtTheFirstIncompleteEntryAndRoundTrips) {
+  IniDocument d;
+  d.Parse(
+      "[MANUAL_IP]\r\nIP_01=10.3.0.1\r\nMAC_01=00:00:00:00:03:01\r\nHTTP_01=8081\r\n"
+      "IP_02=10.3.0.2\r\nMAC_02=00:00:00:00:03:02\r\nHTTP_02=80\r\n"
+      "IP_03=10.3.0.3\r\nMAC_03=00:00:00:00:03:03\r\nHTTP_03=80\r\n"
+      "IP_05=10.3.0.5\r\nMAC_05=00:00:00:00:03:05\r\nHTTP_05=80\r\n"
+      "IP_06=10.3.0.6\r\nHTTP_06=80\r\n");
+  std::map<std::wstring, std::wstring> devices;
+  LoadManualIpSection(d, devices);
+  ASSERT_EQ(devices.size(), 3u);
+  EXPECT_EQ(devices[L"10.3.0.2"], L"00:00:00:00:03:02");
+  EXPECT_EQ(g_HttpPortMap.Get(L"10.3.0.1"), 8081);
+
+  IniDocument out;
+  SaveManualIpSection(out, devices);
+  EXPECT_EQ(out.Get(L"MANUAL_IP", L"IP_01"), L"10.3.0.1");
+  EXPECT_EQ(out.Get(L"MANUAL_IP", L"HTTP_01"), L"8081");
+  EXPECT_EQ(out.Get(L"MANUAL_IP", L"MAC_03"), L"00:00:00:00:03:03");
+  EXPECT_FALSE(out.Has(L"MANUAL_IP", L"IP_04"));
+  std::map<std::wstring, std::wstring> again;
+  LoadManualIpSection(out, again);
+  EXPECT_EQ(again, devices);
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+#include "app/app_win.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include "app/main_frame_win.h"
+#include "app/settings_file.h"
+#include "device/device_searcher.h"
+#include "kit/jgridtree.h"
+#include "kit/kit_messages.h"
+#include "kit/lang.h"
+#include "kit/palette.h"
+#include "kit/png_cache.h"
+#include "port/net.h"
+
+// The single global objects, made before the application object runs.
+namespace {
+struct GlobalObjects {
+  GlobalObjects() {
+    g_pDeviceGrid = new (std::nothrow) JGridTree();
+    g_pDeviceSearcher = new (std::nothrow) DeviceSearcher();
+  }
+} g_GlobalObjects;
+}  // namespace
+
+APP theApp;
+
+BOOL APP::InitInstance() {
+  // A copy already running: show it and end this one, touching nothing.
+  if (HWND running = ::FindWindowW(kFrameClassName, nullptr)) {
+    ::PostMessageW(running, WM_TRAY_NOTIFY, 0, WM_LBUTTONDBLCLK);
+    return FALSE;
+  }
+
+  Gdiplus::GdiplusStartupInput input;
+  m_GdiplusStarted = Gdiplus::GdiplusStartup(&m_GdiplusToken, &input, nullptr) == Gdiplus::Ok;
+  CreateSkinFonts();
+
+  g_Settings.SetPath(SettingsFilePath());
+  g_Settings.Load();
+  SetLanguage(static_cast<LANGID>(ReadLanguageId(g_Settings.Document())));
+
+  INITCOMMONCONTROLSEX icc{sizeof icc, 0xFF};
+  ::InitCommonControlsEx(&icc);
+
+  if (!port::NetInit()) {
+    ::MessageBoxW(nullptr, LoadLangString(104), LoadLangString(128), MB_OK | MB_ICONSTOP);
+    return FALSE;
+  }
+  if (FAILED(::OleInitialize(nullptr))) {
+    ::MessageBoxW(nullptr, LoadLangString(100), LoadLangString(128), MB_OK | MB_ICONSTOP);
+    return FALSE;
+  }
+  SetRegistryKey(L"Local AppWizard-Generated Applications");
+
+  m_pFrame = new CMainFrame();
+  if (!m_pFrame->Create(nullptr, LoadLangString(128), WS_OVERLAPPEDWINDOW)) return FALSE;
+  m_pMainWnd = m_pFrame;
+  g_pScreenDC = new CClientDC(m_pFrame);
+  m_pFrame->ShowWindow(m_nCmdShow);
+  m_pFrame->UpdateWindow();
+  m_pFrame->CreateContents();
+  return TRUE;
+}
+
+int APP::ExitInstance() {
+  delete g_pScreenDC;
+  g_pScreenDC = nullptr;
+  // The language goes last, into the file that the main window wrote at its close.
+  WriteLanguageId(g_Settings.Document(), g_LanguageId);
+  g_Settings.Save();
+  FreePngCache();
+  delete m_pFrame;
+  m_pFrame = nullptr;
+  if (m_GdiplusStarted) Gdiplus::GdiplusShutdown(m_GdiplusToken);
+  ::OleUninitialize();
+  return CWinApp::ExitInstance();
+}

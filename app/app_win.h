@@ -1,0 +1,21 @@
+// APP: the application object. Single instance, GDI+, fonts, language, sockets and OLE at
+// start; the language written and GDI+ shut down at the end.
+#pragma once
+#include <windows.h>
+
+#include "fx/app.h"
+
+class CMainFrame;
+
+class APP : public CWinApp {
+ public:
+  BOOL InitInstance() override;
+  int ExitInstance() override;
+
+ private:
+  ULONG_PTR m_GdiplusToken = 0;
+  bool m_GdiplusStarted = false;
+  CMainFrame* m_pFrame = nullptr;
+};
+
+extern APP theApp;

@@ -1,0 +1,463 @@
+#include "app/dlg_main_win.h"
+
+#include <ctime>
+#include <cwchar>
+
+#include "app/batch_commands.h"
+#include "app/device_query.h"
+#include "app/manual_ip_settings.h"
+#include "app/settings_file.h"
+#include "device/adapters.h"
+#include "device/device_info.h"
+#include "device/firmware_upgrader.h"
+#include "device/helpers.h"
+#include "device/login.h"
+#include "kit/jgridtree.h"
+#include "kit/jtreectrl.h"
+#include "kit/lang.h"
+#include "kit/palette.h"
+#include "kit/png_cache.h"
+#include "port/text.h"
+
+CEdit g_UserEdit;
+CEdit g_PasswordEdit;
+
+const UINT Dlg_Main::kButtonIds[kButtonCount] = {1003, 1005, 1004, 1006, 1007,
+                                                 1008, 1009, 1010, 1012, 1011};
+
+namespace {
+
+constexpr UINT kDialogId = 312;
+constexpr int kGridId = 2000;
+constexpr wchar_t kDefaultPassword[] = L"740912";
+
+// Handles what is waiting for this thread, sent messages included, so that threads
+// blocked in SendMessage to it can go on.
+void PumpMessages() {
+  MSG m;
+  while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(m.wParam));
+      return;
+    }
+    ::TranslateMessage(&m);
+    ::DispatchMessageW(&m);
+  }
+}
+
+}  // namespace
+
+Dlg_Main::Dlg_Main()
+    : Dlg_Base(kDialogId, nullptr),
+      m_Feed(m_List, DiscoveryFeed::Hooks{
+                         [this](const DeviceRecord& r, unsigned long lp) { DeliverFromWorker(r, lp); },
+                         [](int channel, const std::wstring& ip, DeviceRecord& r) {
+                           return GetDeviceInfo(channel, ip, r);
+                         },
+                         [] { return g_pFirmwareUpgrader && g_pFirmwareUpgrader->IsRunning(); },
+                         [](const DeviceRecord& r) {
+                           if (g_pFirmwareUpgrader)
+                             g_pFirmwareUpgrader->SetDeviceInfo(r[SLOT_MAC], r[SLOT_IP], r[SLOT_FIRMWARE]);
+                         }}) {
+  for (JButton& b : m_Buttons) b.m_Style = jbutton::LAYOUT_TEXT;
+}
+
+Dlg_Main::~Dlg_Main() {
+  // Nothing may still call into this window.
+  m_QueryManualIps.RequestStop();
+  m_QueryAddedDevices.RequestStop();
+}
+
+BOOL Dlg_Main::CreateMain(CWnd* frame) {
+  m_UiThread = GetCurrentThreadId();
+  // A child dialog in pixels of the frame's client area; its controls are placed by code.
+  m_Template = std::make_unique<DialogTemplate>(WS_CHILD | DS_CONTROL | WS_CLIPCHILDREN, 0, 0, 500, 300, L"");
+  m_Template->AddControl(L"BUTTON", L"", IDC_ABOUT, BS_OWNERDRAW, 5, 10, 40, 40);
+  for (UINT id : kButtonIds) m_Template->AddControl(L"BUTTON", L"", static_cast<WORD>(id), BS_OWNERDRAW | WS_TABSTOP, 0, 0, 50, 14);
+  m_Template->AddControl(L"COMBOBOX", L"", IDC_ADAPTERS,
+                         CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
+                         0, 0, 120, 100);
+  m_Template->AddControl(L"COMBOBOX", L"", IDC_SEARCH_MODE,
+                         CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
+                         0, 0, 80, 60);
+  m_Template->AddControl(L"EDIT", L"", IDC_USER, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 0, 60, 12);
+  m_Template->AddControl(L"EDIT", L"", IDC_PASSWORD, ES_AUTOHSCROLL | ES_PASSWORD | WS_BORDER | WS_TABSTOP, 0, 0, 60, 12);
+  return CreateIndirect(m_Template->Get(), frame);
+}
+
+void Dlg_Main::DoDataExchange(CDataExchange* dx) {
+  Dlg_Base::DoDataExchange(dx);
+  DDX_Control(dx, IDC_ABOUT, m_About);
+  for (int i = 0; i < kButtonCount; ++i) DDX_Control(dx, static_cast<int>(kButtonIds[i]), m_Buttons[i]);
+  DDX_Control(dx, IDC_ADAPTERS, m_Adapters);
+  DDX_Control(dx, IDC_SEARCH_MODE, m_SearchMode);
+  DDX_Control(dx, IDC_USER, g_UserEdit);
+  DDX_Control(dx, IDC_PASSWORD, g_PasswordEdit);
+}
+
+JTreeCtrl* Dlg_Main::Tree() const { return g_pDeviceGrid ? g_pDeviceGrid->GetTree() : nullptr; }
+
+BOOL Dlg_Main::OnInitDialog() {
+  m_RefreshCount = 0;
+  m_UiThread = GetCurrentThreadId();
+  Dlg_Base::OnInitDialog();
+
+  m_About.MoveWindow(15, 30, 70, 80, FALSE);
+  m_About.SetImages(334, 334, 334, 334, 70, 80);
+
+  LoadSettings();
+
+  g_UserEdit.SetWindowText(L"admin");
+  g_PasswordEdit.SetWindowText(kDefaultPassword);
+  FeedLogin();
+  g_UserEdit.SetFont(&g_Font);
+  g_PasswordEdit.SetFont(&g_Font);
+
+  CRect client;
+  GetClientRect(&client);
+  if (g_pDeviceGrid) {
+    CRect gridRect(0, kToolbarHeight, client.right, client.bottom > kToolbarHeight ? client.bottom : kToolbarHeight + 1);
+    g_pDeviceGrid->Create(nullptr, L"", WS_CHILD | WS_VISIBLE, gridRect, this, kGridId);
+    g_pDeviceGrid->Create();
+    g_pDeviceGrid->SetColumns(g_ShowCameraName ? g_ColumnHeadersWithName : g_ColumnHeaders);
+  }
+
+  if (g_pDeviceSearcher) g_pDeviceSearcher->Start(this);
+
+  std::vector<std::wstring> adapters;
+  EnumLocalAdapters(adapters);
+  for (const std::wstring& a : adapters) m_Adapters.AddString(a.c_str());
+  m_Adapters.SetCurSel(0);
+
+  // From here on the settings are this run's: they are written at close.
+  g_Settings.Arm();
+  return TRUE;
+}
+
+void Dlg_Main::LoadSettings() {
+  std::map<std::wstring, std::wstring> manual;
+  LoadManualIpSection(g_Settings.Document(), manual);
+  m_List.SetManualDevices(manual);
+  // [FW_DATA], [RS_DATA], [DT_DATA], [AV_DATA], [MT_DATA] and [URL_DATA] stay in the
+  // settings document as loaded; their dialogs read and write them there.
+}
+
+void Dlg_Main::SaveSettings() {
+  SaveManualIpSection(g_Settings.Document(), m_List.ManualDevices());
+  WriteLanguageId(g_Settings.Document(), g_LanguageId);
+  g_Settings.Save();
+}
+
+void Dlg_Main::FeedLogin() {
+  SetUserLogin(g_UserEdit.GetWindowTextString().GetString(),
+               g_PasswordEdit.GetWindowTextString().GetString());
+}
+
+std::wstring Dlg_Main::GetLocalIpString() const {
+  int sel = m_Adapters.GetCurSel();
+  if (sel < 0) return std::wstring();
+  CString text;
+  m_Adapters.GetLBText(sel, text);
+  std::wstring t = text.GetString();
+  std::size_t cut = t.find(L' ');
+  return cut == std::wstring::npos ? t : t.substr(0, cut);
+}
+
+void Dlg_Main::LayoutToolbar() {
+  int n = _wtoi(LoadLangString(634));
+  if (n < 0 || n > kButtonCount) n = kButtonCount;
+  CClientDC dc(this);
+  CFont* old = dc.SelectObject(&g_Font);
+  int x = 135;
+  for (int i = 0; i < kButtonCount; ++i) {
+    if (i == n) x = 135;
+    const int y = i < n ? 35 : (n == 0 ? 60 : 75);
+    UINT png = 342;
+    if (i == 0 || i == n) png = 343;
+    else if (i == n - 1 || i == kButtonCount - 1) png = 344;
+    CString caption = LoadLangString(kButtonIds[i]);
+    m_Buttons[i].SetWindowText(caption);
+    SIZE extent{0, 0};
+    ::GetTextExtentPoint32W(dc.m_hDC, caption, caption.GetLength(), &extent);
+    const int w = extent.cx + 40;
+    m_Buttons[i].MoveWindow(x, y, w, 32, FALSE);
+    m_Buttons[i].SetImages(png, png, png, png, 30, 32);
+    m_Buttons[i].MoveWindow(x, y, w, 32, FALSE);
+    x += w;
+  }
+  dc.SelectObject(old);
+  m_Adapters.MoveWindow(420, 20, 230, 200, FALSE);
+  m_SearchMode.MoveWindow(660, 20, 150, 200, FALSE);
+  g_UserEdit.MoveWindow(860, 5, 150, 18, FALSE);
+  g_PasswordEdit.MoveWindow(860, 27, 150, 18, FALSE);
+  m_Adapters.UpdateFaceRect();
+  m_SearchMode.UpdateFaceRect();
+}
+
+void Dlg_Main::Relabel() {
+  LayoutToolbar();
+  m_SearchMode.ResetContent();
+  m_SearchMode.AddString(LoadLangString(613));
+  m_SearchMode.AddString(LoadLangString(614));
+  m_SearchMode.SetCurSel(0);
+  for (JButton& b : m_Buttons) b.m_BackColour = SKIN_WHITE;
+  Invalidate(FALSE);
+  ++m_RefreshCount;
+  SearchDevices(m_SearchMode.GetCurSel() == 1);
+}
+
+void Dlg_Main::Refresh() {
+  Invalidate(FALSE);
+  ++m_RefreshCount;
+  SearchDevices(m_SearchMode.GetCurSel() == 1);
+}
+
+void Dlg_Main::SearchDevices(bool advanced) {
+  if (m_ShutDown) return;
+  g_ShowCameraName = advanced;
+  if (g_pDeviceSearcher) g_pDeviceSearcher->CloseSockets();
+  // The previous search's queries end before their rows go.
+  StopAndWait({&m_QueryManualIps, &m_QueryAddedDevices}, PumpMessages);
+  if (JTreeCtrl* tree = Tree()) {
+    tree->DeleteAllRows();
+    g_pDeviceGrid->SetColumns(advanced ? g_ColumnHeadersWithName : g_ColumnHeaders);
+    tree->SetChildRowsEnabled(advanced);
+    if (JHeaderCtrl* header = g_pDeviceGrid->GetHeader()) header->SetCheckAll(false);
+    g_pDeviceGrid->Relayout();
+  }
+  m_List.StartSearch(advanced);
+  StartQueryThreads();
+  const std::wstring local = GetLocalIpString();
+  if (g_pDeviceSearcher && !local.empty()) g_pDeviceSearcher->Search(port::ToLocal8(local));
+  std::time_t now = std::time(nullptr);
+  std::tm t = *std::localtime(&now);
+  m_Export.Begin(ExecutableFolder(), ScanStamp(t));
+  Invalidate(FALSE);
+}
+
+void Dlg_Main::StartQueryThreads() {
+  // Each thread walks its own copy of the kept devices.
+  std::map<std::wstring, std::wstring> manual = m_List.ManualDevices();
+  if (manual.empty()) return;
+  DeviceQueryHooks hooks;
+  hooks.query = [](int channel, const std::wstring& ip, DeviceRecord& r) { return GetDeviceInfo(channel, ip, r); };
+  hooks.deliver = [this](const DeviceRecord& r, unsigned long lp) { DeliverFromWorker(r, lp); };
+  m_QueryManualIps.Start([manual, hooks](const std::atomic<bool>& stop) {
+    QueryDevices(manual, FOUND_BY_QUERY, false, hooks, stop);
+  });
+}
+
+void Dlg_Main::DeliverFromWorker(const DeviceRecord& record, unsigned long lParam) {
+  if (m_hWnd) SendMessage(WM_DEVICE_FOUND, reinterpret_cast<WPARAM>(&record), static_cast<LPARAM>(lParam));
+}
+
+void Dlg_Main::Shutdown() {
+  if (m_ShutDown) return;
+  m_ShutDown = true;
+  // Every thread that reports to this window ends before anything it uses goes away; the
+  // wait keeps handling messages so that a thread blocked in SendMessage can finish.
+  WorkerThread stopper;
+  stopper.Start([](const std::atomic<bool>&) {
+    if (g_pDeviceSearcher) g_pDeviceSearcher->Stop();
+  });
+  StopAndWait({&stopper, &m_QueryManualIps, &m_QueryAddedDevices}, PumpMessages);
+
+  delete g_pFirmwareUpgrader;  // waits for every upload worker
+  g_pFirmwareUpgrader = nullptr;
+  if (g_pDeviceGrid) {
+    if (g_pDeviceGrid->m_hWnd) g_pDeviceGrid->SendMessage(WM_CLOSE);
+    delete g_pDeviceGrid;
+    g_pDeviceGrid = nullptr;
+  }
+  delete g_pDeviceSearcher;
+  g_pDeviceSearcher = nullptr;
+  SaveSettings();
+}
+
+BOOL Dlg_Main::PreTranslateMessage(MSG* msg) {
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_F5) {
+    if (CWnd* frame = GetParent()) frame->PostMessage(WM_REFRESH_DEVICES);
+    return TRUE;
+  }
+  return Dlg_Base::PreTranslateMessage(msg);
+}
+
+BOOL Dlg_Main::OnCommand(WPARAM wParam, LPARAM lParam) {
+  const UINT id = LOWORD(wParam);
+  const UINT code = HIWORD(wParam);
+  if (code == BN_CLICKED) {
+    if (id == IDC_REFRESH) {
+      Refresh();
+      return TRUE;
+    }
+    for (UINT b : kButtonIds)
+      if (b == id) return TRUE;  // batch commands: the batch engine takes them
+    if (id == IDC_ABOUT) return TRUE;
+  }
+  if (code == CBN_SELCHANGE && id == IDC_SEARCH_MODE) {
+    Refresh();
+    return TRUE;
+  }
+  if (code == CBN_SELCHANGE && id == IDC_ADAPTERS) {
+    SearchDevices(m_SearchMode.GetCurSel() == 1);
+    return TRUE;
+  }
+  if (code == EN_CHANGE && (id == IDC_USER || id == IDC_PASSWORD)) {
+    FeedLogin();
+    return TRUE;
+  }
+  return Dlg_Base::OnCommand(wParam, lParam);
+}
+
+LRESULT Dlg_Main::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_DEVICE_FOUND: {
+      if (static_cast<unsigned long>(lParam) == FOUND_IPSET_REPLY) {
+        bool ok = false;
+        m_List.OnIpSetReply(reinterpret_cast<const std::uint8_t*>(wParam), &ok);
+        return 0;
+      }
+      if (!wParam || !Tree()) return 0;
+      return static_cast<LRESULT>(m_List.OnDeviceFound(*reinterpret_cast<const DeviceRecord*>(wParam),
+                                                       static_cast<unsigned long>(lParam)));
+    }
+    case WM_DEVICE_STATUS:
+      // A conflict found by the discovery thread blocks the row here, on this thread.
+      if (lParam == kStatusAddressConflict) BlockRowNow(static_cast<RowHandle>(wParam));
+      return Dlg_Base::WindowProc(msg, wParam, lParam);
+    case WM_SIZE: {
+      LRESULT r = Dlg_Base::WindowProc(msg, wParam, lParam);
+      const int w = LOWORD(lParam), h = HIWORD(lParam);
+      if (g_pDeviceGrid && g_pDeviceGrid->m_hWnd)
+        g_pDeviceGrid->MoveWindow(0, kToolbarHeight, w, h > kToolbarHeight ? h - kToolbarHeight : 1);
+      return r;
+    }
+    case WM_LBUTTONDOWN: {
+      CPoint p(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      for (JComboBox* c : {&m_Adapters, &m_SearchMode})
+        if (c->m_hWnd && c->m_FaceRect.PtInRect(p)) {
+          c->m_Open = true;
+          Invalidate(FALSE);
+          c->ShowDropDown(TRUE);
+        }
+      return Dlg_Base::WindowProc(msg, wParam, lParam);
+    }
+    default:
+      return Dlg_Base::WindowProc(msg, wParam, lParam);
+  }
+}
+
+void Dlg_Main::DrawSkin(CDC* dc) {
+  CRect client;
+  GetClientRect(&client);
+  for (int x = 0; x < client.right; x += 1024) {
+    CRect r(x, 0, x + 1024, 115);
+    DrawPng(dc, 346, &r);
+  }
+  CRect combos(265, 0, 265 + 511, 23);
+  DrawPng(dc, 351, &combos);
+  dc->SetBkMode(TRANSPARENT);
+  dc->SetTextColor(RGB(0x56, 0x56, 0x56));
+  dc->TextOut(420, 5, LoadLangString(565));
+  dc->SetTextColor(SKIN_TEXT_COLOUR);
+  dc->TextOut(790, 7, LoadLangString(566));
+  dc->TextOut(790, 29, LoadLangString(567));
+  for (JComboBox* c : {&m_Adapters, &m_SearchMode})
+    if (c->m_hWnd) c->DrawFace(dc);
+  for (JButton& b : m_Buttons) {
+    if (!b.m_hWnd) continue;
+    CRect r;
+    b.GetWindowRect(&r);
+    ScreenToClient(&r);
+    CRect under(r.left, r.bottom, r.right, r.bottom + 4);
+    DrawPng(dc, 345, &under);
+  }
+  dc->FillSolidRect(5, 130, 95, 19, SKIN_WHITE);
+  wchar_t total[64];
+  std::swprintf(total, 64, L"%ls %d", LoadLangString(569).GetString(), m_List.RowCount());
+  dc->SetTextColor(RGB(0x14, 0x60, 0xB2));
+  SIZE extent{0, 0};
+  ::GetTextExtentPoint32W(dc->m_hDC, total, static_cast<int>(std::wcslen(total)), &extent);
+  dc->TextOut(8, 130 + (19 - extent.cy) / 2, total);
+}
+
+// ---- the grid -------------------------------------------------------------
+
+RowHandle Dlg_Main::InsertRow(RowHandle parent, const std::wstring& text, bool marker, bool checkBox) {
+  return g_pDeviceGrid ? g_pDeviceGrid->InsertRow(text, marker, checkBox, parent) : 0;
+}
+
+void Dlg_Main::DeleteRow(RowHandle row) {
+  if (JTreeCtrl* tree = Tree()) {
+    tree->DeleteRow(row);
+    g_pDeviceGrid->Relayout();
+  }
+}
+
+std::wstring Dlg_Main::GetCell(RowHandle row, int cell) {
+  JTreeCtrl* tree = Tree();
+  return tree ? tree->GetCell(row, cell).value_or(std::wstring()) : std::wstring();
+}
+
+void Dlg_Main::SetCell(RowHandle row, int cell, const std::wstring& text) {
+  if (JTreeCtrl* tree = Tree()) tree->SetCellText(row, cell, text);
+}
+
+void Dlg_Main::BlockRowNow(RowHandle row) {
+  JTreeCtrl* tree = Tree();
+  if (!tree || !tree->HasRow(row)) return;
+  tree->SetBlocked(row, true);
+  if (JButton* b = tree->GetMarkerButton(row)) b->EnableWindow(FALSE);
+  if (JButton* b = tree->GetLinkButton(row)) b->EnableWindow(FALSE);
+}
+
+void Dlg_Main::BlockRow(RowHandle row) {
+  // From the discovery thread the 517 status that follows blocks the row on this thread.
+  if (OnUiThread()) BlockRowNow(row);
+}
+
+void Dlg_Main::DisableCheckBox(RowHandle row) {
+  if (JTreeCtrl* tree = Tree())
+    if (JButton* b = tree->GetCheckButton(row)) b->EnableWindow(FALSE);
+}
+
+void Dlg_Main::ShowStatus(RowHandle row, int id) {
+  if (m_hWnd) SendMessage(WM_DEVICE_STATUS, static_cast<WPARAM>(row), static_cast<LPARAM>(id));
+}
+
+void Dlg_Main::SetMarkerTip(RowHandle row, const std::wstring& tip) {
+  if (JTreeCtrl* tree = Tree()) tree->SetMarkerTip(row, tip);
+}
+
+void Dlg_Main::SortRows(int cell) {
+  if (JTreeCtrl* tree = Tree()) tree->SortByColumn(cell, true);
+}
+
+void Dlg_Main::SelectRow(RowHandle row) {
+  if (JTreeCtrl* tree = Tree()) {
+    tree->SelectItem(JTreeCtrl::ItemOf(row));
+    tree->EnsureVisible(JTreeCtrl::ItemOf(row));
+  }
+}
+
+void Dlg_Main::RowAdded(const DeviceRecord& record) {
+  if (g_pDeviceGrid) g_pDeviceGrid->Relayout();
+  Invalidate(FALSE);
+  m_Export.Append(record, m_List.ShowCameraName());
+}
+
+std::vector<RowHandle> Dlg_Main::CheckedRows() {
+  std::vector<RowHandle> rows;
+  if (JTreeCtrl* tree = Tree()) tree->GetCheckedRows(rows);
+  return rows;
+}
+
+// ---- discovery (dispatcher thread) ------------------------------------------
+
+void Dlg_Main::ParseDiscoveryReply(const std::uint8_t* reply) { m_Feed.ParseDiscoveryReply(reply); }
+
+void Dlg_Main::AddDiscoveredDevice(const char* text) { m_Feed.AddDiscoveredDevice(text); }
+
+void Dlg_Main::OnIpSetReply(const std::uint8_t* ack) {
+  if (m_hWnd) SendMessage(WM_DEVICE_FOUND, reinterpret_cast<WPARAM>(ack), static_cast<LPARAM>(FOUND_IPSET_REPLY));
+}

@@ -1,0 +1,101 @@
+// Dlg_Main: the one working window. Toolbar strip, login fields, adapter and search-mode
+// choice, and the device grid below; receives every device answer and turns it into rows.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "app/device_csv.h"
+#include "app/device_list.h"
+#include "app/discovery_feed.h"
+#include "app/worker_thread.h"
+#include "device/device_searcher.h"
+#include "fx/controls.h"
+#include "fx/dlgtemplate.h"
+#include "kit/dlg_base.h"
+#include "kit/jbutton.h"
+#include "kit/jcombobox.h"
+
+class JTreeCtrl;
+
+// The main window's user and password fields.
+extern CEdit g_UserEdit;
+extern CEdit g_PasswordEdit;
+
+class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
+ public:
+  static constexpr int kToolbarHeight = 150;
+  static constexpr int kButtonCount = 10;
+  static const UINT kButtonIds[kButtonCount];
+
+  Dlg_Main();
+  ~Dlg_Main() override;
+
+  // Creates the window as a child of the frame from its template.
+  BOOL CreateMain(CWnd* frame);
+
+  BOOL OnInitDialog() override;
+  BOOL PreTranslateMessage(MSG* msg) override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  void DrawSkin(CDC* dc) override;
+
+  void SearchDevices(bool advanced);
+  // The Refresh command: repaint, count, search in the chosen mode.
+  void Refresh();
+  void Relabel();
+  // Stops every thread, destroys the grid and the engines, saves the settings.
+  void Shutdown();
+  std::wstring GetLocalIpString() const;
+  int RefreshCount() const { return m_RefreshCount; }
+  DeviceList& List() { return m_List; }
+
+  // DiscoveryOwner (dispatcher thread).
+  void ParseDiscoveryReply(const std::uint8_t* reply) override;
+  void AddDiscoveredDevice(const char* text) override;
+  void OnIpSetReply(const std::uint8_t* ack) override;
+
+  // DeviceRowOps (user-interface thread, except BlockRow and ShowStatus).
+  RowHandle InsertRow(RowHandle parent, const std::wstring& text, bool marker, bool checkBox) override;
+  void DeleteRow(RowHandle row) override;
+  std::wstring GetCell(RowHandle row, int cell) override;
+  void SetCell(RowHandle row, int cell, const std::wstring& text) override;
+  void BlockRow(RowHandle row) override;
+  void DisableCheckBox(RowHandle row) override;
+  void ShowStatus(RowHandle row, int id) override;
+  void SetMarkerTip(RowHandle row, const std::wstring& tip) override;
+  void SortRows(int cell) override;
+  void SelectRow(RowHandle row) override;
+  void RowAdded(const DeviceRecord& record) override;
+  std::vector<RowHandle> CheckedRows() override;
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override;
+
+ private:
+  JTreeCtrl* Tree() const;
+  bool OnUiThread() const { return GetCurrentThreadId() == m_UiThread; }
+  void FeedLogin();
+  void BlockRowNow(RowHandle row);
+  void LayoutToolbar();
+  void LoadSettings();
+  void SaveSettings();
+  void DeliverFromWorker(const DeviceRecord& record, unsigned long lParam);
+  void StartQueryThreads();
+
+  DWORD m_UiThread = 0;
+  int m_RefreshCount = 0;
+  bool m_ShutDown = false;
+  JButton m_Buttons[kButtonCount];
+  JButton m_About;
+  JComboBox m_Adapters;
+  JComboBox m_SearchMode;
+  DeviceList m_List{*this};
+  DiscoveryFeed m_Feed;
+  DeviceListExport m_Export;
+  WorkerThread m_QueryManualIps;
+  WorkerThread m_QueryAddedDevices;
+  std::unique_ptr<DialogTemplate> m_Template;
+};
