@@ -7,6 +7,16 @@ JButton::JButton(unsigned style) : JObject(this), m_Style(style) {}
 
 JButton::~JButton() = default;
 
+BOOL JButton::PreCreateWindow(CREATESTRUCTW& cs) {
+  cs.style = (cs.style & ~(DWORD)BS_TYPEMASK) | BS_OWNERDRAW;
+  return CButton::PreCreateWindow(cs);
+}
+
+void JButton::PreSubclassWindow() {
+  if ((GetStyle() & BS_TYPEMASK) != BS_OWNERDRAW) SetButtonStyle(BS_OWNERDRAW, FALSE);
+  CButton::PreSubclassWindow();
+}
+
 void JButton::SetImages(UINT normal, UINT hover, UINT pressed, UINT disabled, int imageWidth,
                         int height, int tag, bool imageAtRight) {
   GetWindowText(m_Caption);

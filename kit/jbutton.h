@@ -31,8 +31,15 @@ class JButton : public CButton, public JObject {
   bool IsChecked() const { return m_Checked; }
   // Sets the checked state and redraws at once.
   void SetChecked(bool checked);
-  void RedrawNow() { RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
+  // Repaints at once (nothing while the button has no window yet).
+  void RedrawNow() {
+    if (m_hWnd) RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  }
 
+  // The button always draws itself: BS_OWNERDRAW is put in place of any other button
+  // type, whether it is made here or bound to a template's control.
+  BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
+  void PreSubclassWindow() override;
   void DrawItem(LPDRAWITEMSTRUCT dis) override;
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

@@ -3,6 +3,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <mutex>
 #include <vector>
 
 #include "kit/gif_clock.h"
@@ -14,6 +15,10 @@ MessageBoxLines g_MessageBoxTexts;
 MessageBoxLines g_MessageBoxShownTexts;
 
 namespace {
+// The animation image is one cached object: boxes that animate at the same time take
+// turns choosing its frame and drawing it.
+std::mutex g_GifDrawLock;
+
 const UINT kButtonImages[4] = {335, 338, 337, 336};  // normal, hover, pressed, disabled
 const int kButtonWidth = 75;
 const int kButtonHeight = 23;
@@ -218,6 +223,7 @@ void JMessageBox::Animate() {
     Gdiplus::Graphics graphics(dc);
     while (m_Running) {
       if (gif) {
+        std::lock_guard<std::mutex> l(g_GifDrawLock);
         if (clock.HasFrames()) gif->SelectActiveFrame(&dimension, clock.Current());
         graphics.DrawImage(gif, x, y, (INT)gif->GetWidth(), (INT)gif->GetHeight());
       }

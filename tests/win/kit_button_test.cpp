@@ -175,6 +175,22 @@ TEST_F(ButtonFixture, CaptionWithLineFeedDrawsFromTheTopLeft) {
   EXPECT_FALSE(s.Contains(CRect(40, 0, 120, 60), text)); // nothing centred
 }
 
+TEST_F(ButtonFixture, AlwaysOwnerDrawn) {
+  // Bound to a plain push button of a template, or made with another type.
+  HWND plain = ::CreateWindowW(L"BUTTON", L"x", WS_CHILD | BS_PUSHBUTTON, 0, 0, 20, 20,
+                               parent.m_hWnd, (HMENU)3002, nullptr, nullptr);
+  JButton bound;
+  ASSERT_TRUE(bound.SubclassWindow(plain));
+  EXPECT_EQ(bound.GetStyle() & BS_TYPEMASK, (DWORD)BS_OWNERDRAW);
+  JButton made;
+  ASSERT_TRUE(made.Create(L"y", WS_CHILD | BS_CHECKBOX, CRect(0, 0, 20, 20), &parent, 3003));
+  EXPECT_EQ(made.GetStyle() & BS_TYPEMASK, (DWORD)BS_OWNERDRAW);
+  // Before it has a window, setting the state draws nothing.
+  JButton later;
+  later.SetChecked(true);
+  EXPECT_TRUE(later.IsChecked());
+}
+
 TEST_F(ButtonFixture, HoverFollowsTheMouse) {
   JButton b(jbutton::LAYOUT_IMAGE);
   Make(b, L"Go");
