@@ -186,10 +186,10 @@ void Dlg_Main::LayoutToolbar() {
     x += w;
   }
   dc.SelectObject(old);
-  m_Adapters.MoveWindow(420, 20, 230, 200, FALSE);
-  m_SearchMode.MoveWindow(660, 20, 150, 200, FALSE);
-  g_UserEdit.MoveWindow(860, 5, 150, 18, FALSE);
-  g_PasswordEdit.MoveWindow(860, 27, 150, 18, FALSE);
+  m_Adapters.MoveWindow(420, 20, 220, 200, FALSE);
+  m_SearchMode.MoveWindow(648, 20, 128, 200, FALSE);
+  g_UserEdit.MoveWindow(865, 5, 145, 18, FALSE);
+  g_PasswordEdit.MoveWindow(865, 27, 145, 18, FALSE);
   m_Adapters.UpdateFaceRect();
   m_SearchMode.UpdateFaceRect();
 }
@@ -360,8 +360,8 @@ void Dlg_Main::DrawSkin(CDC* dc) {
   dc->SetTextColor(RGB(0x56, 0x56, 0x56));
   dc->TextOut(420, 5, LoadLangString(565));
   dc->SetTextColor(SKIN_TEXT_COLOUR);
-  dc->TextOut(790, 7, LoadLangString(566));
-  dc->TextOut(790, 29, LoadLangString(567));
+  dc->TextOut(785, 7, LoadLangString(566));
+  dc->TextOut(785, 29, LoadLangString(567));
   for (JComboBox* c : {&m_Adapters, &m_SearchMode})
     if (c->m_hWnd) c->DrawFace(dc);
   for (JButton& b : m_Buttons) {
