@@ -44,6 +44,7 @@ CGdiObject::~CGdiObject() {
 BOOL CGdiObject::Attach(HGDIOBJ h) {
   if (!h) return FALSE;
   m_hObject = h;
+  m_temporary = false;  // an attached handle is owned
   return TRUE;
 }
 

@@ -206,10 +206,18 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND h, UINT msg, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
-  CurrentMsg saved = m_current;
-  m_current = {msg, wParam, lParam};
-  LRESULT r = WindowProc(msg, wParam, lParam);
-  m_current = saved;
+  LRESULT r;
+  {
+    // Default() of a nested message must not see this one, nor this one the
+    // nested one; the guard also restores it when a handler throws.
+    struct Restore {
+      CurrentMsg& slot;
+      CurrentMsg saved;
+      ~Restore() { slot = saved; }
+    } restore{m_current, m_current};
+    m_current = {msg, wParam, lParam};
+    r = WindowProc(msg, wParam, lParam);
+  }
   if (msg == WM_NCDESTROY) {
     // The window is gone: forget the handle, then let the object finish
     // (a self-owning object may delete itself in PostNcDestroy).
