@@ -26,6 +26,16 @@ GridScrollRequest RequestOf(UINT code) {
     default: return GridScrollRequest::Other;
   }
 }
+// Moving a window that did not move still costs a round of messages; rows are added one by
+// one and lay the grid out each time.
+void MoveIfChanged(CWnd* w, const GridRect& r, BOOL repaint) {
+  if (!w || !w->m_hWnd) return;
+  CRect now;
+  w->GetWindowRect(&now);
+  ::MapWindowPoints(nullptr, ::GetParent(w->m_hWnd), reinterpret_cast<POINT*>(&now), 2);
+  if (now == CRect(r.x, r.y, r.x + r.w, r.y + r.h)) return;
+  w->MoveWindow(r.x, r.y, r.w, r.h, repaint);
+}
 }  // namespace
 
 void JGridTree::SetStripFactory(StripFactory factory) { s_stripFactory = factory; }
@@ -140,13 +150,6 @@ int JGridTree::TotalColumnWidth() const {
 RowHandle JGridTree::InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
                                RowHandle parent) {
   if (!m_pTree || !m_pTree->m_hWnd) return 0;
-  if (parent == kRootRow) {
-    CRect client, tree;
-    GetClientRect(&client);
-    m_pTree->GetClientRect(&tree);
-    m_pTree->SetWindowPos(nullptr, 0, kGridHeaderHeight, client.Width(),
-                          tree.Height() + kGridRowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
   RowHandle row = m_pTree->InsertRow(text, markerShown, hasCheckBox, parent);
   UpdateScrollBar();
   return row;
@@ -175,19 +178,20 @@ void JGridTree::UpdateScrollBar() {
   CRect client;
   GetClientRect(&client);
   const int W = client.Width(), H = client.Height();
+  // Rows beyond what fits below the header do not change the layout.
+  const int enough = std::max(0, H) / kGridRowHeight + 2;
   GridLayout g = ComputeGridLayout(W, H, TotalColumnWidth(), m_ScrollBar.GetScrollPos(),
-                                   m_pTree->CountShownRows());
+                                   m_pTree->CountShownRows(enough));
   if (g.scrollNeeded) {
     m_ScrollBar.SetScrollRange(0, g.scrollMax, FALSE);
     m_ScrollBar.SetScrollPos(g.scrollPos, TRUE);
   } else {
     m_ScrollBar.SetScrollPos(0, FALSE);
   }
-  m_pHeader->MoveWindow(g.header.x, g.header.y, g.header.w, g.header.h, TRUE);
-  m_pTree->MoveWindow(g.tree.x, g.tree.y, g.tree.w, g.tree.h, TRUE);
-  if (m_pStrip && m_pStrip->m_hWnd)
-    m_pStrip->MoveWindow(g.strip.x, g.strip.y, g.strip.w, g.strip.h, FALSE);
-  m_ScrollBar.MoveWindow(g.scrollBar.x, g.scrollBar.y, g.scrollBar.w, g.scrollBar.h, TRUE);
+  MoveIfChanged(m_pHeader.get(), g.header, TRUE);
+  MoveIfChanged(m_pTree.get(), g.tree, TRUE);
+  MoveIfChanged(m_pStrip.get(), g.strip, FALSE);
+  MoveIfChanged(&m_ScrollBar, g.scrollBar, TRUE);
   m_ScrollBar.ShowWindow(g.scrollNeeded ? SW_SHOWNA : SW_HIDE);
   if (m_pStrip && m_pStrip->m_hWnd) m_pStrip->RedrawWindow();
   m_pTree->Invalidate(TRUE);

@@ -34,7 +34,7 @@ class JGridTree : public CWnd, public JObject, public DeviceRowTarget {
   // Platform, is kept in the rows but never shown), records the widths in the tree and
   // lays the grid out again.
   void SetColumns(const std::vector<ColumnHeader>& table);
-  // Inserts a row (a device row grows the tree by one row first) and lays out.
+  // Inserts a row and lays the grid out again (the tree grows by the new row).
   RowHandle InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
                       RowHandle parent = kRootRow);
   void UpdateScrollBar();

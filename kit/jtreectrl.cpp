@@ -62,21 +62,42 @@ JTreeCtrl::RowButtons* JTreeCtrl::ButtonsOf(RowHandle row) {
   return it == m_Buttons.end() ? nullptr : &it->second;
 }
 
-const JTreeCtrl::RowButtons* JTreeCtrl::ButtonsOf(RowHandle row) const {
-  auto it = m_Buttons.find(row);
-  return it == m_Buttons.end() ? nullptr : &it->second;
+JTreeCtrl::RowButtons* JTreeCtrl::EnsureButtons(RowHandle row) {
+  if (RowButtons* b = ButtonsOf(row)) return b;
+  if (!m_hWnd) return nullptr;
+  std::optional<RowData> data = m_Rows.GetRow(row);
+  if (!data) return nullptr;
+  const std::wstring caption = data->cells.empty() ? std::wstring() : data->cells[0];
+
+  RowButtons& b = m_Buttons[row];
+  auto make = [&](unsigned style, const RECT& at, const wchar_t* text) {
+    auto btn = std::make_unique<JButton>(style);
+    btn->m_BackColour = kBackColour;
+    btn->Create(text, WS_CHILD | BS_OWNERDRAW, CRect(at), this, 0);
+    m_ButtonRows[btn->m_hWnd] = row;
+    return btn;
+  };
+  b.marker = make(jbutton::LAYOUT_IMAGE, kMarkerAt, L"");
+  b.marker->SetImages(PNG_MARKER, PNG_MARKER_HOT, PNG_MARKER_HOT, PNG_MARKER, 14, 14);
+  b.check = make(jbutton::LAYOUT_IMAGE | jbutton::STYLE_TOGGLE, kCheckBoxAt, L"");
+  b.check->SetImages(PNG_CHECK_OFF, PNG_CHECK_OFF, PNG_CHECK_ON, PNG_CHECK_DISABLED, 14, 14);
+  b.check->m_Checked = data->checked;
+  b.link = make(jbutton::LAYOUT_IMAGE, kLinkAt, caption.c_str());
+  b.link->SetImages(0, 0, 0, 0, 104, 19);
+  b.link->SetWindowText(caption.c_str());
+  return &b;
 }
 
-JButton* JTreeCtrl::GetMarkerButton(RowHandle row) const {
-  const RowButtons* b = ButtonsOf(row);
+JButton* JTreeCtrl::GetMarkerButton(RowHandle row) {
+  RowButtons* b = EnsureButtons(row);
   return b ? b->marker.get() : nullptr;
 }
-JButton* JTreeCtrl::GetCheckButton(RowHandle row) const {
-  const RowButtons* b = ButtonsOf(row);
+JButton* JTreeCtrl::GetCheckButton(RowHandle row) {
+  RowButtons* b = EnsureButtons(row);
   return b ? b->check.get() : nullptr;
 }
-JButton* JTreeCtrl::GetLinkButton(RowHandle row) const {
-  const RowButtons* b = ButtonsOf(row);
+JButton* JTreeCtrl::GetLinkButton(RowHandle row) {
+  RowButtons* b = EnsureButtons(row);
   return b ? b->link.get() : nullptr;
 }
 
@@ -89,6 +110,7 @@ RowHandle JTreeCtrl::InsertRow(const std::wstring& text, bool markerShown, bool 
   ins.hInsertAfter = TVI_LAST;
   ins.item.mask = TVIF_TEXT;
   ins.item.pszText = const_cast<wchar_t*>(text.c_str());
+  DeferRedraw();
   HTREEITEM item = InsertItem(&ins);
   if (!item) return 0;
   SetItemData(item, reinterpret_cast<DWORD_PTR>(item));
@@ -97,23 +119,26 @@ RowHandle JTreeCtrl::InsertRow(const std::wstring& text, bool markerShown, bool 
     DeleteItem(item);
     return 0;
   }
-
-  RowButtons& b = m_Buttons[row];
-  auto make = [&](unsigned style, const RECT& at, const wchar_t* caption) {
-    auto btn = std::make_unique<JButton>(style);
-    btn->m_BackColour = kBackColour;
-    btn->Create(caption, WS_CHILD | BS_OWNERDRAW, CRect(at), this, 0);
-    m_ButtonRows[btn->m_hWnd] = row;
-    return btn;
-  };
-  b.marker = make(jbutton::LAYOUT_IMAGE, kMarkerAt, L"");
-  b.marker->SetImages(PNG_MARKER, PNG_MARKER_HOT, PNG_MARKER_HOT, PNG_MARKER, 14, 14);
-  b.check = make(jbutton::LAYOUT_IMAGE | jbutton::STYLE_TOGGLE, kCheckBoxAt, L"");
-  b.check->SetImages(PNG_CHECK_OFF, PNG_CHECK_OFF, PNG_CHECK_ON, PNG_CHECK_DISABLED, 14, 14);
-  b.link = make(jbutton::LAYOUT_IMAGE, kLinkAt, text.c_str());
-  b.link->SetImages(0, 0, 0, 0, 104, 19);
-  b.link->SetWindowText(text.c_str());
+  // The row's buttons are made when the row first comes into view (or is asked for them):
+  // a search of a thousand devices then costs a few dozen windows, not three thousand.
   return row;
+}
+
+void JTreeCtrl::DeferRedraw() {
+  // The tree control updates its scroll bar and repaints for every item inserted, which
+  // costs milliseconds per row; rows come in bursts (a search's answers), so the tree's
+  // drawing is switched off for the burst and on again when the queue next runs dry.
+  if (m_RedrawDeferred || !m_hWnd) return;
+  SendMessage(WM_SETREDRAW, FALSE);
+  m_RedrawDeferred = true;
+  PostMessage(WM_TREE_REDRAW_NOW);
+}
+
+void JTreeCtrl::FlushRedraw() {
+  if (!m_RedrawDeferred || !m_hWnd) return;
+  m_RedrawDeferred = false;
+  SendMessage(WM_SETREDRAW, TRUE);
+  Invalidate(FALSE);
 }
 
 void JTreeCtrl::ForgetHandles(const std::vector<RowHandle>& rows) {
@@ -164,7 +189,8 @@ void JTreeCtrl::DeleteAllRows() {
 void JTreeCtrl::SetCellText(RowHandle row, int index, const std::wstring& text) {
   std::optional<std::wstring> cell0 = m_Rows.SetCellText(row, index, text);
   if (!cell0) return;
-  if (JButton* link = GetLinkButton(row)) {
+  RowButtons* buttons = ButtonsOf(row);
+  if (JButton* link = buttons ? buttons->link.get() : nullptr) {
     if (link->m_Caption != cell0->c_str()) {
       link->SetWindowText(cell0->c_str());
       if (link->IsWindowVisible()) link->RedrawNow();
@@ -192,7 +218,8 @@ void JTreeCtrl::SortByColumn(int index, bool ascending) {
 }
 
 void JTreeCtrl::RedrawCheckBox(RowHandle row) {
-  JButton* b = GetCheckButton(row);
+  RowButtons* buttons = ButtonsOf(row);
+  JButton* b = buttons ? buttons->check.get() : nullptr;
   if (!b || !b->m_hWnd) return;
   b->m_Checked = m_Rows.IsChecked(row);
   b->RedrawNow();
@@ -225,19 +252,19 @@ void JTreeCtrl::SetMarkerTip(RowHandle row, const std::wstring& text) {
   m_ToolTip.AddTool(marker, text.c_str());
 }
 
-int JTreeCtrl::CountShownRows() const {
+int JTreeCtrl::CountShownRows(int limit) const {
+  // Depth first in display order; stops once `limit` rows are counted (the layout only
+  // needs to know whether the rows fill the room it has).
   int n = 0;
-  std::vector<RowHandle> level = m_Rows.Children(kRootRow);
-  while (!level.empty()) {
-    std::vector<RowHandle> next;
-    for (RowHandle r : level) {
-      ++n;
-      if (m_hWnd && (GetItemState(ItemOf(r), TVIS_EXPANDED) & TVIS_EXPANDED)) {
-        auto c = m_Rows.Children(r);
-        next.insert(next.end(), c.begin(), c.end());
-      }
-    }
-    level.swap(next);
+  std::vector<RowHandle> stack = m_Rows.Children(kRootRow);
+  std::reverse(stack.begin(), stack.end());
+  while (!stack.empty() && n < limit) {
+    const RowHandle r = stack.back();
+    stack.pop_back();
+    ++n;
+    std::vector<RowHandle> c = m_Rows.Children(r);
+    if (!c.empty() && m_hWnd && (GetItemState(ItemOf(r), TVIS_EXPANDED) & TVIS_EXPANDED))
+      stack.insert(stack.end(), c.rbegin(), c.rend());
   }
   return n;
 }
@@ -284,7 +311,8 @@ void JTreeCtrl::DrawRow(CDC* dc, HTREEITEM item, const RowData& row, bool caret,
     dc->LineTo(x, rc.bottom);
   }
 
-  if (RowButtons* b = ButtonsOf(RowOf(item))) {
+  if (RowButtons* b = (row.markerShown || row.hasCheckBox) ? EnsureButtons(RowOf(item))
+                                                           : ButtonsOf(RowOf(item))) {
     const CRect check = At(kCheckBoxAt, rc.top), marker = At(kMarkerAt, rc.top),
                 link = At(kLinkAt, rc.top);
     Place(b->check.get(), check);
@@ -308,6 +336,7 @@ void JTreeCtrl::DrawRow(CDC* dc, HTREEITEM item, const RowData& row, bool caret,
 }
 
 void JTreeCtrl::OnPaint() {
+  FlushRedraw();
   CPaintDC paint(this);
   CDC* mem = PrepareMemDC();
   if (!mem) return;
@@ -425,6 +454,9 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return Default();
     case WM_JBUTTON_CLICK:
       OnJButtonClick(reinterpret_cast<JButton*>(wParam));
+      return 0;
+    case WM_TREE_REDRAW_NOW:
+      FlushRedraw();
       return 0;
     default:
       return CTreeCtrl::WindowProc(msg, wParam, lParam);

@@ -10,6 +10,7 @@
 #pragma once
 #include <windows.h>
 
+#include <climits>
 #include <functional>
 #include <map>
 #include <memory>
@@ -63,11 +64,16 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void SetBlocked(RowHandle row, bool blocked);
   void SetStatusColour(RowHandle row, COLORREF colour);
   // The row's buttons (null when there is no such row); for enabling and tooltips.
-  JButton* GetMarkerButton(RowHandle row) const;
-  JButton* GetCheckButton(RowHandle row) const;
-  JButton* GetLinkButton(RowHandle row) const;
+  // The buttons are made on first need.
+  JButton* GetMarkerButton(RowHandle row);
+  JButton* GetCheckButton(RowHandle row);
+  JButton* GetLinkButton(RowHandle row);
   // Gives the row's marker button a tooltip text (the tree's tooltip control).
   void SetMarkerTip(RowHandle row, const std::wstring& text);
+
+  // Inserting switches the tree's drawing off until the message queue next runs dry (or
+  // the next paint); this turns it on again at once.
+  void FlushRedraw();
 
   // ---- readers (any thread) ------------------------------------------------
   // Appends the checked rows in ascending handle order (channel rows included).
@@ -98,8 +104,9 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void SetSortedByHeader(bool on) { m_SortedByHeader = on; }
   void SetHeaderSortColumn(int column) { m_HeaderSortColumn = column; }
   int GetSortColumn() const { return m_SortColumn; }
-  // Rows the tree shows when tall enough: device rows and the children of expanded rows.
-  int CountShownRows() const;
+  // Rows the tree shows when tall enough: device rows and the children of expanded rows;
+  // counting stops at `limit`.
+  int CountShownRows(int limit = INT_MAX) const;
   // Opens a device's web page for the link buttons (the address is the row's cell 0).
   void SetLinkHandler(std::function<void(const std::wstring&)> handler) {
     m_LinkHandler = std::move(handler);
@@ -107,7 +114,8 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   CToolTipCtrl& GetToolTip() { return m_ToolTip; }
   // The row that held the caret at the last paint (0 when none or deleted since).
   RowHandle GetLastCaretRow() const { return RowOf(m_LastCaret); }
-  // Window handles of the row buttons that exist (three per row).
+  // Window handles of the row buttons that exist (three per row that has been shown or
+  // asked for its buttons).
   std::size_t GetButtonCount() const { return m_Buttons.size() * 3; }
 
   static HTREEITEM ItemOf(RowHandle row) { return reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(row)); }
@@ -123,7 +131,11 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
     std::unique_ptr<JButton> marker, check, link;
   };
 
+  // Private to the tree: the end of a burst of insertions.
+  static constexpr UINT WM_TREE_REDRAW_NOW = WM_APP + 0x151;
+
   void OnPaint();
+  void DeferRedraw();
   void DrawRow(CDC* dc, HTREEITEM item, const RowData& row, bool caret, bool previousCaret);
   void OnJButtonClick(JButton* button);
   void OnSelChanged(NMTREEVIEWW* nm);
@@ -134,7 +146,8 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void ReleaseButtons(const std::vector<RowHandle>& rows);
   void ForgetHandles(const std::vector<RowHandle>& rows);
   RowButtons* ButtonsOf(RowHandle row);
-  const RowButtons* ButtonsOf(RowHandle row) const;
+  // The row's buttons, made now when the row has none yet.
+  RowButtons* EnsureButtons(RowHandle row);
 
  private:
   int m_SortColumn = 0;
@@ -144,6 +157,7 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   CToolTipCtrl m_ToolTip;
   HTREEITEM m_LastCaret = nullptr;
   bool m_Deleting = false;  // the tree is deleting items: selection changes are its own
+  bool m_RedrawDeferred = false;  // drawing is off for a burst of insertions
   GridColumnWidths m_ColumnWidths;
   GridRowStore m_Rows;
   std::map<RowHandle, RowButtons> m_Buttons;

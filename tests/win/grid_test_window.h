@@ -50,15 +50,27 @@ inline int CountChildWindows(HWND parent) {
   return n;
 }
 
+// One frame window for the whole process: under Wine without a window manager, hiding or
+// destroying a shown top-level window waits about 2 s for the X server.
+inline CWnd& SharedFrame() {
+  static CWnd* frame = [] {
+    auto* f = new CWnd;
+    f->CreateEx(0, AfxRegisterWndClass(0), L"Device grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                CRect(20, 20, 1220, 820), nullptr, 0);
+    return f;
+  }();
+  return *frame;
+}
+
 class GridWindow {
  public:
-  // A frame whose client area is w x h, filled by a grid with the columns of one layout.
-  GridWindow(int w, int h, bool withCameraName) {
+  // The frame's client area made w x h and filled by a grid with the columns of one layout.
+  GridWindow(int w, int h, bool withCameraName) : frame(SharedFrame()) {
     g_ShowCameraName = withCameraName;
     RECT r{0, 0, w, h};
     ::AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
-    frame.CreateEx(0, AfxRegisterWndClass(0), L"Device grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                   CRect(20, 20, 20 + r.right - r.left, 20 + r.bottom - r.top), nullptr, 0);
+    frame.SetWindowPos(nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CRect c;
     frame.GetClientRect(&c);
     grid.Create(nullptr, L"", WS_CHILD | WS_VISIBLE, c, &frame, 100);
@@ -71,7 +83,6 @@ class GridWindow {
   ~GridWindow() {
     if (g_pDeviceGrid == &grid) g_pDeviceGrid = nullptr;
     if (grid.m_hWnd) grid.SendMessage(WM_CLOSE);
-    frame.DestroyWindow();
     Pump();
   }
 
@@ -113,7 +124,7 @@ class GridWindow {
     Pump();
   }
 
-  CWnd frame;
+  CWnd& frame;
   JGridTree grid;
 };
 
