@@ -13,18 +13,18 @@ using gridtest::Pump;
 
 namespace {
 
-// The screen's pixels of a rectangle of a window (children included).
+// The pixels of a rectangle of a window as painted, children included. Read from the
+// window's own surface, not from the screen, so that windows of other programs (tests run
+// side by side on one display) cannot cover them.
 class ScreenShot {
  public:
   ScreenShot(CWnd& w, const CRect& client) : m_rc(client) {
-    POINT org{client.left, client.top};
-    ::ClientToScreen(w.m_hWnd, &org);
-    HDC screen = ::GetDC(nullptr);
-    m_dc = ::CreateCompatibleDC(screen);
-    m_bmp = ::CreateCompatibleBitmap(screen, client.Width(), client.Height());
+    HDC src = ::GetDCEx(w.m_hWnd, nullptr, DCX_CACHE);  // no DCX_CLIPCHILDREN
+    m_dc = ::CreateCompatibleDC(src);
+    m_bmp = ::CreateCompatibleBitmap(src, client.Width(), client.Height());
     m_old = ::SelectObject(m_dc, m_bmp);
-    ::BitBlt(m_dc, 0, 0, client.Width(), client.Height(), screen, org.x, org.y, SRCCOPY);
-    ::ReleaseDC(nullptr, screen);
+    ::BitBlt(m_dc, 0, 0, client.Width(), client.Height(), src, client.left, client.top, SRCCOPY);
+    ::ReleaseDC(w.m_hWnd, src);
   }
   ~ScreenShot() {
     ::SelectObject(m_dc, m_old);
