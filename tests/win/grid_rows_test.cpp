@@ -232,6 +232,63 @@ TEST(GridRows, StatusWritesByRowKey) {
   EXPECT_FALSE(g_pDeviceRows->SetStatusCell(r, RGB(187, 0, 0), L"Failed"));
 }
 
+// Holds a key down in this thread's keyboard state (what GetKeyState reads).
+void HoldKey(int vk, bool down) {
+  BYTE keys[256];
+  ::GetKeyboardState(keys);
+  keys[vk] = down ? 0x80 : 0;
+  ::SetKeyboardState(keys);
+}
+
+TEST(GridRows, ShiftCtrlAndDoubleClickToggleChecks) {
+  GridWindow w(1000, 500, false);
+  std::vector<RowHandle> r;
+  for (int i = 0; i < 6; ++i) r.push_back(w.AddDevice({L"10.0.5." + std::to_wstring(i + 1)}));
+  w.Paint();
+  auto checked = [&] {
+    std::vector<RowHandle> out;
+    for (RowHandle h : r) out.push_back(w.tree().IsChecked(h) ? 1 : 0);
+    return out;
+  };
+  using V = std::vector<RowHandle>;
+  w.tree().SelectItem(JTreeCtrl::ItemOf(r[1]));  // no key held: nothing toggles
+  EXPECT_EQ(checked(), (V{0, 0, 0, 0, 0, 0}));
+
+  HoldKey(VK_SHIFT, true);
+  w.tree().SelectItem(JTreeCtrl::ItemOf(r[3]));  // downward: rows 1..3 invert
+  EXPECT_EQ(checked(), (V{0, 1, 1, 1, 0, 0}));
+  w.tree().SelectItem(JTreeCtrl::ItemOf(r[2]));  // upward: rows 2..3 invert back
+  EXPECT_EQ(checked(), (V{0, 1, 0, 0, 0, 0}));
+  HoldKey(VK_SHIFT, false);
+
+  HoldKey(VK_CONTROL, true);
+  w.tree().SelectItem(JTreeCtrl::ItemOf(r[5]));
+  EXPECT_EQ(checked(), (V{0, 1, 0, 0, 0, 1}));
+  HoldKey(VK_CONTROL, false);
+  // The check boxes show what the rows hold.
+  EXPECT_TRUE(w.tree().GetCheckButton(r[1])->IsChecked());
+  EXPECT_FALSE(w.tree().GetCheckButton(r[3])->IsChecked());
+
+  // A double click on the caret row inverts it; one on another row does not.
+  CRect caret, other;
+  w.tree().GetItemRect(JTreeCtrl::ItemOf(r[5]), &caret, FALSE);
+  w.tree().GetItemRect(JTreeCtrl::ItemOf(r[4]), &other, FALSE);
+  w.tree().SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(400, caret.top + 5));
+  Pump();
+  EXPECT_FALSE(w.tree().IsChecked(r[5]));
+  w.tree().SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(400, other.top + 5));
+  Pump();
+  EXPECT_FALSE(w.tree().IsChecked(r[4]));
+  EXPECT_FALSE(w.tree().IsChecked(r[5]));
+
+  // Deleting the caret row moves the caret: that is no user selection, nothing toggles.
+  HoldKey(VK_CONTROL, true);
+  w.tree().DeleteRow(r[5]);
+  HoldKey(VK_CONTROL, false);
+  r.pop_back();
+  EXPECT_EQ(checked(), (V{0, 1, 0, 0, 0}));
+}
+
 // Worker threads read the checked rows, cells and child rows of the global grid while the
 // user-interface thread inserts, changes, sorts and deletes rows.
 TEST(GridRows, WorkersReadCopiesWhileRowsChange) {
