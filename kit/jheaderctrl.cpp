@@ -1,5 +1,6 @@
 #include "kit/jheaderctrl.h"
 
+#include "device/helpers.h"
 #include "kit/jtreectrl.h"
 #include "kit/png_cache.h"
 #include "kit/skin.h"
@@ -36,9 +37,8 @@ void JHeaderCtrl::SendToGrid(UINT msg, WPARAM wParam, LPARAM lParam, bool post) 
 }
 
 void JHeaderCtrl::OnColumnClick(int column) {
-  // The Camera Name layout has ten table entries, nine header columns.
   bool ascending = true;
-  if (!m_Sort.OnColumnClick(column, GetItemCount() == 9, &ascending)) return;
+  if (!m_Sort.OnColumnClick(column, g_ShowCameraName, &ascending)) return;
   SendToGrid(WM_HEADER_CLICK, (WPARAM)column, ascending ? 1 : 0, false);
 }
 
@@ -52,7 +52,7 @@ void JHeaderCtrl::DrawHeaderItem(NMCUSTOMDRAW* cd) {
   UINT image = PNG_HEADER_NORMAL;
   if (rc.PtInRect(m_HoverPoint)) {
     m_FocusedItem = item;
-    if (HeaderItemCanHighlight(item, GetItemCount() == 9))
+    if (HeaderItemCanHighlight(item, g_ShowCameraName))
       image = (cd->uItemState & CDIS_SELECTED) ? PNG_HEADER_PRESSED : PNG_HEADER_HOT;
   }
   CRect band(0, 0, 1920, kHeight);

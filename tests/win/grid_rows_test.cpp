@@ -232,6 +232,23 @@ TEST(GridRows, StatusWritesByRowKey) {
   EXPECT_FALSE(g_pDeviceRows->SetStatusCell(r, RGB(187, 0, 0), L"Failed"));
 }
 
+TEST(GridRows, MarkerTipsFollowTheirRows) {
+  GridWindow w(1000, 500, true);
+  CToolTipCtrl& tip = w.tree().GetToolTip();
+  ASSERT_TRUE(tip.m_hWnd != nullptr);
+  const RowHandle a = w.AddDevice({L"10.0.6.1"});
+  const RowHandle b = w.AddDevice({L"10.0.6.2"});
+  const int before = tip.GetToolCount();
+  w.tree().SetMarkerTip(a, L"Platform = A");
+  w.tree().SetMarkerTip(a, L"Platform = T");  // replaced, not added
+  w.tree().SetMarkerTip(b, L"Platform = K");
+  EXPECT_EQ(tip.GetToolCount(), before + 2);
+  w.tree().DeleteRow(a);
+  EXPECT_EQ(tip.GetToolCount(), before + 1);
+  w.tree().DeleteAllRows();
+  EXPECT_EQ(tip.GetToolCount(), before);
+}
+
 // Holds a key down in this thread's keyboard state (what GetKeyState reads).
 void HoldKey(int vk, bool down) {
   BYTE keys[256];
