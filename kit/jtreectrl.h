@@ -48,7 +48,8 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
 
   // ---- rows (user-interface thread) ----------------------------------------
   // Inserts a row as the last child of `parent` (kRootRow for a device row) with cell 0 =
-  // text and creates its three buttons. Returns the row handle, 0 on failure.
+  // text. Its three buttons (marker, check box, link) are made when the row first comes
+  // into view or when they are asked for. Returns the row handle, 0 on failure.
   RowHandle InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
                       RowHandle parent = kRootRow);
   // Deletes a row with the rows below it, their buttons and data.
