@@ -17,6 +17,12 @@ const UINT kWaitText = 558, kResetTitle = 562, kWarningTitle = 564;
 
 bool Open(const JMessageBox& box) { return box.m_hWnd && ::IsWindowVisible(box.m_hWnd); }
 
+// Other test programs may show windows on the same display: keep ours on top, so that
+// what is drawn into it (and the screenshots) is not hidden behind theirs.
+void Front(CWnd& w) {
+  ::SetWindowPos(w.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 // What a test saw of an open box.
 struct Seen {
   bool opened = false;
@@ -201,6 +207,7 @@ TEST(MsgBox, StopButtonTellsTheParentAndLiveLinesAreDrawn) {
                    g_MessageBoxShownTexts.Get(2) == L"10.3.0.1 - 10.3.0.254: done" &&
                    g_MessageBoxShownTexts.Get(1).empty();
       if (!linesDrawn && n < 100) return true;
+      Front(box);
       box.RedrawWindow();
       kittest::PumpFor(400);
       kittest::SaveScreenshot(L"wait_box_with_stop");
@@ -246,6 +253,7 @@ TEST(MsgBox, AnimationDrawsAFrameAndSurvivesAMissingImage) {
     COLORREF seen = 0;
     Script script([&](int n) {
       if (!Open(box)) return true;
+      if (n % 20 == 0) Front(box);
       CRect client;
       box.GetClientRect(&client);
       HDC dc = ::GetDC(box.m_hWnd);
@@ -283,6 +291,7 @@ TEST(MsgBox, QuestionScreenshot) {
   bool saved = false;
   Script script([&](int) {
     if (!Open(box)) return true;
+    Front(box);
     kittest::PumpFor(300);
     saved = kittest::SaveScreenshot(L"message_box_question");
     box.PostMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)box.m_Cancel.m_hWnd);
@@ -315,6 +324,7 @@ TEST(HelpBox, TextsAndPictureOneUnderTheOther) {
     abovePicture = ::GetPixel(mem->GetSafeHdc(), 21, top - 2);
     textColour = ::GetPixel(mem->GetSafeHdc(), 19, 21);
     box.ReleaseMemDC();
+    Front(box);
     kittest::PumpFor(300);
     kittest::SaveScreenshot(L"help_box");
     box.PostMessage(WM_CLOSE);

@@ -263,6 +263,8 @@ TEST(TabScreenshot, StripWithThreePages) {
   for (int i = 0; i < 4; ++i) strip.AddTab(&pages[i], 313 + (UINT)i, commands[i]);
   strip.GetTabButton(2)->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
   strip.GetTabButton(2)->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  // Kept on top of any other test program's windows on the same display.
+  ::SetWindowPos(parent.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   parent.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   kittest::PumpFor(300);
   EXPECT_TRUE(kittest::SaveScreenshot(L"tab_strip"));
