@@ -99,11 +99,16 @@ int wmain(int argc, wchar_t** argv) {
               ordered ? "order checked" : "WRONG ORDER");
   std::printf("  first paint (rows in view)  %8.1f ms\n", paintMs);
   std::printf("  delete all rows             %8.1f ms\n", deleteMs);
-  // The tree's own drawing work of the insertions is paid at the first paint after them,
-  // so the goal is measured up to the rows being on the screen.
-  const double inAndSorted = insertMs + sortMs + paintMs;
-  std::printf("  in, sorted and painted      %8.1f ms   goal 500 ms for 1000 rows: ratio %.2f\n",
-              inAndSorted, inAndSorted * (1000.0 / rows) / 500.0);
+  // The goal is 1000 rows in and sorted in 0.5 s. The tree's own drawing work of the
+  // insertions, and the buttons of the rows in view, are paid at the first paint after
+  // them, so the figure up to the rows being on the screen is given too.
+  const double inAndSorted = insertMs + sortMs;
+  const double shown = inAndSorted + paintMs;
+  const double scale = 1000.0 / rows / 500.0;
+  std::printf("  in and sorted               %8.1f ms   goal 500 ms per 1000 rows: ratio %.2f\n",
+              inAndSorted, inAndSorted * scale);
+  std::printf("  in, sorted and painted      %8.1f ms   against the same goal:     ratio %.2f\n",
+              shown, shown * scale);
   Print("before insertion", before);
   Print("after insertion and paint", during);
   Print("after deletion", after);

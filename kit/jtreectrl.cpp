@@ -62,18 +62,21 @@ JTreeCtrl::RowButtons* JTreeCtrl::ButtonsOf(RowHandle row) {
   return it == m_Buttons.end() ? nullptr : &it->second;
 }
 
-JTreeCtrl::RowButtons* JTreeCtrl::EnsureButtons(RowHandle row) {
+JTreeCtrl::RowButtons* JTreeCtrl::EnsureButtons(RowHandle row, int top) {
   if (RowButtons* b = ButtonsOf(row)) return b;
   if (!m_hWnd) return nullptr;
   std::optional<RowData> data = m_Rows.GetRow(row);
   if (!data) return nullptr;
   const std::wstring caption = data->cells.empty() ? std::wstring() : data->cells[0];
 
+  // Made from a paint (top >= 0), the buttons start where the row is (moving each
+  // afterwards would cost as much again), and are shown once their images are set.
+  const bool inView = top >= 0;
   RowButtons& b = m_Buttons[row];
   auto make = [&](unsigned style, const RECT& at, const wchar_t* text) {
     auto btn = std::make_unique<JButton>(style);
     btn->m_BackColour = kBackColour;
-    btn->Create(text, WS_CHILD | BS_OWNERDRAW, CRect(at), this, 0);
+    btn->Create(text, WS_CHILD | BS_OWNERDRAW, inView ? At(at, top) : CRect(at), this, 0);
     m_ButtonRows[btn->m_hWnd] = row;
     return btn;
   };
@@ -85,6 +88,11 @@ JTreeCtrl::RowButtons* JTreeCtrl::EnsureButtons(RowHandle row) {
   b.link = make(jbutton::LAYOUT_IMAGE, kLinkAt, caption.c_str());
   b.link->SetImages(0, 0, 0, 0, 104, 19);
   b.link->SetWindowText(caption.c_str());
+  if (inView) {
+    ShowIf(b.marker.get(), data->markerShown);
+    ShowIf(b.check.get(), data->hasCheckBox);
+    ShowIf(b.link.get(), data->hasCheckBox);
+  }
   return &b;
 }
 
@@ -311,7 +319,7 @@ void JTreeCtrl::DrawRow(CDC* dc, HTREEITEM item, const RowData& row, bool caret,
     dc->LineTo(x, rc.bottom);
   }
 
-  if (RowButtons* b = (row.markerShown || row.hasCheckBox) ? EnsureButtons(RowOf(item))
+  if (RowButtons* b = (row.markerShown || row.hasCheckBox) ? EnsureButtons(RowOf(item), rc.top)
                                                            : ButtonsOf(RowOf(item))) {
     const CRect check = At(kCheckBoxAt, rc.top), marker = At(kMarkerAt, rc.top),
                 link = At(kLinkAt, rc.top);

@@ -147,8 +147,9 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void ReleaseButtons(const std::vector<RowHandle>& rows);
   void ForgetHandles(const std::vector<RowHandle>& rows);
   RowButtons* ButtonsOf(RowHandle row);
-  // The row's buttons, made now when the row has none yet.
-  RowButtons* EnsureButtons(RowHandle row);
+  // The row's buttons, made now when the row has none yet (at the row's place when its
+  // top in the client area is given).
+  RowButtons* EnsureButtons(RowHandle row, int top = -1);
 
  private:
   int m_SortColumn = 0;
