@@ -35,8 +35,9 @@ UpgradeClock& RealUpgradeClock() {
 }
 
 FirmwareUpgrader::FirmwareUpgrader(UpgradeIo* io, UpgradeRediscovery* rediscovery, UpgradeClock* clock)
-    : m_io(io ? *io : DefaultUpgradeIo()),
-      m_rediscovery(rediscovery ? *rediscovery : *(m_ownRediscovery = std::make_unique<SearcherRediscovery>())),
+    : m_ownRediscovery(rediscovery ? nullptr : std::make_unique<SearcherRediscovery>()),
+      m_io(io ? *io : DefaultUpgradeIo()),
+      m_rediscovery(rediscovery ? *rediscovery : *m_ownRediscovery),
       m_clock(clock ? *clock : RealUpgradeClock()) {}
 
 FirmwareUpgrader::~FirmwareUpgrader() { Stop(); }

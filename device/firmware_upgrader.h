@@ -89,10 +89,10 @@ class FirmwareUpgrader {
   void Report(const UpgradeJob& job, std::uint32_t row, int id) const;
   void JoinFinishedWorkers(bool all);
 
+  std::unique_ptr<UpgradeRediscovery> m_ownRediscovery;  // made before the references below
   UpgradeIo& m_io;
   UpgradeRediscovery& m_rediscovery;
   UpgradeClock& m_clock;
-  std::unique_ptr<UpgradeRediscovery> m_ownRediscovery;
   int m_sendStallMs = 60000;
 
   mutable std::mutex m_lock;  // guards everything below up to the workers

@@ -23,10 +23,14 @@
 //        slow       body in 100-byte pieces 20 ms apart
 //        refuse     connection reset, no answer
 //        silent     connection kept open, no answer
+//   reply_delay_ms=N     the device thinks N ms before each HTTP reply
 //   sysinfo_quotes=1     SYSTEM_INFO values in single quotes
 //   sysinfo_all=1        SYSTEM_INFO also carries the OEM/camera name/multicast lines
 //   unit_type=, production_id=   the "Unit Type" and "Production ID" values
 //   KEY=value with KEY in upper case: a CGI parameter's value (VIDEO_ENCODER=MJPEG)
+//
+// Upgrades (tools/devsim/upgrade_handlers.h): upgrade_page=, upload=, reboot_ms=,
+//   after_firmware=, after_ip=, network_firmware=, isp_firmware=, isp_dev=, isp_hardware=
 #pragma once
 #include <string>
 #include <vector>

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "port/net.h"
+#include "tools/devsim/upgrade_state.h"
 
 namespace devsim {
 namespace {
@@ -139,7 +140,17 @@ void DiscoveryService::Answer(int index, const std::string& toIp, unsigned short
   std::mt19937 rng(static_cast<unsigned>(index) * 7919u + 1u);
   const std::string dest = m_options.replyTo.empty() ? toIp : m_options.replyTo;
   int sent = 0;
-  for (const SimDevice& d : m_devices) {
+  for (std::size_t i = 0; i < m_devices.size(); ++i) {
+    // A device that reboots after an upgrade is silent for a while, then answers with what
+    // the upgrade changed (tools/devsim/upgrade_state.h).
+    const SimDevice* dev = &m_devices[i];
+    SimDevice rebooted;
+    if (UpgradeState::Instance().Touched(static_cast<int>(i))) {
+      rebooted = *dev;
+      if (!UpgradeState::Instance().Present(static_cast<int>(i), &rebooted.fields)) continue;
+      dev = &rebooted;
+    }
+    const SimDevice& d = *dev;
     std::string bytes = Datagram(d, kPorts[index], rng);
     if (bytes.empty()) continue;
     // Each device answers from its own address; one whose address is not held here (a

@@ -1,0 +1,48 @@
+// The devices' upgrade interface:
+//   GET  /cgi-bin/update?USER=..&PWD=..&[CHANNEL=n&]<KEY>   the upgrade page with its form
+//        (action "/cgi-bin/upload.cgi", file inputs "upfile" and "md5file", submit "apply");
+//        with KEY FIRMWARE_NETWORK the device upgrades itself from the network: "OK", then
+//        it reboots
+//   POST /cgi-bin/upload.cgi   the multipart receiver: checks the head (multipart type and
+//        boundary), the parts (disposition, field and file names without folders, content
+//        types, the "Apply" submit), the closing delimiter and the trailing NUL byte that
+//        Content-Length counts; a bad upload is answered 400 "ERROR: <reason>"; a good one as
+//        configured, and then the device reboots (except after the restore of one channel's
+//        configuration, CONFIG_SET with a CHANNEL part, which is applied at once)
+//   GET  /cgi-bin/cmd/system?SYSTEM_LOG   the ISP version lines (any other system command
+//        goes to the CGI handlers)
+// Every upload is logged: "upload <ip> ok key=<KEY> file=<name> size=<n> [second=<name>
+// size2=<n>]" or "upload <ip> bad <reason>".
+//
+// Per-device settings (config.h), all optional:
+//   upgrade_page=two|one|none  two file inputs (default), one, or a page without a form
+//   upload=ok|error|status404|status500|silent|reset   the answer to a good upload: 200
+//                  "Upgrade OK", 200 "Upload Error", that status, no answer at all, or the
+//                  connection reset
+//   reboot_ms=N    how long the device is away after a good upload (default 2000)
+//   after_firmware=new|old|TEXT   what it reports after the reboot: the uploaded file's base
+//                  name (default; for firmware, boot-loader and network upgrades), its old
+//                  version, or TEXT
+//   after_ip=default|TEXT   comes back on 192.168.0.100 or on TEXT (default: its own)
+//   network_firmware=TEXT   the firmware a network upgrade brings (default: unchanged)
+//   isp_firmware=, isp_dev=, isp_hardware=   the SYSTEM_LOG lines "ISP Firmware Version ..",
+//                  "ISP Device Resource Version ..", "ISP Hardware Version .."
+// While a device is away its upgrade paths reset every connection.
+#pragma once
+#include "tools/devsim/http_server.h"
+
+namespace devsim {
+
+// Upgrade events are written to `log` (which must outlive the registry).
+void RegisterUpgradeHandlers(HttpRegistry& registry, RequestLog& log);
+
+// Checks a multipart upload body; empty when it is well formed, else the reason. Fills the
+// field and file names and sizes it carries.
+struct UploadParts {
+  std::string firstField, firstName, secondField, secondName, submitField, submitValue;
+  std::size_t firstSize = 0, secondSize = 0;
+  bool hasSecond = false;
+};
+std::string CheckUploadBody(const std::string& contentType, const std::string& body, UploadParts* parts);
+
+}  // namespace devsim
