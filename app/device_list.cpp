@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "device/helpers.h"
 #include "device/http_port_map.h"
 #include "device/model_tests.h"
 #include "device/tag_parser.h"
@@ -11,21 +12,6 @@
 
 const std::vector<std::string> g_ColumnKeys = {"IP",     "MAC",    "Model",      "HttpPort", "SysName",
                                                "Firmware", "Serial", "Upgradable", "Platform"};
-
-int DeviceColumnOf(int id, bool withName) {
-  switch (id) {
-    case 500: return 0;
-    case 504: return 1;
-    case 505: return withName ? 2 : -1;
-    case 501: return withName ? 3 : 2;
-    case 502: return withName ? 4 : 3;
-    case 503: return withName ? 5 : 4;
-    case 506: return withName ? 6 : 5;
-    case 507: return withName ? 7 : 6;
-    case 3: return withName ? 8 : 7;
-    default: return -1;
-  }
-}
 
 void DeviceList::StartSearch(bool showCameraName) {
   std::lock_guard<std::recursive_mutex> l(m_lock);
@@ -131,10 +117,10 @@ RowHandle DeviceList::AddDeviceRow(const DeviceRecord& r) {
     m_ops.RowAdded(r);
   }
 
-  const int fwColumn = DeviceColumnOf(502, withName);
+  const int fwColumn = ColumnIndexOf(502, withName);
   if (!r[SLOT_CHANNEL_IP].empty() && IsFamilyModel(m_ops.GetCell(row, fwColumn)) != 0) {
     if (std::wcstol(r[SLOT_CHANNEL_IP].c_str(), nullptr, 10) == 1)
-      m_ops.SetCell(row, DeviceColumnOf(506, withName), r[SLOT_MULTICAST_IP]);
+      m_ops.SetCell(row, ColumnIndexOf(506, withName), r[SLOT_MULTICAST_IP]);
     RowHandle channel = FindRowLocked(r[SLOT_CHANNEL_IP], r[SLOT_CHANNEL_MAC]);
     if (!channel) {
       channel = m_ops.InsertRow(row, r[SLOT_CHANNEL_IP], withName, false);
@@ -145,7 +131,7 @@ RowHandle DeviceList::AddDeviceRow(const DeviceRecord& r) {
   }
 
   auto put = [&](int id, std::size_t slot) {
-    if (!r[slot].empty()) m_ops.SetCell(row, DeviceColumnOf(id, withName), r[slot]);
+    if (!r[slot].empty()) m_ops.SetCell(row, ColumnIndexOf(id, withName), r[slot]);
   };
   put(504, SLOT_SERIAL);
   put(501, SLOT_MAC);

@@ -27,9 +27,6 @@ constexpr int kStatusLoginRefused = 538;
 // The device field keys of the recorders' text replies, in order.
 extern const std::vector<std::string> g_ColumnKeys;
 
-// The grid column (= cell index) of a header string id; -1 when the grid has no such column.
-int DeviceColumnOf(int stringId, bool withCameraName);
-
 // What the device list asks of the grid window.
 class DeviceRowOps {
  public:

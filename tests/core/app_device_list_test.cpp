@@ -311,14 +311,4 @@ TEST(DeviceList, RemovalAndSearchStart) {
   EXPECT_TRUE(b.list.ShowCameraName());
 }
 
-TEST(DeviceList, ColumnsWithAndWithoutCameraName) {
-  struct Case { int id, with, without; } cases[] = {
-      {500, 0, 0}, {504, 1, 1}, {505, 2, -1}, {501, 3, 2}, {502, 4, 3},
-      {503, 5, 4}, {506, 6, 5}, {507, 7, 6}, {3, 8, 7}, {999, -1, -1}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(DeviceColumnOf(c.id, true), c.with) << c.id;
-    EXPECT_EQ(DeviceColumnOf(c.id, false), c.without) << c.id;
-  }
-}
-
 }  // namespace
