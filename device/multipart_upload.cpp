@@ -1,5 +1,6 @@
 #include "device/multipart_upload.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -17,6 +18,7 @@ constexpr int kReplyPiece = 511;
 constexpr int kReadPollMs = 50;
 constexpr int kNetworkReplySize = 512;
 constexpr int kNetworkTimeoutMs = 300000;
+constexpr std::size_t kSendBlock = 256 * 1024;
 
 struct FileCloser {
   void operator()(std::FILE* f) const {
@@ -114,8 +116,8 @@ int JudgeUploadReply(const char* data, std::size_t length) {
   return RESULT_SUCCESS;
 }
 
-int SendAndWait(JSocket* connection, const UpgradeJob& job, const std::string& head, const char* body,
-                std::size_t bodyLength, const std::wstring& updatePath, const UploadContext& context) {
+int SendAndWait(JSocket* connection, const UpgradeJob& job, const std::string& head, const UploadBodyWriter& body,
+                const std::wstring& updatePath, const UploadContext& context) {
   if (job.kind == UPGRADE_NETWORK) {
     UpgradeIo& io = context.io ? *context.io : DefaultUpgradeIo();
     std::wstring url = L"http://" + job.ip + L":" + std::to_wstring(ResolveHttpPort(job.ip)) + updatePath;
@@ -125,11 +127,10 @@ int SendAndWait(JSocket* connection, const UpgradeJob& job, const std::string& h
   }
   if (!connection) return RESULT_UPLOAD_FAIL;
   // Every byte of head and body must go out; a short or failed send ends the upload.
-  bool ok = connection->SendAll(head.data(), head.size(), context.sendStallMs) &&
-            connection->SendAll(body, bodyLength, context.sendStallMs);
-  if (!ok) {
+  int sent = connection->SendAll(head.data(), head.size(), context.sendStallMs) ? body(*connection) : RESULT_UPLOAD_FAIL;
+  if (sent != RESULT_SUCCESS) {
     connection->Close();
-    return RESULT_UPLOAD_FAIL;
+    return sent;
   }
   const UpgradeClock& clock = context.clock ? *context.clock : RealUpgradeClock();
   const std::int64_t deadline = clock.NowMs() + context.replyDeadlineMs;
@@ -159,7 +160,7 @@ int PostFile(UpgradeEvents* owner, const std::wstring& updatePath, const Upgrade
   const int port = ResolveHttpPort(job.ip);
   if (job.kind == UPGRADE_NETWORK) {
     if (owner) owner->OnDeviceStatus(job.row, RESULT_UPLOADING);
-    return SendAndWait(nullptr, job, std::string(), nullptr, 0, updatePath, context);
+    return SendAndWait(nullptr, job, std::string(), UploadBodyWriter(), updatePath, context);
   }
 
   if (job.filePath.empty()) return noFile;
@@ -198,33 +199,37 @@ int PostFile(UpgradeEvents* owner, const std::wstring& updatePath, const Upgrade
   const std::string closing = BuildClosingPart(form.submitName);
   const std::size_t length = head1.size() + static_cast<std::size_t>(firstSize) + 2 +
                              (second ? head2.size() + static_cast<std::size_t>(secondSize) + 2 : 0) + closing.size();
-  std::unique_ptr<char[]> body(new (std::nothrow) char[length]);
-  if (!body) return RESULT_UPGRADE_FAIL;
 
-  // Each file is read for exactly the size measured; a file that shrank meanwhile fails.
-  char* at = body.get();
-  auto put = [&at](const std::string& s) {
-    std::memcpy(at, s.data(), s.size());
-    at += s.size();
+  // The body goes out as it is read: each file for exactly the size measured (a file that
+  // shrank meanwhile fails the upload), through one block-sized buffer.
+  const int stall = context.sendStallMs;
+  auto writer = [&](JSocket& c) -> int {
+    std::unique_ptr<char[]> block(new (std::nothrow) char[kSendBlock]);
+    if (!block) return RESULT_UPGRADE_FAIL;
+    auto text = [&](const std::string& t) { return c.SendAll(t.data(), t.size(), stall); };
+    auto file = [&](std::FILE* f, long size) -> int {
+      for (std::size_t left = static_cast<std::size_t>(size); left > 0;) {
+        std::size_t want = std::min(left, kSendBlock);
+        if (std::fread(block.get(), 1, want, f) != want) return noFile;
+        if (!c.SendAll(block.get(), want, stall)) return RESULT_UPLOAD_FAIL;
+        left -= want;
+      }
+      return RESULT_SUCCESS;
+    };
+    if (!text(head1)) return RESULT_UPLOAD_FAIL;
+    int r = file(first.get(), firstSize);
+    if (r != RESULT_SUCCESS) return r;
+    if (!text("\r\n")) return RESULT_UPLOAD_FAIL;
+    if (second) {
+      if (!text(head2)) return RESULT_UPLOAD_FAIL;
+      r = file(second.get(), secondSize);
+      if (r != RESULT_SUCCESS) return r;
+      if (!text("\r\n")) return RESULT_UPLOAD_FAIL;
+    }
+    return text(closing) ? RESULT_SUCCESS : RESULT_UPLOAD_FAIL;
   };
-  auto putFile = [&at](std::FILE* f, long size) {
-    std::size_t got = std::fread(at, 1, static_cast<std::size_t>(size), f);
-    at += got;
-    return got == static_cast<std::size_t>(size);
-  };
-  put(head1);
-  if (!putFile(first.get(), firstSize)) return noFile;
-  first.reset();
-  put("\r\n");
-  if (second) {
-    put(head2);
-    if (!putFile(second.get(), secondSize)) return noFile;
-    second.reset();
-    put("\r\n");
-  }
-  put(closing);
 
   const std::string head = BuildUploadHead(postPath, referer, host, length);
   if (owner) owner->OnDeviceStatus(job.row, RESULT_UPLOADING);
-  return SendAndWait(&connection, job, head, body.get(), length, updatePath, context);
+  return SendAndWait(&connection, job, head, writer, updatePath, context);
 }

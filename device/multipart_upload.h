@@ -3,6 +3,7 @@
 #pragma once
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "device/upgrade_clock.h"
@@ -47,7 +48,11 @@ int JudgeUploadReply(const char* data, std::size_t length);
 int PostFile(UpgradeEvents* owner, const std::wstring& updatePath, const UpgradeJob& job, const UpgradeForm& form,
              const UploadContext& context = UploadContext());
 
-// Sends head and body on the connection (which it closes) and waits for the answer; for
-// kind 9 (connection null) one GET of the update path. 508, 525 or 526.
-int SendAndWait(JSocket* connection, const UpgradeJob& job, const std::string& head, const char* body,
-                std::size_t bodyLength, const std::wstring& updatePath, const UploadContext& context);
+// Writes the body of an upload onto the connection: 508 when every byte went out, 525 when
+// a send failed, 522 or 523 when a file gave fewer bytes than it was measured to have.
+using UploadBodyWriter = std::function<int(JSocket& connection)>;
+
+// Sends the head and the body on the connection (which it closes) and waits for the answer;
+// for kind 9 (connection null) one GET of the update path. 508, 522, 523, 525 or 526.
+int SendAndWait(JSocket* connection, const UpgradeJob& job, const std::string& head, const UploadBodyWriter& body,
+                const std::wstring& updatePath, const UploadContext& context);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -270,6 +271,20 @@ TEST_F(UpgradeNetns, DeviceThatDiesMidUploadFails) {
   };
   RunBatch({Job(20)});
   EXPECT_EQ(rows.Row(20), kFailedUpload(525));
+}
+
+TEST_F(UpgradeNetns, FileThatShrinksDuringTheUploadFails) {
+  ASSERT_GT(StartDevices(0, {Device(21, "K7W-320-V3.13.01-QT", "")}, {Ip(21)}), 0);
+  StartEngine();
+  // The image is cut short after its size was taken, just before the bytes go out.
+  const std::string image = fw + "K7W-320-V3.14.00-QT.upg";
+  rows.onStatus = [image](std::uint32_t, int id) {
+    if (id == RESULT_UPLOADING) truncate(image.c_str(), 1000);
+  };
+  RunBatch({Job(21)});
+  EXPECT_EQ(rows.Row(21), kFailedUpload(522));
+  std::string log = Slurp(simLog);
+  EXPECT_EQ(log.find("upload 10.231.1.21 ok"), std::string::npos) << log;  // the device took nothing
 }
 
 TEST_F(UpgradeNetns, SixteenDevicesInParallel) {
