@@ -1,7 +1,9 @@
 #include "device/multipart_upload.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -16,6 +18,7 @@ namespace {
 
 constexpr int kReplyPiece = 511;
 constexpr int kReadPollMs = 50;
+constexpr std::int64_t kReplyGraceMs = 1000;
 constexpr int kNetworkReplySize = 512;
 constexpr int kNetworkTimeoutMs = 300000;
 constexpr std::size_t kSendBlock = 256 * 1024;
@@ -55,6 +58,21 @@ bool SafeForDisposition(const std::string& s) { return SafeForHead(s, true) && s
 
 const char* const kFileType = "application/x-gzip-compressed";
 const char* const kSecondFileType = "text/plain";
+
+// True when what came of the answer is enough to judge it (see SendAndWait).
+bool ReplyComplete(const std::string& got) {
+  if (got.size() >= static_cast<std::size_t>(kReplyPiece)) return true;
+  const std::string http = "HTTP/";
+  if (got.compare(0, std::min(got.size(), http.size()), http, 0, std::min(got.size(), http.size())) != 0) return true;
+  std::size_t end = got.find("\r\n\r\n");
+  if (end == std::string::npos) return false;
+  std::string head = got.substr(0, end);
+  for (auto& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::size_t cl = head.find("\r\ncontent-length:");
+  if (cl == std::string::npos) return false;
+  std::size_t length = static_cast<std::size_t>(std::strtoul(head.c_str() + cl + 17, nullptr, 10));
+  return got.size() - (end + 4) >= length;
+}
 
 }  // namespace
 
@@ -134,22 +152,32 @@ int SendAndWait(JSocket* connection, const UpgradeJob& job, const std::string& h
   }
   const UpgradeClock& clock = context.clock ? *context.clock : RealUpgradeClock();
   const std::int64_t deadline = clock.NowMs() + context.replyDeadlineMs;
-  char piece[kReplyPiece + 1];
+  // The verdict reads the first 511 bytes of the answer. A device may send its status line
+  // and head in one piece and the body in the next, so the reading goes on until those bytes
+  // are in, the body that the head announces is complete, the device closes, or it has
+  // stayed silent for a moment after the first bytes.
+  std::string got;
+  char piece[kReplyPiece];
   int result = RESULT_TIMEOUT;
+  std::int64_t lastData = 0;
   while (true) {
     if (context.stop && context.stop->load()) break;
-    int n = connection->ReceiveSome(piece, kReplyPiece, kReadPollMs);
+    int n = connection->ReceiveSome(piece, kReplyPiece - static_cast<int>(got.size()), kReadPollMs);
     if (n > 0) {
-      result = JudgeUploadReply(piece, static_cast<std::size_t>(n));
-      break;
+      got.append(piece, static_cast<std::size_t>(n));
+      lastData = port::SteadyMs();
+      if (ReplyComplete(got)) break;
+      continue;
     }
     if (n == 0 || n == -1) {
-      // The device closed or reset the connection without a word: the upload failed.
-      result = RESULT_UPLOAD_FAIL;
+      // Closed or reset: with nothing received the upload failed; else judge what came.
+      if (got.empty()) result = RESULT_UPLOAD_FAIL;
       break;
     }
+    if (!got.empty() && port::SteadyMs() - lastData >= kReplyGraceMs) break;
     if (clock.NowMs() >= deadline) break;
   }
+  if (!got.empty()) result = JudgeUploadReply(got.data(), got.size());
   connection->Close();
   return result;
 }
