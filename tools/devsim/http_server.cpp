@@ -382,18 +382,35 @@ void HttpService::Serve(int fd, int deviceIndex) {
     }
     std::size_t length = static_cast<std::size_t>(std::strtoull(req.Header("content-length").c_str(), nullptr, 10));
     if (length > kMaxBody) break;
-    while (in.size() < length)
-      if (!fill()) {
-        keep = false;
-        break;
+    // The body is received straight into its place: uploads are tens of megabytes.
+    // Connection threads are reused: keep the body's memory from one request to the next, so
+    // a large upload does not pay for fresh pages every time.
+    static thread_local std::string spare;
+    req.body.swap(spare);
+    req.body.clear();
+    std::size_t have = in.size() < length ? in.size() : length;
+    req.body.resize(length);
+    std::memcpy(&req.body[0], in.data(), have);
+    in.erase(0, have);
+    for (int waited = 0; have < length && m_running && waited < kIdleMs;) {
+      pollfd p{fd, POLLIN, 0};
+      int r = poll(&p, 1, 100);
+      if (r < 0 && errno != EINTR) break;
+      if (r <= 0) {
+        waited += 100;
+        continue;
       }
-    if (!keep) break;
-    req.body = in.substr(0, length);
-    in.erase(0, length);
+      ssize_t n = recv(fd, &req.body[have], length - have, 0);
+      if (n <= 0) break;
+      have += static_cast<std::size_t>(n);
+      waited = 0;
+    }
+    if (have < length) break;
     m_log.Write("http " + d.fields.ip + " " + req.method + " " + req.target);
     if (Lower(req.Header("connection")) == "close") keep = false;
 
     HttpReply reply = Answer(req);
+    spare.swap(req.body);
     // A real device takes a while to answer each request.
     int delayMs = std::atoi(Setting(d, "reply_delay_ms", "0").c_str());
     if (delayMs > 0) usleep(static_cast<useconds_t>(delayMs) * 1000);

@@ -1,5 +1,7 @@
 #include "tools/devsim/upgrade_handlers.h"
 
+#include <cstring>
+
 #include <cstdlib>
 
 #include "tools/devsim/cgi_handlers.h"
@@ -83,8 +85,11 @@ std::size_t ReadPart(const std::string& body, std::size_t at, std::string* heade
   if (h == std::string::npos) return std::string::npos;
   *headers = body.substr(at, h - at);
   *contentAt = h + 4;
-  std::size_t next = body.find("\r\n" + kDelimiter, *contentAt);
-  if (next == std::string::npos) return std::string::npos;
+  // memmem: file contents run to tens of megabytes.
+  const std::string needle = "\r\n" + kDelimiter;
+  const void* hit = memmem(body.data() + *contentAt, body.size() - *contentAt, needle.data(), needle.size());
+  if (!hit) return std::string::npos;
+  std::size_t next = static_cast<std::size_t>(static_cast<const char*>(hit) - body.data());
   *contentLen = next - *contentAt;
   return next + 2 + kDelimiter.size();
 }
