@@ -166,8 +166,6 @@ std::wstring Dlg_Main::GetLocalIpString() const {
 void Dlg_Main::LayoutToolbar() {
   int n = _wtoi(LoadLangString(634));
   if (n < 0 || n > kButtonCount) n = kButtonCount;
-  CClientDC dc(this);
-  CFont* old = dc.SelectObject(&g_Font);
   int x = 135;
   for (int i = 0; i < kButtonCount; ++i) {
     if (i == n) x = 135;
@@ -177,19 +175,19 @@ void Dlg_Main::LayoutToolbar() {
     else if (i == n - 1 || i == kButtonCount - 1) png = 344;
     CString caption = LoadLangString(kButtonIds[i]);
     m_Buttons[i].SetWindowText(caption);
-    SIZE extent{0, 0};
-    ::GetTextExtentPoint32W(dc.m_hDC, caption, caption.GetLength(), &extent);
-    const int w = extent.cx + 40;
-    m_Buttons[i].MoveWindow(x, y, w, 32, FALSE);
-    m_Buttons[i].SetImages(png, png, png, png, 30, 32);
-    m_Buttons[i].MoveWindow(x, y, w, 32, FALSE);
+    m_Buttons[i].MoveWindow(x, y, 30, 32, FALSE);
+    // Layout 4 sizes the button to its caption plus 30 px; the 256-px strip image is drawn
+    // whole and clipped to the button.
+    m_Buttons[i].SetImages(png, png, png, png, 256, 32);
+    CRect placed;
+    m_Buttons[i].GetWindowRect(&placed);
+    const int w = placed.Width();
     x += w;
   }
-  dc.SelectObject(old);
   m_Adapters.MoveWindow(420, 20, 220, 200, FALSE);
   m_SearchMode.MoveWindow(648, 20, 128, 200, FALSE);
-  g_UserEdit.MoveWindow(865, 5, 145, 18, FALSE);
-  g_PasswordEdit.MoveWindow(865, 27, 145, 18, FALSE);
+  g_UserEdit.MoveWindow(865, 1, 145, 16, FALSE);
+  g_PasswordEdit.MoveWindow(865, 18, 145, 16, FALSE);
   m_Adapters.UpdateFaceRect();
   m_SearchMode.UpdateFaceRect();
 }
@@ -360,8 +358,8 @@ void Dlg_Main::DrawSkin(CDC* dc) {
   dc->SetTextColor(RGB(0x56, 0x56, 0x56));
   dc->TextOut(420, 5, LoadLangString(565));
   dc->SetTextColor(SKIN_TEXT_COLOUR);
-  dc->TextOut(785, 7, LoadLangString(566));
-  dc->TextOut(785, 29, LoadLangString(567));
+  dc->TextOut(785, 2, LoadLangString(566));
+  dc->TextOut(785, 19, LoadLangString(567));
   for (JComboBox* c : {&m_Adapters, &m_SearchMode})
     if (c->m_hWnd) c->DrawFace(dc);
   for (JButton& b : m_Buttons) {
