@@ -8,6 +8,7 @@
 #include "app/main_frame_win.h"
 #include "app/settings_file.h"
 #include "device/device_searcher.h"
+#include "device/firmware_upgrader.h"
 #include "kit/jgridtree.h"
 #include "kit/kit_messages.h"
 #include "kit/lang.h"
@@ -21,6 +22,7 @@ struct GlobalObjects {
   GlobalObjects() {
     g_pDeviceGrid = new (std::nothrow) JGridTree();
     g_pDeviceSearcher = new (std::nothrow) DeviceSearcher();
+    g_pFirmwareUpgrader = new (std::nothrow) FirmwareUpgrader();
   }
 } g_GlobalObjects;
 }  // namespace
