@@ -9,6 +9,7 @@
 #include "app/settings_file.h"
 #include "device/device_searcher.h"
 #include "device/firmware_upgrader.h"
+#include "device/jsocket.h"
 #include "kit/jgridtree.h"
 #include "kit/kit_messages.h"
 #include "kit/lang.h"
@@ -51,6 +52,8 @@ BOOL APP::InitInstance() {
     ::MessageBoxW(nullptr, LoadLangString(104), LoadLangString(128), MB_OK | MB_ICONSTOP);
     return FALSE;
   }
+  // A probe that leaves only in part is the one discovery failure the user is told of.
+  JSocket::SetSendFailHandler([] { ::MessageBoxW(nullptr, L"Send fail", L"", MB_OK); });
   if (FAILED(::OleInitialize(nullptr))) {
     ::MessageBoxW(nullptr, LoadLangString(100), LoadLangString(128), MB_OK | MB_ICONSTOP);
     return FALSE;
