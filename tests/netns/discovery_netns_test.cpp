@@ -15,19 +15,13 @@
 #include "port/net.h"
 #include "port/text.h"
 #include "tests/support/netns_lab.h"
+#include "tests/support/read_file.h"
 #include "tests/support/recording_owner.h"
 
 using testlab::NetnsLab;
 using testlab::RecordingOwner;
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-  std::ifstream f(path);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 std::string DeviceIp(int i) { return "10.231.1." + std::to_string(i); }
 
@@ -121,7 +115,7 @@ TEST_F(DiscoveryNetns, FindsFiftyDevicesOnOneSearch) {
   EXPECT_GT(searcher.ShortRepliesQueued(), 0u);
 
   // The probe left from the chosen address on all five ports.
-  std::string simLog = Slurp(log);
+  std::string simLog = testlab::ReadFile(log);
   for (int port : {2900, 6005, 6006, 6055, 6056})
     EXPECT_NE(simLog.find("udp probe port=" + std::to_string(port) + " from=10.231.0.1:" + std::to_string(port)),
               std::string::npos)
@@ -168,7 +162,7 @@ TEST_F(DiscoveryNetns, AddressNoAdapterHoldsSendsNothing) {
   searcher.Start(&owner);
   searcher.Search("10.231.77.77");
   EXPECT_FALSE(owner.WaitFor(1, 0, 500));
-  EXPECT_EQ(Slurp(log).find("udp probe"), std::string::npos);
+  EXPECT_EQ(testlab::ReadFile(log).find("udp probe"), std::string::npos);
   EXPECT_EQ(sendFails.load(), 0);  // a failed bind is silent
   // The same engine then searches from a real address.
   searcher.CloseSockets();

@@ -21,17 +21,11 @@
 #include "device/http_port_map.h"
 #include "port/text.h"
 #include "tests/support/netns_lab.h"
+#include "tests/support/read_file.h"
 
 using testlab::NetnsLab;
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-  std::ifstream f(path);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 void WriteBytes(const std::string& path, std::size_t size, unsigned seed) {
   std::mt19937 rng(seed);
@@ -224,7 +218,7 @@ TEST_F(UpgradeNetns, EachJobEndsInItsOwnVerdict) {
   EXPECT_EQ(rows.Row(15), (Seq{"518", "520", "519", "A:10.231.1.15", "F:K7W-320-V3.14.00-QT", "508", "508"}));
   EXPECT_EQ(rows.Row(16), (Seq{"518", "522"}));
 
-  std::string log = Slurp(simLog);
+  std::string log = testlab::ReadFile(simLog);
   // The upload carried the image and its MD5 companion, with their sizes.
   EXPECT_NE(log.find("upload 10.231.1.1 ok key=FIRMWARE file=K7W-320-V3.14.00-QT.upg size=3145745 "
                      "second=K7W-320-V3.14.00-QT.md5 size2=33"),
@@ -246,7 +240,7 @@ TEST_F(UpgradeNetns, PerChannelRestoreUploadsOncePerChannel) {
   RunBatch({j});
   EXPECT_EQ(rows.Row(18), (Seq{"518", "520", "520", "523"}));
   EXPECT_TRUE(rows.Row(181).empty());
-  std::string log = Slurp(simLog);
+  std::string log = testlab::ReadFile(simLog);
   EXPECT_NE(log.find("upload 10.231.1.18 ok key=CONFIG_SET file=Conf_000F7C000112_01_20261201.ini"), std::string::npos)
       << log;
   EXPECT_NE(log.find("upload 10.231.1.18 ok key=CONFIG_SET file=Conf_000F7C000112_02_20261201.ini"), std::string::npos);
@@ -283,7 +277,7 @@ TEST_F(UpgradeNetns, FileThatShrinksDuringTheUploadFails) {
   };
   RunBatch({Job(21)});
   EXPECT_EQ(rows.Row(21), kFailedUpload(522));
-  std::string log = Slurp(simLog);
+  std::string log = testlab::ReadFile(simLog);
   EXPECT_EQ(log.find("upload 10.231.1.21 ok"), std::string::npos) << log;  // the device took nothing
 }
 
@@ -302,7 +296,7 @@ TEST_F(UpgradeNetns, SixteenDevicesInParallel) {
     EXPECT_EQ(rows.Row(static_cast<std::uint32_t>(i)),
               (Seq{"518", "520", "519", "A:" + Ip(i), "F:K7W-320-V3.14.00-QT", "508", "508"}))
         << Ip(i);
-  std::string log = Slurp(simLog);
+  std::string log = testlab::ReadFile(simLog);
   int uploads = 0;
   for (std::size_t p = 0; (p = log.find(" ok key=FIRMWARE file=K7W-320-V3.14.00-QT.upg size=3145745", p)) !=
                           std::string::npos;
