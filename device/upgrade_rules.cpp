@@ -1,9 +1,11 @@
 #include "device/upgrade_rules.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "device/cgi_urls.h"
+#include "device/helpers.h"
 #include "device/model_tests.h"
 #include "port/text.h"
 
@@ -77,11 +79,10 @@ std::wstring VersionToken(const std::wstring& text) {
 }  // namespace
 
 std::wstring FileNameOf(const std::wstring& path, bool withExtension) {
-  std::size_t slash = path.find_last_of(L"\\/");
-  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-  if (withExtension) return name;
-  std::size_t dot = name.rfind(L'.');
-  return dot == std::wstring::npos ? std::wstring() : name.substr(0, dot);
+  // Paths found in folder walks may use either separator.
+  std::wstring backslashed = path;
+  std::replace(backslashed.begin(), backslashed.end(), L'/', L'\\');
+  return SplitFileName(backslashed, withExtension);
 }
 
 std::wstring FindFiles(int channel, std::uint32_t kind, const std::wstring& version, const std::wstring& mac) {
