@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
 
 #include "tests/win/grid_test_window.h"
 
@@ -39,6 +42,31 @@ class ScreenShot {
       for (int x = r.left; x < r.right; ++x)
         if (::GetPixel(m_dc, x - m_rc.left, y - m_rc.top) == c) ++n;
     return n;
+  }
+
+  // Writes the captured pixels as <exe folder>\screenshots\<name>.png.
+  bool SavePng(const wchar_t* name) {
+    wchar_t exe[MAX_PATH];
+    std::wstring dir(exe, ::GetModuleFileNameW(nullptr, exe, MAX_PATH));
+    dir = dir.substr(0, dir.find_last_of(L"\\/")) + L"\\screenshots";
+    ::CreateDirectoryW(dir.c_str(), nullptr);
+    ::SelectObject(m_dc, m_old);  // a bitmap handed to GDI+ must not be selected
+    bool ok = false;
+    {
+      Gdiplus::Bitmap image(m_bmp, nullptr);
+      UINT count = 0, size = 0;
+      Gdiplus::GetImageEncodersSize(&count, &size);
+      std::vector<unsigned char> buf(size);
+      auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buf.data());
+      if (size && Gdiplus::GetImageEncoders(count, size, codecs) == Gdiplus::Ok)
+        for (UINT i = 0; i < count; ++i)
+          if (wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+            ok = image.Save((dir + L"\\" + name + L".png").c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
+            break;
+          }
+    }
+    m_old = ::SelectObject(m_dc, m_bmp);
+    return ok;
   }
 
  private:
@@ -115,6 +143,8 @@ TEST(GridView, TwentyRowsOnScreen) {
     for (int x = 0; x < 14; ++x)
       differ += shot.Pixel(boxOn.left + x, boxOn.top + y) != shot.Pixel(boxOff.left + x, boxOff.top + y);
   EXPECT_GT(differ, 5);
+
+  EXPECT_TRUE(shot.SavePng(L"grid_20_rows"));
 
   if (const char* hold = std::getenv("DORVIK_GRID_HOLD_MS")) {
     const DWORD until = ::GetTickCount() + (DWORD)std::atoi(hold);
