@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/grid_rows.h"
+#include "grid/grid_rows.h"
 #include "device/device_record.h"
 
 // WM_DEVICE_FOUND lParam flags (a status id sits in the low 24 bits). FOUND_IPSET_REPLY is

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/grid_sort.h"
+#include "grid/grid_sort.h"
 #include "tests/win/grid_test_window.h"
 
 namespace {

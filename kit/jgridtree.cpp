@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/grid_layout.h"
+#include "grid/grid_layout.h"
 #include "device/helpers.h"
 #include "kit/lang.h"
 

@@ -10,7 +10,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/grid_header_state.h"
+#include "grid/grid_header_state.h"
 #include "fx/controls.h"
 #include "kit/jobject.h"
 #include "kit/kit_messages.h"

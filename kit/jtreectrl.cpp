@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "app/grid_selection.h"
+#include "grid/grid_selection.h"
 #include "fx/app.h"
 #include "kit/png_cache.h"
 

@@ -2,7 +2,7 @@
 //
 // Top-level items are devices, their child items the channels of a multi-channel device.
 // Each row's data (cells, check state, blocked flag, status colour) lives in a row store
-// with its own lock (app/grid_rows.h), so worker threads may read rows while the
+// with its own lock (grid/grid_rows.h), so worker threads may read rows while the
 // user-interface thread changes them; readers always get copies. The window side of a
 // row (its three skinned buttons) belongs to the user-interface thread alone.
 //
@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "app/grid_columns.h"
-#include "app/grid_rows.h"
+#include "grid/grid_columns.h"
+#include "grid/grid_rows.h"
 #include "fx/controls.h"
 #include "kit/jbutton.h"
 #include "kit/jobject.h"

@@ -5,10 +5,10 @@
 #include <map>
 #include <vector>
 
-#include "app/grid_columns.h"
-#include "app/grid_header_state.h"
-#include "app/grid_layout.h"
-#include "app/grid_selection.h"
+#include "grid/grid_columns.h"
+#include "grid/grid_header_state.h"
+#include "grid/grid_layout.h"
+#include "grid/grid_selection.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "app/grid_rows.h"
+#include "grid/grid_rows.h"
 
 namespace {
 

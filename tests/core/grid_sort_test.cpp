@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/grid_rows.h"
-#include "app/grid_sort.h"
+#include "grid/grid_rows.h"
+#include "grid/grid_sort.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/grid_header_state.h"
+#include "grid/grid_header_state.h"
 
 bool HeaderSortState::OnColumnClick(int column, bool showCameraName, bool* ascending) {
   if (column <= 0) return false;

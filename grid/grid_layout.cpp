@@ -1,4 +1,4 @@
-#include "app/grid_layout.h"
+#include "grid/grid_layout.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/grid_selection.h"
+#include "grid/grid_selection.h"
 
 std::vector<RowHandle> ShiftSelectionRange(RowHandle oldRow, RowHandle newRow,
                                            const std::function<RowHandle(RowHandle)>& nextSibling) {

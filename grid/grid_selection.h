@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/grid_rows.h"
+#include "grid/grid_rows.h"
 
 // The rows from the previous caret row to the new one, both included, along the sibling
 // chain given by `nextSibling` (0 after the last sibling). When the new row follows the old

@@ -1,8 +1,8 @@
-#include "app/grid_rows.h"
+#include "grid/grid_rows.h"
 
 #include <algorithm>
 
-#include "app/grid_sort.h"
+#include "grid/grid_sort.h"
 
 std::vector<RowHandle>* GridRowStore::ChildList(RowHandle parent) {
   auto it = m_children.find(parent);

@@ -1,4 +1,4 @@
-#include "app/grid_sort.h"
+#include "grid/grid_sort.h"
 
 #include "port/net.h"
 #include "port/text.h"

@@ -1,4 +1,4 @@
-#include "app/grid_columns.h"
+#include "grid/grid_columns.h"
 
 #include <numeric>
 
