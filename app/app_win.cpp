@@ -54,7 +54,8 @@ BOOL APP::InitInstance() {
   }
   // A probe that leaves only in part is the one discovery failure the user is told of.
   JSocket::SetSendFailHandler([] { ::MessageBoxW(nullptr, L"Send fail", L"", MB_OK); });
-  if (FAILED(::OleInitialize(nullptr))) {
+  m_OleStarted = SUCCEEDED(::OleInitialize(nullptr));
+  if (!m_OleStarted) {
     ::MessageBoxW(nullptr, LoadLangString(100), LoadLangString(128), MB_OK | MB_ICONSTOP);
     return FALSE;
   }
@@ -80,6 +81,9 @@ int APP::ExitInstance() {
   delete m_pFrame;
   m_pFrame = nullptr;
   if (m_GdiplusStarted) Gdiplus::GdiplusShutdown(m_GdiplusToken);
-  ::OleUninitialize();
+  // Only a start that succeeded is undone: an unmatched end would close the thread's COM
+  // apartment under whoever else opened it.
+  if (m_OleStarted) ::OleUninitialize();
+  m_OleStarted = false;
   return CWinApp::ExitInstance();
 }

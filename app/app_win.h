@@ -15,6 +15,7 @@ class APP : public CWinApp {
  private:
   ULONG_PTR m_GdiplusToken = 0;
   bool m_GdiplusStarted = false;
+  bool m_OleStarted = false;
   CMainFrame* m_pFrame = nullptr;
 };
 

@@ -11,6 +11,9 @@ class GifClock {
  public:
   // Used for a frame that has no delay of its own.
   static constexpr int kDefaultDelayMs = 100;
+  // The shortest pause between frames: a frame that asks for none still waits this long,
+  // as browsers do, so the animation never keeps a core busy.
+  static constexpr int kMinDelayMs = 10;
 
   GifClock(unsigned frameCount, std::vector<std::uint32_t> delaysHundredths)
       : count_(frameCount), delays_(std::move(delaysHundredths)) {}
@@ -40,12 +43,12 @@ class GifClock {
     return current_;
   }
 
-  // The delay stored for `frame`, in milliseconds (0 = no pause).
+  // The delay stored for `frame`, in milliseconds, at least kMinDelayMs.
   int DelayMs(unsigned frame) const {
     if (frame >= delays_.size()) return kDefaultDelayMs;
     std::uint32_t d = delays_[frame];
     if (d > static_cast<std::uint32_t>(INT_MAX / 10)) return INT_MAX;
-    return static_cast<int>(d) * 10;
+    return d * 10 < static_cast<std::uint32_t>(kMinDelayMs) ? kMinDelayMs : static_cast<int>(d) * 10;
   }
 
  private:

@@ -240,11 +240,7 @@ void JMessageBox::Animate() {
         }
         ::DrawTextW(dc, line.c_str(), (int)line.size(), &r, DT_NOPREFIX);
       }
-      int pause = clock.HasFrames() ? clock.DelayMs(next) : GifClock::kDefaultDelayMs;
-      if (pause > 0)
-        m_Wake.Wait(pause);
-      else
-        ::Sleep(0);
+      m_Wake.Wait(clock.HasFrames() ? clock.DelayMs(next) : GifClock::kDefaultDelayMs);
     }
   }
   ::SelectObject(dc, oldFont);

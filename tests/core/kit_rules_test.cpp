@@ -155,7 +155,7 @@ TEST(GifClock, WrapsAndCopesWithMissingData) {
   EXPECT_EQ(clock.Advance(), 2u);
   EXPECT_EQ(clock.Advance(), 0u);
   EXPECT_EQ(clock.DelayMs(0), 50);
-  EXPECT_EQ(clock.DelayMs(1), 0);  // a zero delay means no pause
+  EXPECT_EQ(clock.DelayMs(1), GifClock::kMinDelayMs);  // a zero delay never spins the thread
   EXPECT_EQ(clock.DelayMs(2), GifClock::kDefaultDelayMs);  // beyond a short list
 
   GifClock none(0, {});
@@ -163,6 +163,8 @@ TEST(GifClock, WrapsAndCopesWithMissingData) {
   EXPECT_EQ(none.Advance(), 0u);  // no division by a zero frame count
   EXPECT_EQ(none.DelayMs(0), GifClock::kDefaultDelayMs);
   EXPECT_EQ(GifClock(1, {0xFFFFFFFFu}).DelayMs(0), INT_MAX);
+  EXPECT_EQ(GifClock::kMinDelayMs, 10);
+  EXPECT_EQ(GifClock(1, {1}).DelayMs(0), 10);
 }
 
 TEST(GifClock, ParsesRawDelayProperty) {
