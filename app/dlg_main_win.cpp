@@ -415,8 +415,7 @@ void Dlg_Main::BlockRow(RowHandle row) {
 }
 
 void Dlg_Main::DisableCheckBox(RowHandle row) {
-  if (JTreeCtrl* tree = Tree())
-    if (JButton* b = tree->GetCheckButton(row)) b->EnableWindow(FALSE);
+  if (JTreeCtrl* tree = Tree()) tree->SetCheckBoxEnabled(row, false);
 }
 
 void Dlg_Main::ShowStatus(RowHandle row, int id) {

@@ -108,16 +108,26 @@ void GridRowStore::GetCheckedRows(std::vector<RowHandle>& out) const {
     if (r.second.checked) out.push_back(r.first);
 }
 
+namespace {
+bool Checkable(const RowData& r) { return r.hasCheckBox && r.checkBoxEnabled; }
+}  // namespace
+
 bool GridRowStore::IsChecked(RowHandle row) const {
   std::lock_guard<std::mutex> l(m_lock);
   auto it = m_rows.find(row);
   return it != m_rows.end() && it->second.checked;
 }
 
+bool GridRowStore::IsCheckable(RowHandle row) const {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_rows.find(row);
+  return it != m_rows.end() && Checkable(it->second);
+}
+
 bool GridRowStore::SetChecked(RowHandle row, bool checked) {
   std::lock_guard<std::mutex> l(m_lock);
   auto it = m_rows.find(row);
-  if (it == m_rows.end()) return false;
+  if (it == m_rows.end() || !Checkable(it->second)) return false;
   it->second.checked = checked;
   return true;
 }
@@ -125,7 +135,7 @@ bool GridRowStore::SetChecked(RowHandle row, bool checked) {
 std::optional<bool> GridRowStore::ToggleChecked(RowHandle row) {
   std::lock_guard<std::mutex> l(m_lock);
   auto it = m_rows.find(row);
-  if (it == m_rows.end()) return std::nullopt;
+  if (it == m_rows.end() || !Checkable(it->second)) return std::nullopt;
   it->second.checked = !it->second.checked;
   return it->second.checked;
 }
@@ -134,11 +144,20 @@ std::vector<RowHandle> GridRowStore::CheckAll(bool checked) {
   std::lock_guard<std::mutex> l(m_lock);
   std::vector<RowHandle> changed;
   for (auto& r : m_rows) {
-    if (!r.second.hasCheckBox) continue;
+    if (!Checkable(r.second)) continue;
     r.second.checked = checked;
     changed.push_back(r.first);
   }
   return changed;
+}
+
+bool GridRowStore::SetCheckBoxEnabled(RowHandle row, bool enabled) {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_rows.find(row);
+  if (it == m_rows.end()) return false;
+  it->second.checkBoxEnabled = enabled;
+  if (!enabled) it->second.checked = false;
+  return true;
 }
 
 bool GridRowStore::SetBlocked(RowHandle row, bool blocked) {

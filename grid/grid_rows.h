@@ -35,7 +35,8 @@ struct RowData {
   std::uint32_t statusColour = kGridTextColour;  // text colour of the last column
   std::vector<std::wstring> cells;  // index = column - 1 (column 0 holds the check box)
   bool hasCheckBox = false;        // device rows have one, channel rows do not
-  bool checked = false;            // the check box state
+  bool checkBoxEnabled = true;     // off for devices that take no operation
+  bool checked = false;            // the check box state; only ever on for a checkable row
   RowHandle parent = kRootRow;
 };
 
@@ -64,14 +65,22 @@ class GridRowStore {
   // negative.
   std::optional<std::wstring> SetCellText(RowHandle row, int index, const std::wstring& text);
 
-  // Appends the handles of the checked rows (channel rows included), ascending.
+  // Appends the handles of the checked rows, ascending. Only rows that show an enabled
+  // check box are ever checked, so these are exactly the rows the user sees ticked.
   void GetCheckedRows(std::vector<RowHandle>& out) const;
   bool IsChecked(RowHandle row) const;
+  // A row can be checked when it has a check box and the box is enabled.
+  bool IsCheckable(RowHandle row) const;
+  // Sets the check state of a checkable row; false (and no change) for any other row.
   bool SetChecked(RowHandle row, bool checked);
-  // Inverts the check state; returns the new state, nothing when there is no such row.
+  // Inverts the check state of a checkable row; returns the new state, nothing when there is
+  // no such row or it cannot be checked.
   std::optional<bool> ToggleChecked(RowHandle row);
-  // Sets the check state of every row that has a check box; returns those rows.
+  // Sets the check state of every checkable row; returns those rows.
   std::vector<RowHandle> CheckAll(bool checked);
+  // Enables or disables a row's check box; disabling also clears its check. Returns whether
+  // the row exists.
+  bool SetCheckBoxEnabled(RowHandle row, bool enabled);
 
   bool SetBlocked(RowHandle row, bool blocked);
   bool SetStatusColour(RowHandle row, std::uint32_t colour);

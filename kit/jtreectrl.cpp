@@ -85,6 +85,7 @@ JTreeCtrl::RowButtons* JTreeCtrl::EnsureButtons(RowHandle row, int top) {
   b.check = make(jbutton::LAYOUT_IMAGE | jbutton::STYLE_TOGGLE, kCheckBoxAt, L"");
   b.check->SetImages(PNG_CHECK_OFF, PNG_CHECK_OFF, PNG_CHECK_ON, PNG_CHECK_DISABLED, 14, 14);
   b.check->m_Checked = data->checked;
+  if (!data->checkBoxEnabled) b.check->EnableWindow(FALSE);
   b.link = make(jbutton::LAYOUT_IMAGE, kLinkAt, caption.c_str());
   b.link->SetImages(0, 0, 0, 0, 104, 19);
   b.link->SetWindowText(caption.c_str());
@@ -239,6 +240,15 @@ void JTreeCtrl::CheckAll(bool checked) {
 
 void JTreeCtrl::SetChecked(RowHandle row, bool checked) {
   if (m_Rows.SetChecked(row, checked)) RedrawCheckBox(row);
+}
+
+void JTreeCtrl::SetCheckBoxEnabled(RowHandle row, bool enabled) {
+  if (!m_Rows.SetCheckBoxEnabled(row, enabled)) return;
+  RowButtons* buttons = ButtonsOf(row);
+  if (JButton* b = buttons ? buttons->check.get() : nullptr) {
+    if (b->m_hWnd) b->EnableWindow(enabled ? TRUE : FALSE);
+  }
+  RedrawCheckBox(row);
 }
 
 void JTreeCtrl::ToggleRow(RowHandle row) {
@@ -397,7 +407,9 @@ void JTreeCtrl::OnJButtonClick(JButton* button) {
 }
 
 void JTreeCtrl::OnSelChanged(NMTREEVIEWW* nm) {
-  if (m_Deleting) return;
+  // Only the user's own click or key toggles checks: the program moves the caret too (the
+  // query threads select the rows they answer for), whatever keys happen to be held then.
+  if (m_Deleting || (nm->action != TVC_BYMOUSE && nm->action != TVC_BYKEYBOARD)) return;
   const bool shift = ::GetKeyState(VK_SHIFT) < 0;
   const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
   const RowHandle oldRow = RowOf(nm->itemOld.hItem), newRow = RowOf(nm->itemNew.hItem);

@@ -59,9 +59,12 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   // Sets a cell (creating the cells before it) and sets the link caption to cell 0.
   void SetCellText(RowHandle row, int index, const std::wstring& text);
   void SortByColumn(int index, bool ascending);
-  // Sets the check state of every row that has a check box.
+  // Sets the check state of every row with an enabled check box.
   void CheckAll(bool checked);
+  // Sets the check state of a row with an enabled check box; other rows are never checked.
   void SetChecked(RowHandle row, bool checked);
+  // Enables or disables a row's check box (a disabled one is unchecked and stays so).
+  void SetCheckBoxEnabled(RowHandle row, bool enabled);
   void SetBlocked(RowHandle row, bool blocked);
   void SetStatusColour(RowHandle row, COLORREF colour);
   // The row's buttons (null when there is no such row); for enabling and tooltips.

@@ -84,30 +84,44 @@ TEST(GridRowStore, EraseTakesChildrenAlongAndUnlinksFromParent) {
   EXPECT_TRUE(s.Children(kRootRow).empty());
 }
 
-TEST(GridRowStore, CheckAllSkipsChannelRowsAndCheckedRowsComeInHandleOrder) {
+TEST(GridRowStore, OnlyRowsWithAnEnabledCheckBoxAreEverChecked) {
   GridRowStore s;
   s.Insert(30, kRootRow, L"c", false, true);
   s.Insert(10, kRootRow, L"a", false, true);
   s.Insert(20, 10, L"1 - a", false, false);  // channel row: no check box
-  EXPECT_EQ(s.CheckAll(true).size(), 2u);
+  s.Insert(40, kRootRow, L"d", false, true);
+  EXPECT_TRUE(s.SetCheckBoxEnabled(40, false));  // a device that takes no operation
+  EXPECT_FALSE(s.SetCheckBoxEnabled(5, false));
+  EXPECT_TRUE(s.IsCheckable(10));
+  EXPECT_FALSE(s.IsCheckable(20));
+  EXPECT_FALSE(s.IsCheckable(40));
+
+  EXPECT_EQ(s.CheckAll(true), (std::vector<RowHandle>{10, 30}));
   std::vector<RowHandle> checked{99};  // appended to, not cleared
   s.GetCheckedRows(checked);
   EXPECT_EQ(checked, (std::vector<RowHandle>{99, 10, 30}));
-  EXPECT_FALSE(s.IsChecked(20));
 
-  // Keyboard and mouse toggles act on channel rows too, and they are listed.
-  EXPECT_EQ(s.ToggleChecked(20), std::optional<bool>(true));
+  // Toggles and direct writes pass over rows the user cannot tick.
+  for (RowHandle r : {RowHandle(20), RowHandle(40), RowHandle(5)}) {
+    EXPECT_FALSE(s.ToggleChecked(r).has_value()) << r;
+    EXPECT_FALSE(s.SetChecked(r, true)) << r;
+    EXPECT_FALSE(s.IsChecked(r)) << r;
+  }
+  EXPECT_EQ(s.ToggleChecked(30), std::optional<bool>(false));
+
+  // A ticked row whose box is then disabled is no longer checked.
+  EXPECT_TRUE(s.IsChecked(10));
+  s.SetCheckBoxEnabled(10, false);
   checked.clear();
   s.GetCheckedRows(checked);
-  EXPECT_EQ(checked, (std::vector<RowHandle>{10, 20, 30}));
-  EXPECT_FALSE(s.ToggleChecked(5).has_value());
+  EXPECT_TRUE(checked.empty());
 
-  // Check-all twice leaves no device row checked.
+  // Check-all twice leaves nothing checked.
   s.CheckAll(true);
   s.CheckAll(false);
   checked.clear();
   s.GetCheckedRows(checked);
-  EXPECT_EQ(checked, (std::vector<RowHandle>{20}));
+  EXPECT_TRUE(checked.empty());
 }
 
 TEST(GridRowStore, FlagsColourAndLookupByIp) {

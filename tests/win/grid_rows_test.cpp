@@ -257,7 +257,23 @@ void HoldKey(int vk, bool down) {
   ::SetKeyboardState(keys);
 }
 
-TEST(GridRows, ShiftCtrlAndDoubleClickToggleChecks) {
+// A click on a row as the user makes it (the tree follows the mouse until the button is up).
+void ClickRow(GridWindow& w, RowHandle row) {
+  CRect rc;
+  w.tree().GetItemRect(JTreeCtrl::ItemOf(row), &rc, FALSE);
+  const LPARAM at = MAKELPARAM(300, rc.top + 5);
+  w.tree().PostMessage(WM_LBUTTONUP, 0, at);
+  w.tree().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  Pump();
+}
+
+void PressKey(GridWindow& w, int vk) {
+  w.tree().SendMessage(WM_KEYDOWN, vk, 1);
+  w.tree().SendMessage(WM_KEYUP, vk, 0xC0000001);
+  Pump();
+}
+
+TEST(GridRows, ShiftCtrlAndDoubleClickOfTheUserToggleChecks) {
   GridWindow w(1000, 500, false);
   std::vector<RowHandle> r;
   for (int i = 0; i < 6; ++i) r.push_back(w.AddDevice({L"10.0.5." + std::to_wstring(i + 1)}));
@@ -268,18 +284,18 @@ TEST(GridRows, ShiftCtrlAndDoubleClickToggleChecks) {
     return out;
   };
   using V = std::vector<RowHandle>;
-  w.tree().SelectItem(JTreeCtrl::ItemOf(r[1]));  // no key held: nothing toggles
+  ClickRow(w, r[1]);  // no key held: nothing toggles
   EXPECT_EQ(checked(), (V{0, 0, 0, 0, 0, 0}));
 
   HoldKey(VK_SHIFT, true);
-  w.tree().SelectItem(JTreeCtrl::ItemOf(r[3]));  // downward: rows 1..3 invert
+  ClickRow(w, r[3]);  // downward: rows 1..3 invert
   EXPECT_EQ(checked(), (V{0, 1, 1, 1, 0, 0}));
-  w.tree().SelectItem(JTreeCtrl::ItemOf(r[2]));  // upward: rows 2..3 invert back
+  PressKey(w, VK_UP);  // upward by key: rows 2..3 invert back
   EXPECT_EQ(checked(), (V{0, 1, 0, 0, 0, 0}));
   HoldKey(VK_SHIFT, false);
 
   HoldKey(VK_CONTROL, true);
-  w.tree().SelectItem(JTreeCtrl::ItemOf(r[5]));
+  ClickRow(w, r[5]);
   EXPECT_EQ(checked(), (V{0, 1, 0, 0, 0, 1}));
   HoldKey(VK_CONTROL, false);
   // The check boxes show what the rows hold.
@@ -298,12 +314,69 @@ TEST(GridRows, ShiftCtrlAndDoubleClickToggleChecks) {
   EXPECT_FALSE(w.tree().IsChecked(r[4]));
   EXPECT_FALSE(w.tree().IsChecked(r[5]));
 
-  // Deleting the caret row moves the caret: that is no user selection, nothing toggles.
+  // The program moves the caret too (answers select their rows, deletion moves it): whatever
+  // keys are held meanwhile, that toggles nothing.
+  for (int vk : {VK_CONTROL, VK_SHIFT}) {
+    HoldKey(vk, true);
+    w.tree().SelectItem(JTreeCtrl::ItemOf(r[2]));
+    w.tree().SelectItem(JTreeCtrl::ItemOf(r[4]));
+    HoldKey(vk, false);
+    EXPECT_EQ(checked(), (V{0, 1, 0, 0, 0, 0})) << vk;
+  }
   HoldKey(VK_CONTROL, true);
   w.tree().DeleteRow(r[5]);
   HoldKey(VK_CONTROL, false);
   r.pop_back();
   EXPECT_EQ(checked(), (V{0, 1, 0, 0, 0}));
+}
+
+// Channel rows have no check box and some devices have theirs disabled: no way of checking
+// reaches them, so the checked rows are exactly the ticked boxes the user sees.
+TEST(GridRows, RowsWithoutAnEnabledCheckBoxAreNeverChecked) {
+  GridWindow w(1000, 500, true);
+  RowHandle a = w.AddDevice({L"10.0.6.1"});
+  RowHandle channel = w.AddChannel(a, L"1 - 10.0.6.1");
+  RowHandle locked = w.AddDevice({L"10.0.6.2"});
+  RowHandle b = w.AddDevice({L"10.0.6.3"});
+  w.tree().Expand(JTreeCtrl::ItemOf(a), TVE_EXPAND);
+  w.tree().SetCheckBoxEnabled(locked, false);
+  w.Paint();
+  EXPECT_FALSE(w.tree().GetCheckButton(locked)->IsWindowEnabled());
+
+  auto checkedRows = [&] {
+    std::vector<RowHandle> rows;
+    w.tree().GetCheckedRows(rows);
+    return rows;
+  };
+  const std::vector<RowHandle> both = a < b ? std::vector<RowHandle>{a, b} : std::vector<RowHandle>{b, a};
+  w.grid.SendMessage(WM_HEADER_CLICK, 0, 1);  // check-all
+  EXPECT_EQ(checkedRows(), both);
+  w.grid.SendMessage(WM_HEADER_CLICK, 0, 0);
+  EXPECT_TRUE(checkedRows().empty());
+
+  HoldKey(VK_CONTROL, true);
+  ClickRow(w, channel);
+  ClickRow(w, locked);
+  HoldKey(VK_CONTROL, false);
+  EXPECT_TRUE(checkedRows().empty());
+  ClickRow(w, a);
+  HoldKey(VK_SHIFT, true);
+  ClickRow(w, b);  // a..b: the disabled row between is passed over
+  HoldKey(VK_SHIFT, false);
+  EXPECT_EQ(checkedRows(), both);
+  for (RowHandle row : {channel, locked}) {
+    ClickRow(w, row);
+    CRect rc;
+    w.tree().GetItemRect(JTreeCtrl::ItemOf(row), &rc, FALSE);
+    w.tree().SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(400, rc.top + 5));
+    Pump();
+  }
+  EXPECT_EQ(checkedRows(), both);
+
+  // Disabling a ticked box unticks it.
+  w.tree().SetCheckBoxEnabled(b, false);
+  EXPECT_EQ(checkedRows(), (std::vector<RowHandle>{a}));
+  EXPECT_FALSE(w.tree().GetCheckButton(b)->IsChecked());
 }
 
 // Worker threads read the checked rows, cells and child rows of the global grid while the
