@@ -19,6 +19,12 @@ void DeviceList::StartSearch(bool showCameraName) {
   m_rowMap.clear();
   m_seenMacs.clear();
   m_rowCount = 0;
+  ++m_search;
+}
+
+std::uint32_t DeviceList::CurrentSearch() const {
+  std::lock_guard<std::recursive_mutex> l(m_lock);
+  return m_search;
 }
 
 bool DeviceList::ShowCameraName() const {
@@ -46,8 +52,10 @@ RowHandle DeviceList::FindRow(const std::wstring& ip, const std::wstring& mac) c
 bool DeviceList::IsAddressConflict(const std::wstring& ip, const std::wstring& mac) {
   bool conflict = false;
   std::vector<RowHandle> others;
+  std::uint32_t search = 0;
   {
     std::lock_guard<std::recursive_mutex> l(m_lock);
+    search = m_search;
     auto range = m_rowMap.equal_range(ip);
     if (range.first != range.second) {
       bool same = false;
@@ -62,12 +70,17 @@ bool DeviceList::IsAddressConflict(const std::wstring& ip, const std::wstring& m
     auto manual = m_manualIps.find(ip);
     if (manual != m_manualIps.end()) conflict = manual->second != mac;
   }
-  // The grid is changed outside the lock: the window may hand this to its own thread.
-  for (RowHandle row : others) {
-    m_ops.BlockRow(row);
-    m_ops.ShowStatus(row, kStatusAddressConflict);
-  }
+  // Reported outside the lock: the window hands this to its own thread, which may be
+  // starting a new search meanwhile.
+  for (RowHandle row : others) m_ops.ReportConflict(row, search);
   return conflict;
+}
+
+void DeviceList::ApplyConflict(RowHandle row, std::uint32_t search) {
+  std::lock_guard<std::recursive_mutex> l(m_lock);
+  if (search != m_search) return;
+  m_ops.BlockRow(row);
+  m_ops.ShowStatus(row, kStatusAddressConflict);
 }
 
 RowHandle DeviceList::OnDeviceFound(const DeviceRecord& record, unsigned long lParam) {

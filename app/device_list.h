@@ -42,6 +42,9 @@ class DeviceRowOps {
   virtual void DisableCheckBox(RowHandle row) = 0;
   // The row's status cell shows string `id` (WM_DEVICE_STATUS).
   virtual void ShowStatus(RowHandle row, int id) = 0;
+  // The discovery thread found `row` in address conflict during search `search`: the window
+  // hands this to its own thread and there calls DeviceList::ApplyConflict.
+  virtual void ReportConflict(RowHandle row, std::uint32_t search) = 0;
   virtual void SetMarkerTip(RowHandle row, const std::wstring& tip) = 0;
   virtual void SortRows(int cell) = 0;  // ascending
   virtual void SelectRow(RowHandle row) = 0;  // caret and scrolled into view
@@ -62,8 +65,15 @@ class DeviceList {
   void SetUserSortColumn(int cell);
 
   // The address-conflict test of a discovery answer (dispatcher thread): true when another
-  // device already holds the IP. Rows of that IP with another MAC are blocked and show 517.
+  // device already holds the IP. Rows of that IP with another MAC are reported
+  // (DeviceRowOps::ReportConflict) with the search they belong to.
   bool IsAddressConflict(const std::wstring& ip, const std::wstring& mac);
+  // A reported conflict, on the window's thread: the row is blocked and shows 517, unless a
+  // search has begun since the report (its row is gone, and the handle may already be a new
+  // row's).
+  void ApplyConflict(RowHandle row, std::uint32_t search);
+  // The search under way: counts up at every StartSearch.
+  std::uint32_t CurrentSearch() const;
 
   // WM_DEVICE_FOUND with a device record (not the IP-set acknowledgement).
   RowHandle OnDeviceFound(const DeviceRecord& record, unsigned long lParam);
@@ -98,6 +108,7 @@ class DeviceList {
   std::map<std::wstring, std::wstring> m_manualIps;
   std::vector<std::wstring> m_seenMacs;
   int m_rowCount = 0;
+  std::uint32_t m_search = 0;
   bool m_showCameraName = false;
   int m_userSortColumn = -1;
 };

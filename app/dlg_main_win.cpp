@@ -319,8 +319,11 @@ LRESULT Dlg_Main::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return static_cast<LRESULT>(m_List.OnDeviceFound(*reinterpret_cast<const DeviceRecord*>(wParam),
                                                        static_cast<unsigned long>(lParam)));
     }
+    case WM_CONFLICT_FOUND:
+      m_List.ApplyConflict(static_cast<RowHandle>(wParam), static_cast<std::uint32_t>(lParam));
+      return 0;
     case WM_DEVICE_STATUS:
-      // A conflict found by the discovery thread blocks the row here, on this thread.
+      // A conflict status blocks its row, here on this thread.
       if (lParam == kStatusAddressConflict) BlockRowNow(static_cast<RowHandle>(wParam));
       return Dlg_Base::WindowProc(msg, wParam, lParam);
     case WM_SIZE: {
@@ -410,7 +413,7 @@ void Dlg_Main::BlockRowNow(RowHandle row) {
 }
 
 void Dlg_Main::BlockRow(RowHandle row) {
-  // From the discovery thread the 517 status that follows blocks the row on this thread.
+  // Other threads report conflicts through ReportConflict, which comes here on this thread.
   if (OnUiThread()) BlockRowNow(row);
 }
 
@@ -420,6 +423,13 @@ void Dlg_Main::DisableCheckBox(RowHandle row) {
 
 void Dlg_Main::ShowStatus(RowHandle row, int id) {
   if (m_hWnd) SendMessage(WM_DEVICE_STATUS, static_cast<WPARAM>(row), static_cast<LPARAM>(id));
+}
+
+void Dlg_Main::ReportConflict(RowHandle row, std::uint32_t search) {
+  if (OnUiThread())
+    m_List.ApplyConflict(row, search);
+  else if (m_hWnd)
+    SendMessage(WM_CONFLICT_FOUND, static_cast<WPARAM>(row), static_cast<LPARAM>(search));
 }
 
 void Dlg_Main::SetMarkerTip(RowHandle row, const std::wstring& tip) {

@@ -28,6 +28,9 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
  public:
   static constexpr int kToolbarHeight = 150;
   static constexpr int kButtonCount = 10;
+  // A conflict found by the discovery thread (wParam row, lParam its search), sent to this
+  // window's own thread.
+  static constexpr UINT WM_CONFLICT_FOUND = WM_APP + 0x130;
   static const UINT kButtonIds[kButtonCount];
 
   Dlg_Main();
@@ -40,6 +43,8 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   BOOL PreTranslateMessage(MSG* msg) override;
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  // The working window lives as long as the frame: Escape (like Enter) does not end it.
+  void OnCancel() override {}
   void DrawSkin(CDC* dc) override;
 
   void SearchDevices(bool advanced);
@@ -57,7 +62,7 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   void AddDiscoveredDevice(const char* text) override;
   void OnIpSetReply(const std::uint8_t* ack) override;
 
-  // DeviceRowOps (user-interface thread, except BlockRow and ShowStatus).
+  // DeviceRowOps (user-interface thread, except ReportConflict and ShowStatus).
   RowHandle InsertRow(RowHandle parent, const std::wstring& text, bool marker, bool checkBox) override;
   void DeleteRow(RowHandle row) override;
   std::wstring GetCell(RowHandle row, int cell) override;
@@ -65,6 +70,7 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   void BlockRow(RowHandle row) override;
   void DisableCheckBox(RowHandle row) override;
   void ShowStatus(RowHandle row, int id) override;
+  void ReportConflict(RowHandle row, std::uint32_t search) override;
   void SetMarkerTip(RowHandle row, const std::wstring& tip) override;
   void SortRows(int cell) override;
   void SelectRow(RowHandle row) override;

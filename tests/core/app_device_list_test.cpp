@@ -30,6 +30,14 @@ class FakeGrid : public DeviceRowOps {
   void BlockRow(RowHandle row) override { store.SetBlocked(row, true); }
   void DisableCheckBox(RowHandle row) override { noCheck.insert(row); }
   void ShowStatus(RowHandle row, int id) override { status[row] = id; }
+  // As the window does: on to the list at once, or held back (a report still waiting for
+  // the window's thread).
+  void ReportConflict(RowHandle row, std::uint32_t search) override {
+    if (holdConflicts)
+      heldConflicts.emplace_back(row, search);
+    else if (list)
+      list->ApplyConflict(row, search);
+  }
   void SetMarkerTip(RowHandle row, const std::wstring& tip) override { tips[row] = tip; }
   void SortRows(int cell) override { lastSort = cell; }
   void SelectRow(RowHandle row) override { selected = row; }
@@ -44,6 +52,9 @@ class FakeGrid : public DeviceRowOps {
   std::vector<RowHandle> Top() { return store.Children(kRootRow); }
 
   GridRowStore store;
+  DeviceList* list = nullptr;
+  bool holdConflicts = false;
+  std::vector<std::pair<RowHandle, std::uint32_t>> heldConflicts;
   RowHandle next = 100;
   std::set<RowHandle> noCheck;
   std::map<RowHandle, int> status;
@@ -80,6 +91,7 @@ std::vector<std::uint8_t> Reply(const char* ip, const char* mac, const char* fir
 
 // The feed delivers straight to the list, as the window's WM_DEVICE_FOUND handler does.
 struct Bench {
+  Bench() { grid.list = &list; }
   FakeGrid grid;
   DeviceList list{grid};
   std::vector<unsigned long> delivered;
@@ -144,6 +156,36 @@ TEST(DeviceList, TwoMacsOnOneIpAreBothBlockedWith517) {
   EXPECT_TRUE(m.list.IsAddressConflict(L"10.1.0.20", L"00:00:00:00:00:0B"));
   m.Discover(Reply("10.1.0.20", "00:00:00:00:00:0B", "K2A-1234-V1.02"));
   EXPECT_FALSE(m.list.IsAddressConflict(L"10.1.0.20", L"00:00:00:00:00:0A"));
+}
+
+// A conflict report still on its way when a new search begins is dropped: the row it names
+// is gone, and a new row may already have its handle.
+TEST(DeviceList, ConflictReportOfAnEarlierSearchIsDropped) {
+  Bench b;
+  b.list.StartSearch(false);
+  b.Discover(Reply("10.1.0.9", "00:00:00:00:00:01", "K2A-1234-V1.02"));
+  RowHandle old = b.grid.Top().at(0);
+  b.grid.holdConflicts = true;
+  EXPECT_TRUE(b.list.IsAddressConflict(L"10.1.0.9", L"00:00:00:00:00:02"));
+  ASSERT_EQ(b.grid.heldConflicts.size(), 1u);
+  EXPECT_EQ(b.grid.heldConflicts[0].first, old);
+  EXPECT_FALSE(b.grid.Blocked(old));  // nothing happens on the discovery thread
+
+  // New search; the next row comes out with the old row's handle.
+  b.grid.store.Clear();
+  b.list.StartSearch(false);
+  b.grid.next = old - 1;
+  b.grid.holdConflicts = false;
+  b.Discover(Reply("10.1.0.9", "00:00:00:00:00:03", "K2A-1234-V1.02"));
+  ASSERT_EQ(b.grid.Top(), std::vector<RowHandle>{old});
+  b.list.ApplyConflict(b.grid.heldConflicts[0].first, b.grid.heldConflicts[0].second);
+  EXPECT_FALSE(b.grid.Blocked(old));
+  EXPECT_EQ(b.grid.status.count(old), 0u);
+
+  // A report of the search under way still blocks.
+  b.list.ApplyConflict(old, b.list.CurrentSearch());
+  EXPECT_TRUE(b.grid.Blocked(old));
+  EXPECT_EQ(b.grid.status[old], kStatusAddressConflict);
 }
 
 TEST(DeviceList, FamilyDeviceGetsAChannelRowUnderItsDeviceRow) {
