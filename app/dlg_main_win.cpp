@@ -6,6 +6,7 @@
 #include "app/batch_commands.h"
 #include "app/device_query.h"
 #include "app/manual_ip_settings.h"
+#include "app/program_version_win.h"
 #include "app/settings_file.h"
 #include "device/adapters.h"
 #include "device/device_info.h"
@@ -13,6 +14,7 @@
 #include "device/helpers.h"
 #include "device/login.h"
 #include "kit/jgridtree.h"
+#include "kit/jmessagebox.h"
 #include "kit/jtreectrl.h"
 #include "kit/lang.h"
 #include "kit/palette.h"
@@ -30,6 +32,9 @@ namespace {
 constexpr UINT kDialogId = 312;
 constexpr int kGridId = 2000;
 constexpr wchar_t kDefaultPassword[] = L"740912";
+constexpr UINT kTextNotYet = 690;  // "This operation is not available in this version yet."
+constexpr UINT kTitleVersion = 324;
+constexpr UINT kTextProductName = 128;
 
 // Handles what is waiting for this thread, sent messages included, so that threads
 // blocked in SendMessage to it can go on.
@@ -233,6 +238,38 @@ void Dlg_Main::SearchDevices(bool advanced) {
   Invalidate(FALSE);
 }
 
+void Dlg_Main::RunCommand(UINT id) {
+  switch (id) {
+    case IDC_REFRESH:
+      Refresh();
+      return;
+    case IDC_ABOUT: {
+      // Until the About dialog exists: the product and its version.
+      JMessageBox box(0, kTitleVersion, jmsgbox::TYPE_WARNING, this);
+      box.m_Text = LoadLangString(kTextProductName) + L" " + ProgramVersion().c_str();
+      box.DoModal();
+      return;
+    }
+    // Operations not built yet say so, under the button's own caption; each entry goes when
+    // its operation lands.
+    case CMD_IP_SET:
+    case CMD_DEVICE_SETTINGS:
+    case CMD_FIRMWARE_UPGRADE:
+    case CMD_BACKUP:
+    case CMD_RESTORE:
+    case CMD_RESET:
+    case CMD_SAVE_REBOOT:
+    case CMD_DEVICE_LOG:
+    case CMD_RANGE_SCAN: {
+      JMessageBox box(kTextNotYet, id, jmsgbox::TYPE_WARNING, this);
+      box.DoModal();
+      return;
+    }
+    default:
+      return;
+  }
+}
+
 void Dlg_Main::StartQueryThreads() {
   // Each thread walks its own copy of the kept devices.
   std::map<std::wstring, std::wstring> manual = m_List.ManualDevices();
@@ -284,13 +321,12 @@ BOOL Dlg_Main::OnCommand(WPARAM wParam, LPARAM lParam) {
   const UINT id = LOWORD(wParam);
   const UINT code = HIWORD(wParam);
   if (code == BN_CLICKED) {
-    if (id == IDC_REFRESH) {
-      Refresh();
+    bool toolbar = id == IDC_ABOUT;
+    for (UINT b : kButtonIds) toolbar = toolbar || b == id;
+    if (toolbar) {
+      RunCommand(id);
       return TRUE;
     }
-    for (UINT b : kButtonIds)
-      if (b == id) return TRUE;  // batch commands: the batch engine takes them
-    if (id == IDC_ABOUT) return TRUE;
   }
   if (code == CBN_SELCHANGE && id == IDC_SEARCH_MODE) {
     Refresh();

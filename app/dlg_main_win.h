@@ -47,6 +47,9 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   void OnCancel() override {}
   void DrawSkin(CDC* dc) override;
 
+  // What a toolbar button (or the about button) does.
+  void RunCommand(UINT id);
+
   void SearchDevices(bool advanced);
   // The Refresh command: repaint, count, search in the chosen mode.
   void Refresh();

@@ -12,12 +12,14 @@
 #include <string>
 #include <thread>
 
+#include "app/batch_commands.h"
 #include "app/dlg_main_win.h"
 #include "app/main_frame_win.h"
 #include "app/settings_file.h"
 #include "device/helpers.h"
 #include "fx/fx.h"
 #include "kit/jgridtree.h"
+#include "kit/jmessagebox.h"
 #include "kit/jtreectrl.h"
 #include "kit/kit_messages.h"
 #include "kit/lang.h"
@@ -173,6 +175,57 @@ TEST_F(MainWindow, CheckAllTakesExactlyTheRowsThatShowATick) {
   EXPECT_EQ(rows, expected);
   g_pDeviceGrid->SendMessage(WM_HEADER_CLICK, 0, 0);
   EXPECT_TRUE(main()->CheckedRows().empty());
+}
+
+// The message box that a press of the window's button `id` shows, closed with OK: its
+// caption and text, or nothing when none came up.
+struct Shown {
+  bool box = false;
+  CString caption, text;
+};
+Shown PressAndRead(Dlg_Main* main, UINT id) {
+  Shown shown;
+  kittest::Script script([&](int step) {
+    HWND h = nullptr;
+    for (HWND w = ::GetWindow(::GetDesktopWindow(), GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT))
+      if (::GetWindow(w, GW_OWNER) == ::GetParent(main->m_hWnd) || ::GetWindow(w, GW_OWNER) == main->m_hWnd)
+        if (auto* box = dynamic_cast<JMessageBox*>(CWnd::FromHandlePermanent(w))) {
+          h = w;
+          shown.box = true;
+          shown.text = box->m_Text;
+          box->GetWindowText(shown.caption);
+        }
+    if (h) ::PostMessageW(h, WM_COMMAND, IDOK, 0);
+    return !h && step < 40;
+  });
+  CWnd* button = main->GetDlgItem(static_cast<int>(id));
+  if (!button) return shown;
+  CRect r;
+  button->GetClientRect(&r);
+  button->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.Width() / 2, r.Height() / 2));
+  button->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(r.Width() / 2, r.Height() / 2));
+  PumpAsApp();
+  return shown;
+}
+
+// Buttons whose operation is not built yet never do nothing: each says so under its own
+// caption, and the about button shows the product and its version.
+TEST_F(MainWindow, EveryToolbarButtonAnswers) {
+  for (UINT id : Dlg_Main::kButtonIds) {
+    if (id == IDC_REFRESH) continue;
+    Shown s = PressAndRead(main(), id);
+    EXPECT_TRUE(s.box) << id;
+    EXPECT_STREQ(s.caption, LoadLangString(id)) << id;
+    EXPECT_STREQ(s.text, L"This operation is not available in this version yet.") << id;
+  }
+  Shown about = PressAndRead(main(), IDC_ABOUT);
+  EXPECT_TRUE(about.box);
+  EXPECT_STREQ(about.caption, L"Version");
+  EXPECT_STREQ(about.text, L"Dorvik 1.0.0.0");
+  // Refresh searches again, without a box.
+  const int before = main()->RefreshCount();
+  EXPECT_FALSE(PressAndRead(main(), IDC_REFRESH).box);
+  EXPECT_EQ(main()->RefreshCount(), before + 1);
 }
 
 }  // namespace
