@@ -230,7 +230,38 @@ TEST_F(MainWindow, EveryToolbarButtonAnswers) {
 
 }  // namespace
 
+// The program writes its exports and settings beside itself: this test runs from a folder of
+// its own, so that the other window tests' files stay theirs.
+int RunInOwnFolder() {
+  const std::wstring home = kittest::ExeDir() + L"\\main_window";
+  ::CreateDirectoryW(home.c_str(), nullptr);
+  wchar_t self[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring copy = home + L"\\app_main_window_test.exe";
+  if (!::CopyFileW(self, copy.c_str(), FALSE)) return -1;
+  std::wstring cmd = L"\"" + copy + L"\"";
+  const wchar_t* args = ::GetCommandLineW();
+  // The arguments after the program's own name.
+  bool quoted = *args == L'"';
+  for (++args; *args && (quoted ? *args != L'"' : *args != L' '); ++args) {}
+  if (*args == L'"') ++args;
+  cmd += args;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, home.c_str(), &si, &pi))
+    return -1;
+  ::WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 1;
+  ::GetExitCodeProcess(pi.hProcess, &code);
+  ::CloseHandle(pi.hProcess);
+  ::CloseHandle(pi.hThread);
+  return static_cast<int>(code);
+}
+
 int wmain(int argc, wchar_t** argv) {
+  const std::wstring dir = kittest::ExeDir();
+  if (dir.size() < 12 || dir.compare(dir.size() - 12, 12, L"\\main_window") != 0) return RunInOwnFolder();
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::AddGlobalTestEnvironment(new kittest::Environment);
   return RUN_ALL_TESTS();
