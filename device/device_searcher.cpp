@@ -3,11 +3,13 @@
 #include <cstring>
 
 #include "port/process.h"
+#include "port/stop_scope.h"
 #include "port/sync.h"
 
 namespace {
 
-constexpr int kReceiveBufferSize = kRecorderTextMax + 1;
+// One byte more than the longest answer taken, so that a longer datagram shows as longer.
+constexpr int kReceiveBufferSize = kRecorderTextMax + 2;
 // How long a receive waits before the loop looks at the running flag again.
 constexpr int kReceiveWaitMs = 50;
 constexpr int kDispatchPauseMs = 5;
@@ -39,26 +41,43 @@ void DeviceSearcher::Start(DiscoveryOwner* owner) {
 }
 
 void DeviceSearcher::Search(const std::string& localAddress) {
-  std::lock_guard<std::mutex> ops(m_socketOps);
-  ClearBinaryQueues();
-  for (int i = 0; i < kSocketCount; ++i) m_sockets[i].OpenBroadcast(localAddress, kDiscoveryPorts[i]);
-  std::lock_guard<std::mutex> l(m_addressLock);
-  m_localAddress = localAddress.substr(0, 15);
+  bool sendFailed = false;
+  {
+    std::lock_guard<std::mutex> ops(m_socketOps);
+    ClearQueues();
+    for (int i = 0; i < kSocketCount; ++i) {
+      bool failed = false;
+      m_sockets[i].OpenBroadcast(localAddress, kDiscoveryPorts[i], &failed);
+      sendFailed = sendFailed || failed;
+    }
+    std::lock_guard<std::mutex> l(m_addressLock);
+    m_localAddress = localAddress.substr(0, 15);
+  }
+  // The box waits for the user: never while a lock is held, or a search started from the
+  // box's own message loop would wait for this one.
+  if (sendFailed) JSocket::ReportSendFail();
 }
 
 void DeviceSearcher::CloseSockets() {
   std::lock_guard<std::mutex> ops(m_socketOps);
+  m_abandon = true;
   CloseAll();
 }
 
 void DeviceSearcher::Stop() {
-  std::lock_guard<std::mutex> ops(m_socketOps);
-  m_running = false;
-  CloseAll();
-  ClearBinaryQueues();
-  for (auto& t : m_threads)
+  std::vector<std::thread> threads;
+  {
+    std::lock_guard<std::mutex> ops(m_socketOps);
+    m_running = false;
+    m_stopped = true;
+    CloseAll();
+    ClearQueues();
+    threads.swap(m_threads);
+  }
+  // Joined without the lock: the dispatcher may be in the owner's handler, which may wait for
+  // a thread that is about to close the sockets.
+  for (auto& t : threads)
     if (t.joinable()) t.join();
-  m_threads.clear();
 }
 
 std::string DeviceSearcher::LocalAddress() const {
@@ -66,21 +85,41 @@ std::string DeviceSearcher::LocalAddress() const {
   return m_localAddress;
 }
 
-std::size_t DeviceSearcher::ShortRepliesQueued() const {
+std::size_t DeviceSearcher::ShortRepliesSeen() const {
   std::lock_guard<std::mutex> l(m_lock);
-  return m_short6006.size() + m_short6056.size();
+  return m_shortSeen;
+}
+
+std::size_t DeviceSearcher::Queued() const {
+  std::lock_guard<std::mutex> l(m_lock);
+  return m_texts.size() + m_replies6005.size() + m_replies6055.size() + m_acks.size();
+}
+
+std::size_t DeviceSearcher::Dropped() const {
+  std::lock_guard<std::mutex> l(m_lock);
+  return m_dropped;
 }
 
 void DeviceSearcher::CloseAll() {
   for (auto& s : m_sockets) s.Close();
 }
 
-void DeviceSearcher::ClearBinaryQueues() {
+void DeviceSearcher::ClearQueues() {
+  // The acknowledgements stay: an address change may be confirmed across a new search.
   std::lock_guard<std::mutex> l(m_lock);
+  m_texts.clear();
   m_replies6005.clear();
-  m_short6006.clear();
   m_replies6055.clear();
-  m_short6056.clear();
+  m_shortSeen = 0;
+}
+
+template <typename Queue, typename Item>
+void DeviceSearcher::Push(Queue& queue, std::size_t limit, Item&& item) {
+  std::lock_guard<std::mutex> l(m_lock);
+  if (queue.size() < limit)
+    queue.push_back(std::forward<Item>(item));
+  else
+    ++m_dropped;
 }
 
 void DeviceSearcher::Run(int role) {
@@ -88,9 +127,9 @@ void DeviceSearcher::Run(int role) {
     case ROLE_DISPATCH: Dispatch(); break;
     case ROLE_TEXT: ReceiveText(); break;
     case ROLE_6005: ReceiveReplies(m_sockets[1], m_replies6005); break;
-    case ROLE_6006: ReceiveShortReplies(m_sockets[2], m_short6006); break;
+    case ROLE_6006: ReceiveShortReplies(m_sockets[2]); break;
     case ROLE_6055: ReceiveReplies(m_sockets[3], m_replies6055); break;
-    case ROLE_6056: ReceiveShortReplies(m_sockets[4], m_short6056); break;
+    case ROLE_6056: ReceiveShortReplies(m_sockets[4]); break;
     default: break;
   }
 }
@@ -98,12 +137,9 @@ void DeviceSearcher::Run(int role) {
 void DeviceSearcher::ReceiveText() {
   char buf[kReceiveBufferSize];
   while (m_running) {
-    int n = m_sockets[0].Receive(buf, kRecorderTextMax, kReceiveWaitMs);
-    if (n > 0) {
-      std::string text(buf, static_cast<std::size_t>(n));
-      std::lock_guard<std::mutex> l(m_lock);
-      m_texts.push_back(std::move(text));
-    }
+    // A datagram longer than the longest text is not a recorder's answer: not even cut short.
+    int n = m_sockets[0].Receive(buf, kReceiveBufferSize, kReceiveWaitMs);
+    if (n > 0 && n <= kRecorderTextMax) Push(m_texts, kMaxTexts, std::string(buf, static_cast<std::size_t>(n)));
     port::YieldSlice();
   }
 }
@@ -111,31 +147,27 @@ void DeviceSearcher::ReceiveText() {
 void DeviceSearcher::ReceiveReplies(JSocket& socket, std::deque<Reply>& queue) {
   std::uint8_t buf[kReceiveBufferSize];
   while (m_running) {
-    int n = socket.Receive(buf, kRecorderTextMax, kReceiveWaitMs);
+    int n = socket.Receive(buf, kReceiveBufferSize, kReceiveWaitMs);
     if (n == kDiscoveryReplyLength) {
       Reply r;
       std::memcpy(r.data(), buf, r.size());
-      std::lock_guard<std::mutex> l(m_lock);
-      queue.push_back(r);
+      Push(queue, kMaxReplies, r);
     } else if (n == kIpSetReplyLength) {
       Ack a;
       std::memcpy(a.data(), buf, a.size());
-      std::lock_guard<std::mutex> l(m_lock);
-      m_acks.push_back(a);
+      Push(m_acks, kMaxAcks, a);
     }
     port::YieldSlice();
   }
 }
 
-void DeviceSearcher::ReceiveShortReplies(JSocket& socket, std::deque<ShortReply>& queue) {
+void DeviceSearcher::ReceiveShortReplies(JSocket& socket) {
   std::uint8_t buf[kReceiveBufferSize];
   while (m_running) {
-    int n = socket.Receive(buf, kRecorderTextMax, kReceiveWaitMs);
+    int n = socket.Receive(buf, kReceiveBufferSize, kReceiveWaitMs);
     if (n == kDiscoveryReplyShortLength) {
-      ShortReply r;
-      std::memcpy(r.data(), buf, r.size());
       std::lock_guard<std::mutex> l(m_lock);
-      queue.push_back(r);
+      ++m_shortSeen;
     }
     port::YieldSlice();
   }
@@ -155,8 +187,13 @@ void DeviceSearcher::Dispatch() {
   Reply buf6005{}, buf6055{};
   Ack ack{};
   std::string text;
+  // The owner's requests on this thread end at a stop, and at a new search for the pass
+  // that was running when it began.
+  port::StopScope stopped(&m_stopped);
+  port::StopScope abandoned(&m_abandon);
   // One pass hands over at most one entry of each queue, then pauses.
   while (m_running) {
+    m_abandon = false;
     if (TakeOldest(m_lock, m_replies6005, buf6005) && m_owner)
       Guarded([&] { m_owner->ParseDiscoveryReply(buf6005.data()); });
     if (TakeOldest(m_lock, m_replies6055, buf6055) && m_owner)

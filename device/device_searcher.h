@@ -1,5 +1,8 @@
 // The discovery engine: broadcasts the probe on the five ports and hands every answer to
-// its owner through five receiver threads and one dispatcher thread.
+// its owner through five receiver threads and one dispatcher thread. Each queue holds a
+// bounded number of answers (what does not fit is dropped and counted), so no flood of
+// datagrams can exhaust memory. The owner's handlers run on the dispatcher thread; requests
+// they make there are abandoned at once by a new search or a stop (port/stop_scope.h).
 #pragma once
 #include <array>
 #include <atomic>
@@ -33,6 +36,10 @@ class DeviceSearcher {
   enum Role { ROLE_DISPATCH = 0, ROLE_TEXT = 1, ROLE_6005 = 2, ROLE_6006 = 3, ROLE_6055 = 4, ROLE_6056 = 5 };
   static constexpr int kThreadCount = 6;
   static constexpr int kSocketCount = 5;
+  // The most answers each queue holds.
+  static constexpr std::size_t kMaxReplies = 4096;  // each of 6005 and 6055
+  static constexpr std::size_t kMaxTexts = 1024;
+  static constexpr std::size_t kMaxAcks = 1024;
 
   DeviceSearcher();
   ~DeviceSearcher();
@@ -41,34 +48,44 @@ class DeviceSearcher {
 
   // Empties the ARP cache (Windows), stores the owner and starts the six threads once.
   void Start(DiscoveryOwner* owner);
-  // Empties the binary reply queues and broadcasts the probe from localAddress on the five
-  // ports (closing each port's earlier socket first).
+  // Empties the reply and text queues and broadcasts the probe from localAddress on the five
+  // ports (closing each port's earlier socket first). A probe that leaves only in part is
+  // reported once ("Send fail", JSocket::SetSendFailHandler), after every lock is let go.
   void Search(const std::string& localAddress);
-  // Closes the five sockets; the threads go on and wait for the next Search.
+  // Closes the five sockets and abandons the owner's request in flight on the dispatcher;
+  // the threads go on and wait for the next Search.
   void CloseSockets();
-  // Ends the six threads and waits for them. Returns promptly; safe to call twice.
+  // Ends the six threads and waits for them (without holding any lock the owner's handlers
+  // might need). Returns promptly; safe to call twice.
   void Stop();
 
   bool IsRunning() const { return m_running; }
   std::string LocalAddress() const;
 
-  // Counts for tests and measurements.
-  std::size_t ShortRepliesQueued() const;
+  // Counts for tests and measurements: 176-byte replies seen since the last search (they are
+  // counted, not kept: nobody reads them), answers now queued, answers dropped for want of room.
+  std::size_t ShortRepliesSeen() const;
+  std::size_t Queued() const;
+  std::size_t Dropped() const;
 
  private:
   using Reply = std::array<std::uint8_t, kDiscoveryReplyLength>;
-  using ShortReply = std::array<std::uint8_t, kDiscoveryReplyShortLength>;
   using Ack = std::array<std::uint8_t, kIpSetReplyLength>;
 
   void Run(int role);
   void ReceiveText();
   void ReceiveReplies(JSocket& socket, std::deque<Reply>& queue);
-  void ReceiveShortReplies(JSocket& socket, std::deque<ShortReply>& queue);
+  void ReceiveShortReplies(JSocket& socket);
   void Dispatch();
-  void ClearBinaryQueues();
+  void ClearQueues();
   void CloseAll();
+  // Appends under the lock when the queue has room, else counts the answer as dropped.
+  template <typename Queue, typename Item>
+  void Push(Queue& queue, std::size_t limit, Item&& item);
 
   std::atomic<bool> m_running{true};
+  std::atomic<bool> m_stopped{false};  // set by Stop: the dispatcher's requests end
+  std::atomic<bool> m_abandon{false};  // set by CloseSockets: its request in flight ends
   mutable std::mutex m_addressLock;
   std::string m_localAddress;
   DiscoveryOwner* m_owner = nullptr;
@@ -76,13 +93,13 @@ class DeviceSearcher {
   std::array<JSocket, kSocketCount> m_sockets;  // 2900, 6005, 6006, 6055, 6056
 
   std::mutex m_socketOps;     // serialises Start, Search, CloseSockets and Stop
-  mutable std::mutex m_lock;  // guards the six queues
+  mutable std::mutex m_lock;  // guards the queues and the counts
   std::deque<std::string> m_texts;
   std::deque<Reply> m_replies6005;
-  std::deque<ShortReply> m_short6006;
   std::deque<Reply> m_replies6055;
-  std::deque<ShortReply> m_short6056;
   std::deque<Ack> m_acks;
+  std::size_t m_shortSeen = 0;
+  std::size_t m_dropped = 0;
 };
 
 extern DeviceSearcher* g_pDeviceSearcher;

@@ -62,6 +62,7 @@ int HttpGetUrl(const std::wstring& url, int timeoutMs, char* reply, int replySiz
   req.target = u.target;
   req.timeoutMs = timeoutMs;
   req.agent = "Just Url";
+  req.allowHostName = true;
   http::GetResult res;
   if (!http::Get(req, reply, replySize, &res)) return 0;
   return JudgeUrlReply(res.status, reply, res.bodyBytes);

@@ -3,9 +3,11 @@
 #pragma once
 #include <string>
 
-// GETs `path` from host (IPv4 text) and stores the body in `reply` (at most replySize - 1
-// bytes, always NUL-terminated). port 0 = the port known for the host (g_HttpPortMap), else
-// 80. useDefaultLogin picks the factory login over the user's (device/login.h).
+// GETs `path` from host (a dotted IPv4 address; nothing else is looked up) and stores the body
+// in `reply` (at most replySize - 1 bytes, always NUL-terminated). port 0 = the port known for
+// the host (g_HttpPortMap), else 80. useDefaultLogin picks the factory login over the user's
+// (device/login.h). Every wait is bounded and ends early when the calling thread is asked
+// to stop (port/stop_scope.h); a body that had begun when the time-out came is the answer.
 // Returns the number of body bytes stored, or
 //   -1  no answer (no connection, time-out, reset, not HTTP)
 //   -2  the body holds "ERROR" and acceptError is false
@@ -14,7 +16,8 @@
 int HttpGetCgi(const std::wstring& host, const std::wstring& path, char* reply, int replySize,
                int timeoutMs, bool useDefaultLogin, bool acceptError, int port = 0);
 
-// GETs a whole URL ("http://host[:port]/path?query") without answering any login challenge.
+// GETs a whole URL ("http://host[:port]/path?query") without answering any login challenge;
+// the host may be a name (the maker's download server).
 // Returns the bytes stored; 0 when it could not be fetched; -2 when the body holds "ERROR";
 // -3 when the status is not 200 or the body holds "bad account/password".
 int HttpGetUrl(const std::wstring& url, int timeoutMs, char* reply, int replySize);

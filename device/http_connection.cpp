@@ -1,6 +1,7 @@
 #include "device/http_connection.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -9,11 +10,10 @@
 #include "device/http_url.h"
 #include "port/net.h"
 #include "port/resolve.h"
+#include "port/sync.h"
 
 namespace http {
 namespace {
-
-const std::size_t kMaxHead = 64 * 1024;
 
 bool SameText(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -30,175 +30,221 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
-// One TCP connection and the bytes received on it that are not consumed yet.
-class Connection {
+// A TCP connection through the socket layer.
+class SocketStream : public Stream {
  public:
-  explicit Connection(int timeoutMs) : m_timeoutMs(timeoutMs) {}
-  ~Connection() {
+  ~SocketStream() override {
     if (m_socket != port::kInvalidSocket) port::CloseSocket(m_socket);
   }
-  bool Open(const std::string& ip, int p) {
+  bool Open(const std::string& ip, int p, int timeoutMs) override {
     m_socket = port::TcpSocket();
     return m_socket != port::kInvalidSocket &&
-           port::ConnectTimeout(m_socket, ip, static_cast<std::uint16_t>(p), m_timeoutMs);
+           port::ConnectTimeout(m_socket, ip, static_cast<std::uint16_t>(p), timeoutMs);
   }
-  bool Send(const std::string& data) { return port::SendAll(m_socket, data.data(), data.size(), m_timeoutMs); }
+  bool Send(const std::string& data, int timeoutMs) override {
+    return port::SendAll(m_socket, data.data(), data.size(), timeoutMs);
+  }
+  int Receive(char* buf, int len, int timeoutMs) override { return port::RecvSome(m_socket, buf, len, timeoutMs); }
+  bool PeerClosed() override { return port::PeerHasClosed(m_socket); }
 
-  // Receives more bytes. 1 = got some, 0 = the peer closed, -1 = error or time-out.
+ private:
+  port::socket_t m_socket = port::kInvalidSocket;
+};
+
+// Read results: 1 = done, else what the stream answered (0 closed, or a port::kNet code);
+// kNotHttp when the bytes are not what HTTP allows there.
+constexpr int kDone = 1;
+constexpr int kNotHttp = port::kNetFailed;
+
+// One connection and the bytes received on it that are not consumed yet. Every wait ends
+// by the request's deadline.
+class Connection {
+ public:
+  Connection(std::unique_ptr<Stream> stream, int timeoutMs, std::int64_t deadline)
+      : m_stream(std::move(stream)), m_timeoutMs(timeoutMs), m_deadline(deadline) {}
+
+  bool Open(const std::string& ip, int p) { return m_stream->Open(ip, p, WaitMs()); }
+  bool Send(const std::string& data) { return m_stream->Send(data, WaitMs()); }
+  bool PeerClosed() { return Available() > 0 || m_stream->PeerClosed(); }
+
+  // Receives more bytes: kDone, or the stream's code.
   int More() {
+    const int wait = WaitMs();
+    if (wait <= 0) return port::kNetTimedOut;
     char tmp[8192];
-    int n = port::RecvSome(m_socket, tmp, sizeof tmp, m_timeoutMs);
-    if (n > 0) {
-      m_in.append(tmp, static_cast<std::size_t>(n));
-      m_received += static_cast<std::size_t>(n);
-      return 1;
+    int n = m_stream->Receive(tmp, sizeof tmp, wait);
+    if (n <= 0) return n;
+    // What was consumed goes before the buffer grows.
+    if (m_pos > 0 && m_pos * 2 >= m_in.size()) {
+      m_in.erase(0, m_pos);
+      m_pos = 0;
     }
-    return n == 0 ? 0 : -1;
+    m_in.append(tmp, static_cast<std::size_t>(n > static_cast<int>(sizeof tmp) ? sizeof tmp : n));
+    return kDone;
   }
   std::size_t Available() const { return m_in.size() - m_pos; }
-  std::size_t Received() const { return m_received; }
-  // Makes at least n unconsumed bytes available; the More() code that stopped it otherwise.
-  int Need(std::size_t n) {
-    while (Available() < n) {
-      int r = More();
-      if (r <= 0) return r;
-    }
-    return 1;
-  }
-  // One line without its CR LF; false when none comes.
-  bool Line(std::string* line, std::size_t maxLen) {
+  // One line without its CR LF, of at most maxLen bytes: kDone, or why none came.
+  int Line(std::string* line, std::size_t maxLen) {
     for (;;) {
       std::size_t e = m_in.find('\n', m_pos);
       if (e != std::string::npos) {
+        if (e - m_pos > maxLen) return kNotHttp;
         *line = m_in.substr(m_pos, e - m_pos);
         if (!line->empty() && line->back() == '\r') line->pop_back();
         m_pos = e + 1;
-        return true;
+        return kDone;
       }
-      if (Available() > maxLen || More() <= 0) return false;
+      if (Available() > maxLen) return kNotHttp;
+      int r = More();
+      if (r != kDone) return r;
     }
   }
   // Moves up to n unconsumed bytes out.
   std::size_t Take(char* dst, std::size_t n) {
     std::size_t k = Available() < n ? Available() : n;
-    if (dst) std::memcpy(dst, m_in.data() + m_pos, k);
+    if (dst && k) std::memcpy(dst, m_in.data() + m_pos, k);
     m_pos += k;
-    if (m_pos > 65536 && m_pos == m_in.size()) {
-      m_in.clear();
-      m_pos = 0;
-    }
     return k;
   }
 
  private:
+  int WaitMs() const {
+    std::int64_t left = m_deadline - port::SteadyMs();
+    if (left <= 0) return 0;
+    return left < m_timeoutMs ? static_cast<int>(left) : m_timeoutMs;
+  }
+
+  std::unique_ptr<Stream> m_stream;
   int m_timeoutMs;
-  port::socket_t m_socket = port::kInvalidSocket;
+  std::int64_t m_deadline;
   std::string m_in;
   std::size_t m_pos = 0;
-  std::size_t m_received = 0;
 };
 
-// Reads the status line and headers of one reply. False when it is not an HTTP reply.
-bool ReadHead(Connection& c, GetResult* r) {
+// Reads the status line and headers of one reply; `headBytes` counts every head byte of the
+// exchange. kDone, or why not.
+int ReadHead(Connection& c, GetResult* r, std::size_t* headBytes) {
   std::string line;
-  std::size_t total = 0;
-  if (!c.Line(&line, kMaxHead)) return false;
+  int got = c.Line(&line, kMaxHeadBytes - *headBytes);
+  if (got != kDone) return got;
+  *headBytes += line.size() + 2;
   // "HTTP/1.1 200 OK"
-  if (line.compare(0, 5, "HTTP/") != 0) return false;
+  if (line.compare(0, 5, "HTTP/") != 0) return kNotHttp;
   std::size_t sp = line.find(' ');
-  if (sp == std::string::npos || sp + 4 > line.size()) return false;
+  if (sp == std::string::npos || sp + 4 > line.size()) return kNotHttp;
   for (int i = 1; i <= 3; ++i)
-    if (!std::isdigit(static_cast<unsigned char>(line[sp + static_cast<std::size_t>(i)]))) return false;
+    if (!std::isdigit(static_cast<unsigned char>(line[sp + static_cast<std::size_t>(i)]))) return kNotHttp;
   r->status = std::atoi(line.c_str() + sp + 1);
   r->headers.clear();
   for (;;) {
-    if (!c.Line(&line, kMaxHead)) return false;
-    total += line.size();
-    if (total > kMaxHead) return false;
-    if (line.empty()) return true;
+    if (*headBytes >= kMaxHeadBytes) return kNotHttp;
+    got = c.Line(&line, kMaxHeadBytes - *headBytes);
+    if (got != kDone) return got;
+    *headBytes += line.size() + 2;
+    if (line.empty()) return kDone;
     std::size_t colon = line.find(':');
     if (colon == std::string::npos) continue;
     r->headers.emplace_back(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)));
   }
 }
 
-// Copies up to n body bytes into the buffer while it has room, discarding nothing else.
-// Returns the More() code when the connection stopped before n bytes came.
-int CopyBody(Connection& c, std::size_t n, char* buf, std::size_t room, std::size_t* stored, bool* full) {
+// Copies up to n body bytes into the buffer while it has room. kDone when the n bytes came or
+// the buffer is full (*full set), else why not.
+int CopyBody(Connection& c, std::uint64_t n, char* buf, std::size_t room, std::size_t* stored, bool* full) {
   while (n > 0) {
     if (*stored >= room) {
       *full = true;
-      return 1;
+      return kDone;
     }
     if (c.Available() == 0) {
       int m = c.More();
-      if (m <= 0) return m;
+      if (m != kDone) return m;
     }
-    std::size_t want = n < room - *stored ? n : room - *stored;
+    std::size_t want = room - *stored;
+    if (n < want) want = static_cast<std::size_t>(n);
     std::size_t k = c.Take(buf + *stored, want);
     *stored += k;
     n -= k;
   }
-  return 1;
+  return kDone;
 }
 
-// Reads the body after the head. False on a broken or timed-out body.
-bool ReadBody(Connection& c, GetResult* r, char* buf, std::size_t room) {
+// A Content-Length value: decimal digits only. False for anything else.
+bool ParseLength(const std::string& text, std::uint64_t* out) {
+  if (text.empty() || text.size() > 19) return false;
+  std::uint64_t v = 0;
+  for (char ch : text) {
+    if (ch < '0' || ch > '9') return false;
+    v = v * 10 + static_cast<std::uint64_t>(ch - '0');
+  }
+  *out = v;
+  return true;
+}
+
+// Reads the chunks of a chunked body and the trailer after the last one.
+int ReadChunked(Connection& c, char* buf, std::size_t room, std::size_t* stored, bool* full, std::size_t* headBytes) {
+  for (;;) {
+    std::string line;
+    int got = c.Line(&line, 1024);
+    if (got != kDone) return got;
+    if (Trim(line).empty()) continue;  // the CR LF that ends the previous chunk
+    char* end = nullptr;
+    unsigned long long size = std::strtoull(line.c_str(), &end, 16);
+    if (end == line.c_str()) return kNotHttp;
+    if (size == 0) break;
+    got = CopyBody(c, size, buf, room, stored, full);
+    if (got != kDone || *full) return got;
+  }
+  // The trailer: header lines up to an empty line. Left unread it would be taken for the
+  // next reply on this connection.
+  for (;;) {
+    std::string line;
+    int got = c.Line(&line, kMaxHeadBytes - *headBytes);
+    if (got != kDone) return got;
+    *headBytes += line.size() + 2;
+    if (line.empty()) return kDone;
+    if (*headBytes >= kMaxHeadBytes) return kNotHttp;
+  }
+}
+
+// Reads the body after the head. kDone when it was read to its end, the buffer filled, or
+// the time-out ended it after some of it came (then r->complete stays false); else why not.
+int ReadBody(Connection& c, GetResult* r, char* buf, std::size_t room, std::size_t* headBytes) {
   std::size_t stored = 0;
-  bool full = false, ok = true;
-  std::string te = r->Header("Transfer-Encoding");
-  std::string cl = r->Header("Content-Length");
+  bool full = false;
+  int got = kDone;
+  std::uint64_t length = 0;
+  const std::string te = r->Header("Transfer-Encoding");
   if (r->status == 204 || r->status == 304) {
     // no body
   } else if (!te.empty() && te.find("chunked") != std::string::npos) {
-    for (;;) {
-      std::string line;
-      if (!c.Line(&line, 1024)) {
-        ok = false;
-        break;
-      }
-      if (Trim(line).empty()) continue;  // the CR LF that ends the previous chunk
-      char* end = nullptr;
-      unsigned long long size = std::strtoull(line.c_str(), &end, 16);
-      if (end == line.c_str()) {
-        ok = false;
-        break;
-      }
-      if (size == 0) break;
-      if (CopyBody(c, static_cast<std::size_t>(size), buf, room, &stored, &full) <= 0) {
-        ok = false;
-        break;
-      }
-      if (full) break;
-    }
-  } else if (!cl.empty()) {
-    unsigned long long length = std::strtoull(cl.c_str(), nullptr, 10);
-    if (CopyBody(c, static_cast<std::size_t>(length), buf, room, &stored, &full) <= 0) ok = false;
+    got = ReadChunked(c, buf, room, &stored, &full, headBytes);
+  } else if (ParseLength(r->Header("Content-Length"), &length)) {
+    got = CopyBody(c, length, buf, room, &stored, &full);
   } else {
     // Delimited by the close of the connection.
-    for (;;) {
-      int m = CopyBody(c, room + 1, buf, room, &stored, &full);
-      if (full) break;
-      if (m == 0) break;
-      if (m < 0) {
-        ok = false;
-        break;
-      }
-    }
+    got = CopyBody(c, UINT64_MAX, buf, room, &stored, &full);
+    if (got == 0) got = kDone;
   }
   buf[stored] = '\0';
   r->bodyBytes = static_cast<int>(stored);
   r->truncated = full;
-  return ok;
+  r->complete = got == kDone && !full;
+  // A body that had begun when the time-out came is taken as it is.
+  if (got == port::kNetTimedOut && stored > 0) return kDone;
+  return got;
 }
 
 // One request and its reply on an open connection. `keepOpen` asks the server to keep the
-// connection for a further request.
+// connection for a further request. True when a reply was had.
 bool Exchange(Connection& c, const GetRequest& req, const std::string& target, const std::string& authorization,
               bool keepOpen, char* buf, std::size_t room, GetResult* r) {
   buf[0] = '\0';
+  r->status = 0;
+  r->headers.clear();
   r->bodyBytes = 0;
   r->truncated = false;
+  r->complete = false;
   std::string host = req.host;
   if (req.port != 80) host += ":" + std::to_string(req.port);
   std::string msg = "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n";
@@ -208,17 +254,23 @@ bool Exchange(Connection& c, const GetRequest& req, const std::string& target, c
   if (!authorization.empty()) msg += "Authorization: " + authorization + "\r\n";
   msg += "\r\n";
   if (!c.Send(msg)) return false;
-  do {
-    if (!ReadHead(c, r)) return false;
-  } while (r->status >= 100 && r->status < 200);
+  std::size_t headBytes = 0;
+  for (int interim = 0;; ++interim) {
+    if (ReadHead(c, r, &headBytes) != kDone) return false;
+    if (r->status < 100 || r->status >= 200) break;
+    if (interim == kMaxInterimReplies) return false;
+  }
   // A failure status with a broken body is still the device's answer.
-  return ReadBody(c, r, buf, room) || r->status != 200;
+  if (ReadBody(c, r, buf, room, &headBytes) == kDone) return true;
+  buf[0] = '\0';
+  r->bodyBytes = 0;
+  return r->status != 200;
 }
 
 // Whether the connection can carry another request after this reply: the server did not
 // close it and the body was delimited and read to its end.
 bool Reusable(const GetResult& r) {
-  if (r.truncated) return false;
+  if (!r.complete) return false;
   std::string conn = r.Header("Connection");
   for (char& ch : conn) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
   if (conn.find("close") != std::string::npos) return false;
@@ -243,14 +295,37 @@ bool Get(const GetRequest& req, char* buf, int size, GetResult* result) {
   buf[0] = '\0';
   const std::size_t room = static_cast<std::size_t>(size) - 1;
   std::string ip;
-  for (char ch : req.host)
-    if (!(std::isalnum(static_cast<unsigned char>(ch)) || ch == '.' || ch == '-' || ch == '_')) return false;
-  if (req.port < 1 || req.port > 65535 || !port::NetInit() || !port::ResolveIPv4(req.host, &ip)) return false;
+  std::uint32_t numeric = 0;
+  if (req.port < 1 || req.port > 65535 || !port::NetInit()) return false;
+  if (port::ParseIPv4(req.host, &numeric)) {
+    ip = port::FormatIPv4(numeric);
+  } else {
+    if (!req.allowHostName) return false;
+    for (char ch : req.host)
+      if (!(std::isalnum(static_cast<unsigned char>(ch)) || ch == '.' || ch == '-' || ch == '_')) return false;
+    if (!port::ResolveIPv4(req.host, &ip)) return false;
+  }
   const std::string target = SafeTarget(req.target);
-  std::unique_ptr<Connection> c(new Connection(req.timeoutMs));
-  if (!c->Open(ip, req.port)) return false;
+  const int timeoutMs = req.timeoutMs > 0 ? req.timeoutMs : 1;
+  const std::int64_t deadline = port::SteadyMs() + static_cast<std::int64_t>(timeoutMs) * kWholeRequestTimeouts;
+  auto open = [&]() -> std::unique_ptr<Connection> {
+    std::unique_ptr<Stream> s = req.streams ? req.streams() : std::unique_ptr<Stream>(new SocketStream);
+    if (!s) return nullptr;
+    std::unique_ptr<Connection> c(new Connection(std::move(s), timeoutMs, deadline));
+    ++result->connections;
+    if (!c->Open(ip, req.port)) return nullptr;
+    return c;
+  };
+  auto fail = [&] {
+    buf[0] = '\0';
+    result->bodyBytes = 0;
+    return false;
+  };
+
+  std::unique_ptr<Connection> c = open();
+  if (!c) return fail();
   // With a login to give, the connection is kept for the answer to a challenge.
-  if (!Exchange(*c, req, target, std::string(), req.answerChallenge, buf, room, result)) return false;
+  if (!Exchange(*c, req, target, std::string(), req.answerChallenge, buf, room, result)) return fail();
   if (result->status != 401 || !req.answerChallenge) return true;
   std::vector<std::string> offered;
   for (const auto& h : result->headers)
@@ -260,16 +335,15 @@ bool Get(const GetRequest& req, char* buf, int size, GetResult* result) {
   std::string authorization = SameText(ch.scheme, "Digest")
                                   ? DigestAuthorization(ch, "GET", target, req.user, req.password, MakeCnonce())
                                   : BasicAuthorization(req.user, req.password);
-  if (Reusable(*result)) {
-    std::size_t before = c->Received();
-    if (Exchange(*c, req, target, authorization, false, buf, room, result)) return true;
-    // A server may drop a kept connection without saying so: nothing came back, so the
-    // request is sent again on a new one.
-    if (c->Received() != before) return false;
+  // The answer goes on the kept connection unless the server has ended it already. Once sent,
+  // it is never sent again: a request that may have reached the device must not reach it twice.
+  if (!Reusable(*result) || c->PeerClosed()) {
+    c.reset();
+    c = open();
+    if (!c) return fail();
   }
-  c.reset(new Connection(req.timeoutMs));
-  if (!c->Open(ip, req.port)) return false;
-  return Exchange(*c, req, target, authorization, false, buf, room, result);
+  if (!Exchange(*c, req, target, authorization, false, buf, room, result)) return fail();
+  return true;
 }
 
 }  // namespace http

@@ -48,7 +48,16 @@ bool JSocket::IsOpen() const {
   return m_handle != port::kInvalidSocket;
 }
 
-int JSocket::OpenBroadcast(const std::string& localAddress, std::uint16_t port) {
+void JSocket::ReportSendFail() {
+  std::function<void()> notify;
+  {
+    std::lock_guard<std::mutex> l(g_sendFailLock);
+    notify = g_sendFail;
+  }
+  if (notify) notify();
+}
+
+int JSocket::OpenBroadcast(const std::string& localAddress, std::uint16_t port, bool* sendFailed) {
   port::socket_t s = port::UdpSocket();
   if (s == port::kInvalidSocket) {
     Close();
@@ -66,14 +75,8 @@ int JSocket::OpenBroadcast(const std::string& localAddress, std::uint16_t port) 
     m_port = port;
     sent = port::SendTo(s, m_address, port, kDiscoveryProbe, kDiscoveryProbeLength, localAddress);
   }
-  if (sent != kDiscoveryProbeLength) {
-    std::function<void()> notify;
-    {
-      std::lock_guard<std::mutex> l(g_sendFailLock);
-      notify = g_sendFail;
-    }
-    if (notify) notify();
-  }
+  if (sendFailed) *sendFailed = sent != kDiscoveryProbeLength;
+  else if (sent != kDiscoveryProbeLength) ReportSendFail();
   return sent;
 }
 

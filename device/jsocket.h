@@ -17,8 +17,10 @@ class JSocket {
 
   // Opens a UDP socket bound to localAddress:port (closing any earlier one) and broadcasts
   // the probe to 255.255.255.255:port. Returns 8 when the probe went out, -1 when the bind
-  // failed (silently, nothing sent), another value after a short send ("Send fail").
-  int OpenBroadcast(const std::string& localAddress, std::uint16_t port);
+  // failed (silently, nothing sent), another value after a short send. A short send shows
+  // "Send fail" (ReportSendFail), unless the caller passes `sendFailed`: it is then told, and
+  // reports it itself once it holds no lock.
+  int OpenBroadcast(const std::string& localAddress, std::uint16_t port, bool* sendFailed = nullptr);
   // Opens a TCP socket with the device options and connects it. True when connected.
   bool OpenTcp(const std::string& address, std::uint16_t port);
   // Connects the open TCP socket within 5 s. True only when really connected.
@@ -28,8 +30,9 @@ class JSocket {
 
   bool IsOpen() const;
 
-  // Waits up to timeoutMs for one datagram. Returns its length, or -1 when there was none
-  // or the socket is closed (then after a short pause, so a closed socket costs no CPU).
+  // Waits up to timeoutMs for one datagram and stores at most len bytes of it. Returns its
+  // whole length (more than len when it did not fit), or -1 when there was none or the
+  // socket is closed (then after a short pause, so a closed socket costs no CPU).
   int Receive(void* buf, int len, int timeoutMs);
 
   // For the single owner of a TCP socket: send every byte / receive some bytes.
@@ -42,6 +45,7 @@ class JSocket {
 
   // What a short send of the probe shows; the window layer installs its message box.
   static void SetSendFailHandler(std::function<void()> handler);
+  static void ReportSendFail();
 
  private:
   port::socket_t Replace(port::socket_t fresh);

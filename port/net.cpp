@@ -5,6 +5,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "port/stop_scope.h"
+
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -61,7 +63,8 @@ bool SetBlocking(socket_t s, bool blocking) {
 #endif
 }
 
-int WaitFor(socket_t s, bool write, int timeoutMs) {
+// One wait of up to timeoutMs. 1 ready, 0 time-out, -1 error.
+int WaitOnce(socket_t s, bool write, int timeoutMs) {
   if (s == kInvalidSocket) return -1;
 #ifdef _WIN32
   fd_set set;
@@ -92,6 +95,21 @@ int WaitFor(socket_t s, bool write, int timeoutMs) {
     return 1;
   }
 #endif
+}
+
+// Waits up to timeoutMs; inside a stop scope in slices, so that a stop ends the wait.
+// 1 ready, 0 time-out, -1 error, kNetStopped.
+int WaitFor(socket_t s, bool write, int timeoutMs) {
+  if (timeoutMs < 0) timeoutMs = 0;
+  if (!InStopScope()) return WaitOnce(s, write, timeoutMs);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (StopRequested()) return kNetStopped;
+    const int left = RemainingMs(deadline);
+    const int r = WaitOnce(s, write, left < kStopSliceMs ? left : kStopSliceMs);
+    if (r != 0) return r;
+    if (RemainingMs(deadline) <= 0) return StopRequested() ? kNetStopped : 0;
+  }
 }
 
 #ifndef _WIN32
@@ -239,13 +257,14 @@ int RecvFrom(socket_t s, void* buf, int len, int timeoutMs, std::string* fromIp,
   int n = recvfrom(static_cast<SOCKET>(s), static_cast<char*>(buf), len, 0,
                    reinterpret_cast<sockaddr*>(&from), &fl);
   if (n == SOCKET_ERROR) {
-    // A datagram larger than the buffer is cut to the buffer, as on POSIX.
-    if (WSAGetLastError() == WSAEMSGSIZE) n = len;
+    // A datagram larger than the buffer: its first len bytes were stored, the rest lost.
+    if (WSAGetLastError() == WSAEMSGSIZE) n = len + 1;
     else return -1;
   }
 #else
   socklen_t fl = sizeof from;
-  int n = static_cast<int>(recvfrom(s, buf, static_cast<size_t>(len), MSG_DONTWAIT,
+  // MSG_TRUNC: the datagram's real length, also when it did not fit.
+  int n = static_cast<int>(recvfrom(s, buf, static_cast<size_t>(len), MSG_DONTWAIT | MSG_TRUNC,
                                     reinterpret_cast<sockaddr*>(&from), &fl));
   if (n < 0) return -1;
 #endif
@@ -257,6 +276,7 @@ int RecvFrom(socket_t s, void* buf, int len, int timeoutMs, std::string* fromIp,
 bool ConnectTimeout(socket_t s, const std::string& ip, std::uint16_t p, int timeoutMs) {
   std::uint32_t addr = 0;
   if (s == kInvalidSocket || !ParseIPv4(ip, &addr)) return false;
+  if (StopRequested()) return false;
   sockaddr_in a = MakeAddr(addr, p);
   if (!SetBlocking(s, false)) return false;
   auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -279,33 +299,64 @@ bool ConnectTimeout(socket_t s, const std::string& ip, std::uint16_t p, int time
 
 bool SendAll(socket_t s, const void* data, std::size_t len, int timeoutMs) {
   const char* p = static_cast<const char*>(data);
+#ifdef _WIN32
+  // A blocking send on Windows waits until all its bytes are taken, however long the peer
+  // does not read: the socket is made non-blocking for the loop, so that the stall limit holds.
+  if (!SetBlocking(s, false)) return false;
+#endif
+  bool ok = true;
   while (len > 0) {
-    if (WaitFor(s, true, timeoutMs) != 1) return false;
+    if (WaitFor(s, true, timeoutMs) != 1) {
+      ok = false;
+      break;
+    }
     int chunk = len > (1u << 20) ? (1 << 20) : static_cast<int>(len);
 #ifdef _WIN32
     int n = send(static_cast<SOCKET>(s), p, chunk, 0);
+    if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) continue;
 #else
     int n = static_cast<int>(send(s, p, static_cast<size_t>(chunk), MSG_NOSIGNAL | MSG_DONTWAIT));
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
 #endif
-    if (n <= 0) return false;
+    if (n <= 0) {
+      ok = false;
+      break;
+    }
     p += n;
     len -= static_cast<std::size_t>(n);
   }
-  return true;
+#ifdef _WIN32
+  SetBlocking(s, true);
+#endif
+  return ok;
 }
 
 int RecvSome(socket_t s, void* buf, int len, int timeoutMs) {
   int w = WaitFor(s, false, timeoutMs);
-  if (w == 0) return -2;
-  if (w < 0) return -1;
+  if (w == 0) return kNetTimedOut;
+  if (w == kNetStopped) return kNetStopped;
+  if (w < 0) return kNetFailed;
 #ifdef _WIN32
   int n = recv(static_cast<SOCKET>(s), static_cast<char*>(buf), len, 0);
 #else
   int n = static_cast<int>(recv(s, buf, static_cast<size_t>(len), MSG_DONTWAIT));
-  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return -2;
+  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return kNetTimedOut;
 #endif
-  return n < 0 ? -1 : n;
+  return n < 0 ? kNetFailed : n;
+}
+
+bool PeerHasClosed(socket_t s) {
+  if (WaitOnce(s, false, 0) == 0) return false;  // nothing at all: still open
+  char c;
+#ifdef _WIN32
+  int n = recv(static_cast<SOCKET>(s), &c, 1, MSG_PEEK);
+  if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) return false;
+#else
+  int n = static_cast<int>(recv(s, &c, 1, MSG_PEEK | MSG_DONTWAIT));
+  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return false;
+#endif
+  // The end of the stream, a reset, or bytes nobody asked for: not fit for a new request.
+  return true;
 }
 
 int WaitReadable(socket_t s, int timeoutMs) { return WaitFor(s, false, timeoutMs); }
@@ -340,6 +391,25 @@ void CloseSocket(socket_t s) {
 #else
   close(s);
 #endif
+}
+
+socket_t TcpListen(const std::string& ip, std::uint16_t p) {
+  std::uint32_t addr = 0;
+  if (!ParseIPv4(ip, &addr)) return kInvalidSocket;
+  socket_t s = TcpSocket();
+  if (s == kInvalidSocket) return s;
+  sockaddr_in a = MakeAddr(addr, p);
+#ifdef _WIN32
+  bool ok = bind(static_cast<SOCKET>(s), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            listen(static_cast<SOCKET>(s), 64) == 0;
+#else
+  bool ok = bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && listen(s, 64) == 0;
+#endif
+  if (!ok) {
+    CloseSocket(s);
+    return kInvalidSocket;
+  }
+  return s;
 }
 
 bool ParseIPv4(const std::string& text, std::uint32_t* out) {

@@ -1,4 +1,6 @@
 // Thin socket layer: the same calls and the same reception behaviour on Winsock and on POSIX.
+// Every wait here ends early, as a failure, when the calling thread is asked to stop
+// (port/stop_scope.h).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -36,8 +38,14 @@ int BindLocal(socket_t s, const std::string& ip, std::uint16_t port);
 int SendTo(socket_t s, const std::string& ip, std::uint16_t port, const void* data, int len,
            const std::string& source = std::string());
 
-// Waits up to timeoutMs for a datagram. Returns its length (>= 0), or -1 on time-out or
-// error. The sender's address is stored when the pointers are given.
+// Results of the waits below besides a count of bytes.
+constexpr int kNetFailed = -1;
+constexpr int kNetTimedOut = -2;
+constexpr int kNetStopped = -3;
+
+// Waits up to timeoutMs for a datagram and stores at most len bytes of it. Returns the
+// datagram's whole length, which is more than len when it did not fit (the rest is lost),
+// or -1 on time-out or error. The sender's address is stored when the pointers are given.
 int RecvFrom(socket_t s, void* buf, int len, int timeoutMs, std::string* fromIp = nullptr,
              std::uint16_t* fromPort = nullptr);
 
@@ -45,24 +53,32 @@ int RecvFrom(socket_t s, void* buf, int len, int timeoutMs, std::string* fromIp 
 // True only when the connection is really established. The socket is left blocking.
 bool ConnectTimeout(socket_t s, const std::string& ip, std::uint16_t port, int timeoutMs);
 
-// Sends every byte (looping over short sends); false on error or when no progress is made
-// within timeoutMs.
+// Sends every byte (looping over short sends, never blocking in a send); false on error,
+// on a stop, or when no progress is made within timeoutMs (the stall limit).
 bool SendAll(socket_t s, const void* data, std::size_t len, int timeoutMs);
 
 // Receives up to len bytes, waiting at most timeoutMs. Returns bytes (0 = orderly close),
-// -1 on error, -2 on time-out.
+// kNetFailed, kNetTimedOut or kNetStopped.
 int RecvSome(socket_t s, void* buf, int len, int timeoutMs);
 
-// Waits until the socket is readable / writable. 1 ready, 0 time-out, -1 error.
+// Waits until the socket is readable / writable. 1 ready, 0 time-out, -1 error, kNetStopped.
 int WaitReadable(socket_t s, int timeoutMs);
 int WaitWritable(socket_t s, int timeoutMs);
 
 // The socket's pending error (SO_ERROR), 0 when none.
 int PendingError(socket_t s);
 
+// True when the peer has closed or reset its side: nothing is waiting to be read but the end
+// of the stream. Does not wait.
+bool PeerHasClosed(socket_t s);
+
 // Wakes any thread blocked on the socket (shutdown), then closes it.
 void Shutdown(socket_t s);
 void CloseSocket(socket_t s);
+
+// A TCP socket listening on ip:port (port 0: any free one, see LocalPort); kInvalidSocket on
+// failure. Connections wait in its backlog until accepted.
+socket_t TcpListen(const std::string& ip, std::uint16_t port);
 
 // Dotted IPv4 text to a host-order number; false when the text is no address.
 bool ParseIPv4(const std::string& text, std::uint32_t* out);

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <future>
 #include <chrono>
 #include <fstream>
 #include <map>
@@ -11,6 +13,7 @@
 #include <thread>
 
 #include "device/device_searcher.h"
+#include "device/http_client.h"
 #include "device/http_port_map.h"
 #include "port/net.h"
 #include "port/text.h"
@@ -24,6 +27,65 @@ using testlab::RecordingOwner;
 namespace {
 
 std::string DeviceIp(int i) { return "10.231.1." + std::to_string(i); }
+
+long ResidentBytes() {
+  std::ifstream f("/proc/self/statm");
+  long size = 0, resident = 0;
+  f >> size >> resident;
+  return resident * 4096;
+}
+
+// Broadcasts datagrams on the test network from the host's own address, as a device on the
+// same link would; the engine's sockets receive them like any answer.
+class Sender {
+ public:
+  Sender() {
+    m_socket = port::UdpSocket();
+    port::SetDeviceOptions(m_socket);
+    m_ok = port::BindLocal(m_socket, NetnsLab::kHostIp, 0) == 0;
+  }
+  ~Sender() { port::CloseSocket(m_socket); }
+  bool Ok() const { return m_ok; }
+  bool Send(std::uint16_t port, const std::string& bytes) {
+    return port::SendTo(m_socket, "255.255.255.255", port, bytes.data(), static_cast<int>(bytes.size()),
+                        NetnsLab::kHostIp) == static_cast<int>(bytes.size());
+  }
+
+ private:
+  port::socket_t m_socket;
+  bool m_ok = false;
+};
+
+// An owner whose first handler call waits until the test lets it go: nothing is taken from
+// the queues meanwhile.
+class StuckOwner : public RecordingOwner {
+ public:
+  void ParseDiscoveryReply(const std::uint8_t* reply) override {
+    Hold();
+    RecordingOwner::ParseDiscoveryReply(reply);
+  }
+  void AddDiscoveredDevice(const char* text) override {
+    Hold();
+    RecordingOwner::AddDiscoveredDevice(text);
+  }
+  void Release() {
+    std::lock_guard<std::mutex> l(m_m);
+    m_released = true;
+    m_cv.notify_all();
+  }
+  bool Held() const { return m_held; }
+
+ private:
+  void Hold() {
+    m_held = true;
+    std::unique_lock<std::mutex> l(m_m);
+    m_cv.wait(l, [&] { return m_released; });
+  }
+  std::mutex m_m;
+  std::condition_variable m_cv;
+  bool m_released = false;
+  std::atomic<bool> m_held{false};
+};
 
 class DiscoveryNetns : public ::testing::Test {
  protected:
@@ -111,8 +173,8 @@ TEST_F(DiscoveryNetns, FindsFiftyDevicesOnOneSearch) {
   std::multiset<std::string> roots;
   for (const auto& t : owner.Texts()) roots.insert(t.substr(0, 5));
   EXPECT_EQ(roots, (std::multiset<std::string>{"<HMY>", "<NVQ>", "80503"}));
-  // Short replies are kept aside, never handed over.
-  EXPECT_GT(searcher.ShortRepliesQueued(), 0u);
+  // Short replies are counted, never handed over.
+  EXPECT_GT(searcher.ShortRepliesSeen(), 0u);
 
   // The probe left from the chosen address on all five ports.
   std::string simLog = testlab::ReadFile(log);
@@ -254,6 +316,153 @@ TEST_F(DiscoveryNetns, AddressChangeAcknowledgementReachesTheOwner) {
     results[std::string(a.c_str() + 12)] = r;
   }
   EXPECT_EQ(results, (std::map<std::string, unsigned>{{"00:0F:7C:00:00:01", 0}, {"00:0F:7C:00:00:02", 7}}));
+}
+
+TEST_F(DiscoveryNetns, AFloodOfAnswersKeepsMemoryBounded) {
+  ASSERT_TRUE(lab->EnterHost());
+  StuckOwner owner;
+  DeviceSearcher searcher;
+  searcher.Start(&owner);
+  searcher.Search(NetnsLab::kHostIp);
+  Sender first;
+  ASSERT_TRUE(first.Ok());
+  std::string reply(kDiscoveryReplyLength, 'r'), shortReply(kDiscoveryReplyShortLength, 's'),
+      ack(kIpSetReplyLength, 'a'), text = "<HMY><IP>10.231.9.9</IP></HMY>" + std::string(400, ' ');
+  first.Send(6005, reply);  // the owner takes this one and holds the dispatcher
+  for (int i = 0; i < 200 && !owner.Held(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(owner.Held());
+
+  const long before = ResidentBytes();
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> flood;
+  for (int t = 0; t < 3; ++t)
+    flood.emplace_back([&, t] {
+      Sender s;
+      while (!stop) {
+        for (std::uint16_t p : {6005, 6055}) s.Send(p, t == 0 ? ack : reply);
+        for (std::uint16_t p : {6006, 6056}) s.Send(p, shortReply);
+        s.Send(2900, text);
+      }
+    });
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  stop = true;
+  for (auto& t : flood) t.join();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the receivers catch up
+
+  const std::size_t bound = 2 * DeviceSearcher::kMaxReplies + DeviceSearcher::kMaxTexts + DeviceSearcher::kMaxAcks;
+  EXPECT_LE(searcher.Queued(), bound);
+  EXPECT_GT(searcher.Dropped(), 0u);
+  EXPECT_GT(searcher.ShortRepliesSeen(), 0u);
+  const long grown = ResidentBytes() - before;
+  EXPECT_LT(grown, 32L * 1024 * 1024) << "the engine took " << grown / (1024 * 1024) << " MB";
+  std::printf("       flood: %zu queued, %zu dropped, %zu short replies counted, %ld MB grown\n", searcher.Queued(),
+              searcher.Dropped(), searcher.ShortRepliesSeen(), grown / (1024 * 1024));
+
+  // A new search starts from empty queues: nothing of the flood reaches the owner after it.
+  searcher.CloseSockets();
+  searcher.Search(NetnsLab::kHostIp);
+  owner.Release();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_LE(owner.Records().size(), 1u);  // at most the one held
+  for (const std::string& t : owner.Texts()) EXPECT_EQ(t.find("10.231.9.9"), std::string::npos);
+  searcher.Stop();
+}
+
+TEST_F(DiscoveryNetns, OnlyAnswersOfTheirOwnLengthAreTaken) {
+  ASSERT_TRUE(lab->EnterHost());
+  RecordingOwner owner;
+  DeviceSearcher searcher;
+  searcher.Start(&owner);
+  searcher.Search(NetnsLab::kHostIp);
+  Sender s;
+  ASSERT_TRUE(s.Ok());
+  auto recorder = [](const std::string& ip, std::size_t length) {
+    std::string t = "<HMY><IP>" + ip + "</IP></HMY>";
+    return t + std::string(length - t.size(), ' ');
+  };
+  s.Send(2900, recorder("10.231.7.1", 511));  // the longest text there is
+  s.Send(2900, recorder("10.231.7.2", 512));
+  s.Send(2900, recorder("10.231.7.3", 600));  // once taken cut to 511 bytes
+  s.Send(6005, std::string(kDiscoveryReplyLength + 300, 'x'));
+  s.Send(6005, std::string(kDiscoveryReplyLength, 'x'));
+  ASSERT_TRUE(owner.WaitFor(1, 1, 3000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  std::vector<std::string> ours;
+  for (const std::string& t : owner.Texts())
+    if (t.compare(0, 5, "<HMY>") == 0) ours.push_back(t);
+  ASSERT_EQ(ours.size(), 1u);
+  EXPECT_NE(ours[0].find("10.231.7.1"), std::string::npos);
+  EXPECT_EQ(ours[0].size(), 511u);
+  EXPECT_EQ(owner.Records().size(), 1u);
+  searcher.Stop();
+}
+
+TEST_F(DiscoveryNetns, SendFailIsReportedWithNoLockHeld) {
+  ASSERT_TRUE(lab->EnterHost());
+  // The adapter's link is down: the probe cannot leave. The report comes once per search,
+  // and a search started from it (as from a click while the box is up) goes through.
+  ASSERT_TRUE(NetnsLab::Sh("ip link set br0 down"));
+  auto* searcher = new DeviceSearcher;  // left behind if the search hangs
+  RecordingOwner owner;
+  searcher->Start(&owner);
+  std::atomic<int> reports{0};
+  JSocket::SetSendFailHandler([&] {
+    if (++reports == 1) {
+      searcher->CloseSockets();
+      searcher->Search(NetnsLab::kHostIp);
+    }
+  });
+  auto done = std::async(std::launch::async, [&] {
+    searcher->Search(NetnsLab::kHostIp);
+    return true;
+  });
+  ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "the search hung";
+  EXPECT_EQ(reports.load(), 2);
+  JSocket::SetSendFailHandler(nullptr);
+  NetnsLab::Sh("ip link set br0 up");
+  searcher->Stop();
+  delete searcher;
+}
+
+TEST_F(DiscoveryNetns, StopAndNewSearchesAbandonTheOwnersRequests) {
+  // The owner asks each device over HTTP on the dispatcher thread, as the advanced search does;
+  // the device never answers.
+  ASSERT_TRUE(lab->AddDeviceAddresses(0, {DeviceIp(1)}));
+  std::string conf = lab->Dir() + "/silent.conf";
+  std::ofstream(conf) << "ip=" << DeviceIp(1) << " mac=00:0F:7C:00:00:01 fail=/cgi-bin/cmd/system?SYSTEM_INFO:silent\n";
+  ASSERT_GT(lab->StartSimulator(0, {"--config", conf}), 0);
+  ASSERT_TRUE(lab->EnterHost());
+  class AskingOwner : public RecordingOwner {
+   public:
+    void ParseDiscoveryReply(const std::uint8_t* reply) override {
+      ++asked;
+      char buf[256];
+      HttpGetCgi(L"10.231.1.1", L"/cgi-bin/cmd/system?SYSTEM_INFO", buf, sizeof buf, 90000, true, false, 80);
+      ++answered;
+      RecordingOwner::ParseDiscoveryReply(reply);
+    }
+    std::atomic<int> asked{0}, answered{0};
+  } owner;
+  DeviceSearcher searcher;
+  searcher.Start(&owner);
+  searcher.Search(NetnsLab::kHostIp);
+  for (int i = 0; i < 300 && owner.asked < 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(owner.asked.load(), 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  auto t0 = std::chrono::steady_clock::now();
+  searcher.CloseSockets();
+  for (int i = 0; i < 500 && owner.answered < 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_GE(owner.answered.load(), 1) << "a new search waited for the request in flight";
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const int before = owner.asked;
+  searcher.Search(NetnsLab::kHostIp);
+  for (int i = 0; i < 300 && owner.asked <= before; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_GT(owner.asked.load(), before);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  t0 = std::chrono::steady_clock::now();
+  searcher.Stop();
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+  EXPECT_LT(ms, 5000) << "Stop waited for the request in flight";
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ const char kOff[] = "10.231.1.15";         // no HTTP: connection refused
 const char kPort8080[] = "10.231.1.16";    // HTTP on 8080
 const char kOpen[] = "10.231.1.17";        // no login at all (URL fetches)
 const char kDrops[] = "10.231.1.18";       // digest; closes the connection after each challenge
+const char kChunky[] = "10.231.1.19";      // digest; its challenge comes chunked
 const char kNormal[] = "10.231.1.20";
 const char kLv[] = "10.231.1.21";
 const char kFamily[] = "10.231.1.22";
@@ -70,6 +71,7 @@ class HttpNetns : public ::testing::Test {
     f << "ip=" << kOff << " mac=00:0F:7C:00:10:15 http=off\n";
     f << "ip=" << kPort8080 << " mac=00:0F:7C:00:10:16 http_port=8080\n";
     f << "ip=" << kDrops << " mac=00:0F:7C:00:10:18 auth=digest keep_after_401=0\n";
+    f << "ip=" << kChunky << " mac=00:0F:7C:00:10:19 auth=digest challenge=chunked\n";
     f << "ip=" << kOpen << " mac=00:0F:7C:00:10:17 auth=none"
       << " fail1=/cgi-bin/cmd/t/notauth:body=not%20authorized fail2=/cgi-bin/cmd/t/error:error"
       << " fail3=/cgi-bin/cmd/t/bad:body=bad%20account/password fail4=/cgi-bin/cmd/t/404:status404\n";
@@ -87,7 +89,7 @@ class HttpNetns : public ::testing::Test {
     f.close();
     s_log = s_lab->Dir() + "/requests.log";
     s_lab->AddDeviceAddresses(0, {kBasic, kDigest, kDigestOld, kBadAccount, kNotAuth, kOff, kPort8080, kOpen, kDrops,
-                                  kNormal, kLv, kFamily, kRecorder, kSysError, kSysEmpty});
+                                  kChunky, kNormal, kLv, kFamily, kRecorder, kSysError, kSysEmpty});
     if (s_lab->StartSimulator(0, {"--config", conf, "--log", s_log}) < 0) s_lab.reset();
   }
   static void TearDownTestSuite() { s_lab.reset(); }
@@ -222,6 +224,17 @@ TEST_F(HttpNetns, LoginSchemesAndRefusals) {
   EXPECT_EQ(Get(kNotAuth, "/cgi-bin/cmd/system?SYSTEM_INFO", buf, sizeof buf, true), -3);
   SetUserLogin(L"admin", L"other");
   EXPECT_GT(Get(kNotAuth, "/cgi-bin/cmd/system?SYSTEM_INFO", buf, sizeof buf), 0);
+}
+
+TEST_F(HttpNetns, EachRequestReachesTheDeviceOnceUnansweredAndOnceWithTheLogin) {
+  // A chunked challenge, and a device that drops the connection after its challenge.
+  for (const char* host : {kChunky, kDrops}) {
+    m_logStart = LogText().size();
+    char buf[1024];
+    EXPECT_GT(Get(host, "/cgi-bin/cmd/system?SYSTEM_INFO", buf, sizeof buf), 0) << host;
+    std::vector<std::string> lines = NewRequests();
+    EXPECT_EQ(lines.size(), 2u) << host;
+  }
 }
 
 TEST_F(HttpNetns, PortComesFromTheMapOr80AndLookupsAddNothing) {

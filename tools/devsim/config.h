@@ -24,6 +24,8 @@
 //        refuse     connection reset, no answer
 //        silent     connection kept open, no answer
 //   reply_delay_ms=N     the device thinks N ms before each HTTP reply
+//   keep_after_401=0     the connection is closed after each challenge, unannounced
+//   challenge=chunked    the challenge's body in chunked transfer
 //   sysinfo_quotes=1     SYSTEM_INFO values in single quotes
 //   sysinfo_all=1        SYSTEM_INFO also carries the OEM/camera name/multicast lines
 //   unit_type=, production_id=   the "Unit Type" and "Production ID" values

@@ -295,6 +295,7 @@ HttpReply HttpService::Challenge(const SimDevice& d) const {
     if (auth == "digest") v += ", qop=\"auth\", algorithm=MD5";
     r.headers.emplace_back("WWW-Authenticate", v);
   }
+  if (Setting(d, "challenge", "") == "chunked") r.delivery = HttpDelivery::Chunked;
   return r;
 }
 
@@ -434,6 +435,13 @@ void HttpService::Serve(int fd, int deviceIndex) {
     else if (reply.delivery != HttpDelivery::Close) out += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
     if (reply.delivery == HttpDelivery::Close) keep = false;
     out += keep ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
+    // A device that drops the connection after its challenge: the close leaves with the
+    // reply's last bytes, as from a device that closes as soon as it has written.
+    const bool dropAfter = reply.status == 401 && Setting(d, "keep_after_401", "1") == "0";
+    if (dropAfter) {
+      int one = 1;
+      setsockopt(fd, IPPROTO_TCP, TCP_CORK, &one, sizeof one);
+    }
     bool ok = SendAllFd(fd, out.data(), out.size());
     if (ok && req.method != "HEAD") {
       const std::string& b = reply.body;
@@ -461,7 +469,7 @@ void HttpService::Serve(int fd, int deviceIndex) {
     }
     if (!ok) break;
     // A device that drops a kept connection after its challenge without saying so.
-    if (reply.status == 401 && Setting(d, "keep_after_401", "1") == "0") break;
+    if (dropAfter) break;
   }
   if (!keep) shutdown(fd, SHUT_WR);
   std::lock_guard<std::mutex> l(m_connLock);

@@ -21,6 +21,7 @@
 //   reply_delay_ms=N    the device thinks N ms before each reply
 //   keep_after_401=0    the device closes the connection after each challenge, without a
 //                       "Connection: close" header
+//   challenge=chunked   the challenge's body comes in chunked encoding
 #pragma once
 #include <atomic>
 #include <condition_variable>
