@@ -7,6 +7,7 @@
 
 #include "app/main_frame_win.h"
 #include "app/settings_file.h"
+#include "app/time_scale.h"
 #include "device/device_searcher.h"
 #include "device/firmware_upgrader.h"
 #include "device/jsocket.h"
@@ -23,7 +24,8 @@ struct GlobalObjects {
   GlobalObjects() {
     g_pDeviceGrid = new (std::nothrow) JGridTree();
     g_pDeviceSearcher = new (std::nothrow) DeviceSearcher();
-    g_pFirmwareUpgrader = new (std::nothrow) FirmwareUpgrader();
+    // Its waits run on the program's clock (DORVIK_TIME_SCALE, app/time_scale.h).
+    g_pFirmwareUpgrader = new (std::nothrow) FirmwareUpgrader(nullptr, nullptr, &ProductClock());
   }
 } g_GlobalObjects;
 }  // namespace

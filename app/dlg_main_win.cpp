@@ -6,8 +6,11 @@
 #include "app/batch_commands.h"
 #include "app/device_query.h"
 #include "app/manual_ip_settings.h"
+#include "app/message_pump_win.h"
 #include "app/program_version_win.h"
 #include "app/settings_file.h"
+#include "app/system_command.h"
+#include "app/time_scale.h"
 #include "device/adapters.h"
 #include "device/device_info.h"
 #include "device/firmware_upgrader.h"
@@ -36,20 +39,6 @@ constexpr UINT kTextNotYet = 690;  // "This operation is not available in this v
 constexpr UINT kTitleVersion = 324;
 constexpr UINT kTextProductName = 128;
 
-// Handles what is waiting for this thread, sent messages included, so that threads
-// blocked in SendMessage to it can go on.
-void PumpMessages() {
-  MSG m;
-  while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) {
-      ::PostQuitMessage(static_cast<int>(m.wParam));
-      return;
-    }
-    ::TranslateMessage(&m);
-    ::DispatchMessageW(&m);
-  }
-}
-
 }  // namespace
 
 Dlg_Main::Dlg_Main()
@@ -65,6 +54,12 @@ Dlg_Main::Dlg_Main()
                              g_pFirmwareUpgrader->SetDeviceInfo(r[SLOT_MAC], r[SLOT_IP], r[SLOT_FIRMWARE]);
                          }}) {
   for (JButton& b : m_Buttons) b.m_Style = jbutton::LAYOUT_TEXT;
+  BatchEngine::Services services;
+  services.clock = &ProductClock();
+  services.report = &m_BatchUi;
+  services.upgrader = g_pFirmwareUpgrader;
+  m_Batch = std::make_unique<BatchEngine>(m_BatchUi, services);
+  RegisterSystemCommands(*m_Batch);
 }
 
 Dlg_Main::~Dlg_Main() {
@@ -216,7 +211,8 @@ void Dlg_Main::Refresh() {
 }
 
 void Dlg_Main::SearchDevices(bool advanced) {
-  if (m_ShutDown) return;
+  // A search deletes every row: never while a batch reports to them.
+  if (m_ShutDown || (m_Batch && m_Batch->Busy())) return;
   g_ShowCameraName = advanced;
   if (g_pDeviceSearcher) g_pDeviceSearcher->CloseSockets();
   // The previous search's queries end before their rows go.
@@ -239,6 +235,8 @@ void Dlg_Main::SearchDevices(bool advanced) {
 }
 
 void Dlg_Main::RunCommand(UINT id) {
+  // The operations that are built run through the batch engine.
+  if (m_Batch && m_Batch->Execute(id)) return;
   switch (id) {
     case IDC_REFRESH:
       Refresh();
@@ -257,8 +255,6 @@ void Dlg_Main::RunCommand(UINT id) {
     case CMD_FIRMWARE_UPGRADE:
     case CMD_BACKUP:
     case CMD_RESTORE:
-    case CMD_RESET:
-    case CMD_SAVE_REBOOT:
     case CMD_DEVICE_LOG:
     case CMD_RANGE_SCAN: {
       JMessageBox box(kTextNotYet, id, jmsgbox::TYPE_WARNING, this);
@@ -289,6 +285,8 @@ void Dlg_Main::DeliverFromWorker(const DeviceRecord& record, unsigned long lPara
 void Dlg_Main::Shutdown() {
   if (m_ShutDown) return;
   m_ShutDown = true;
+  // A batch that runs is stopped and its threads waited for (its wait box then closes).
+  if (m_Batch) m_Batch->Shutdown();
   // Every thread that reports to this window ends before anything it uses goes away; the
   // wait keeps handling messages so that a thread blocked in SendMessage can finish.
   WorkerThread stopper;

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "app/batch_engine.h"
+#include "app/batch_ui_win.h"
 #include "app/device_csv.h"
 #include "app/device_list.h"
 #include "app/discovery_feed.h"
@@ -57,6 +59,10 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   // Stops every thread, destroys the grid and the engines, saves the settings.
   void Shutdown();
   std::wstring GetLocalIpString() const;
+  // The batch engine that runs the toolbar's operations (null once shut down).
+  BatchEngine* Batch() const { return m_Batch.get(); }
+  // Sends WM_DEVICE_FOUND (record, lParam) to this window and waits for it (worker threads).
+  void DeliverFromWorker(const DeviceRecord& record, unsigned long lParam);
   int RefreshCount() const { return m_RefreshCount; }
   DeviceList& List() { return m_List; }
 
@@ -91,7 +97,6 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   void LayoutToolbar();
   void LoadSettings();
   void SaveSettings();
-  void DeliverFromWorker(const DeviceRecord& record, unsigned long lParam);
   void StartQueryThreads();
 
   DWORD m_UiThread = 0;
@@ -107,4 +112,6 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   WorkerThread m_QueryManualIps;
   WorkerThread m_QueryAddedDevices;
   std::unique_ptr<DialogTemplate> m_Template;
+  MainBatchUi m_BatchUi{*this};
+  std::unique_ptr<BatchEngine> m_Batch;  // after m_BatchUi: it goes first
 };

@@ -83,9 +83,9 @@ void CMainFrame::RemoveTrayIcon() {
 void CMainFrame::OnClose() {
   if (m_pMainDlg) {
     m_pMainDlg->Shutdown();
+    // The object itself goes with the frame: a close that comes while a command's box is
+    // shown returns into that command, which is still running on it.
     m_pMainDlg->DestroyWindow();
-    delete m_pMainDlg;
-    m_pMainDlg = nullptr;
   }
   RemoveTrayIcon();
   DestroyWindow();

@@ -60,6 +60,13 @@ void FirmwareUpgrader::Stop() {
   m_searchThreads.clear();
 }
 
+void FirmwareUpgrader::StopBatch() {
+  std::lock_guard<std::mutex> l(m_lock);
+  m_batchStopped = true;
+  m_stopFlag = true;
+  m_wake.notify_all();
+}
+
 void FirmwareUpgrader::JoinFinishedWorkers(bool all) {
   // Needs m_threadsLock.
   for (Worker& w : m_workers) m_retired.push_back(std::move(w));
@@ -80,6 +87,8 @@ void FirmwareUpgrader::BeginBatch() {
   {
     std::lock_guard<std::mutex> l(m_lock);
     if (m_stopping) return;
+    m_batchStopped = false;
+    m_stopFlag = false;
     m_running = true;
     m_finishedJobs = 0;
     batch = ++m_batch;
@@ -172,7 +181,7 @@ bool FirmwareUpgrader::WaitLocked(std::unique_lock<std::mutex>& l, std::int64_t 
 bool FirmwareUpgrader::Pause(const char* what, std::int64_t clockMs) {
   m_clock.OnWait(what, clockMs);
   std::unique_lock<std::mutex> l(m_lock);
-  return WaitLocked(l, clockMs, [this] { return m_stopping; });
+  return WaitLocked(l, clockMs, [this] { return m_stopping || m_batchStopped; });
 }
 
 void FirmwareUpgrader::SearchAgainLoop(std::uint64_t batch) {

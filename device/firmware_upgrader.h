@@ -57,6 +57,9 @@ class FirmwareUpgrader {
   // Ends the batch: running cleared, awaited devices forgotten, the event reset (under the
   // lock); the re-search thread ends and is joined.
   void EndBatch();
+  // Ends the current batch's waits and uploads now; its workers then return (a stopped
+  // job makes no upload and no further wait). The next BeginBatch starts afresh.
+  void StopBatch();
   // Shut-down: every wait of every worker ends now, and all threads are joined.
   void Stop();
 
@@ -100,7 +103,8 @@ class FirmwareUpgrader {
   bool m_running = false;
   bool m_event = false;  // auto-reset: one signal releases one waiting re-search thread
   bool m_stopping = false;
-  std::atomic<bool> m_stopFlag{false};
+  bool m_batchStopped = false;           // StopBatch: this batch's waits end
+  std::atomic<bool> m_stopFlag{false};  // uploads give up (shut-down or StopBatch)
   std::uint64_t m_batch = 0;
   std::uint32_t m_finishedJobs = 0;
   std::map<std::wstring, AwaitedDevice> m_awaited;

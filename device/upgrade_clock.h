@@ -15,15 +15,23 @@ class UpgradeClock {
   virtual void OnWait(const char* /*what*/, std::int64_t /*clockMs*/) {}
 };
 
-// A clock that runs `factor` times faster than the real one.
+// A clock that runs `factor` times faster than the real one (0.5: twice as slow).
 class ScaledClock : public UpgradeClock {
  public:
-  explicit ScaledClock(std::int64_t factor) : m_factor(factor > 0 ? factor : 1), m_start(port::SteadyMs()) {}
-  std::int64_t NowMs() const override { return (port::SteadyMs() - m_start) * m_factor; }
-  std::int64_t RealMs(std::int64_t clockMs) const override { return (clockMs + m_factor - 1) / m_factor; }
+  explicit ScaledClock(double factor) : m_factor(factor > 0 ? factor : 1), m_start(port::SteadyMs()) {}
+  std::int64_t NowMs() const override {
+    return static_cast<std::int64_t>(static_cast<double>(port::SteadyMs() - m_start) * m_factor);
+  }
+  // Rounded up: a wait never ends early, and no wait of a positive length becomes none.
+  std::int64_t RealMs(std::int64_t clockMs) const override {
+    if (clockMs <= 0) return 0;
+    const double real = static_cast<double>(clockMs) / m_factor;
+    const std::int64_t whole = static_cast<std::int64_t>(real);
+    return whole < real ? whole + 1 : (whole > 0 ? whole : 1);
+  }
 
  private:
-  std::int64_t m_factor;
+  double m_factor;
   std::int64_t m_start;
 };
 

@@ -80,7 +80,7 @@ class Dlg_Base : public CDialog, public JObject {
   // Texts used by the dialogs and the batch engine; [3] and [4] are the upgrade files.
   CString m_Texts[6];
 
-  // ---- batch engine -------------------------------------------------------
-  // The batch engine's state and operations are members of this class too;
-  // they are declared here by the batch engine's files.
+  // The batch engine that runs the toolbar's operations over the checked rows lives in the
+  // application (app/batch_engine.h); the main window owns it, and its workers report here
+  // through WM_DEVICE_STATUS.
 };

@@ -174,24 +174,53 @@ TEST(FirmwareUpgrader, UnawaitedMacChangesNothing) {
   EXPECT_FALSE(rig.engine.IsAwaited(L"00:0F:7C:00:00:05"));
 }
 
+// Starts a network job on an engine with the real clock and waits until it is in its 45 s
+// reboot wait (518, 520, 519 reported).
+UpgradeJob StartWaitingJob(FirmwareUpgrader& engine, Recorder& events) {
+  Rig helper;
+  UpgradeJob job = helper.NetworkJob(6, L"00:0F:7C:00:00:06");
+  job.owner = &events;
+  engine.BeginBatch();
+  engine.StartDevice(job);
+  for (int i = 0; i < 500 && events.Events().size() < 3; ++i) port::SleepMs(10);
+  return job;
+}
+
 TEST(FirmwareUpgrader, StopEndsWorkersThatWait) {
   FakeIo io;
   FakeDiscovery discovery;
   Recorder events;
   {
     FirmwareUpgrader engine(&io, &discovery, nullptr);  // the real clock: a 45 s reboot wait
-    Rig helper;
-    UpgradeJob job = helper.NetworkJob(6, L"00:0F:7C:00:00:06");
-    job.owner = &events;
-    engine.BeginBatch();
-    engine.StartDevice(job);
-    for (int i = 0; i < 500 && events.Events().size() < 3; ++i) port::SleepMs(10);
-    ASSERT_EQ(events.Events().size(), 3u);  // 518, 520, 519: now in the reboot wait
+    StartWaitingJob(engine, events);
+    ASSERT_EQ(events.Events().size(), 3u);
     engine.Stop();
     EXPECT_TRUE(engine.IsFinished());
     EXPECT_EQ(engine.FinishedJobs(), 1u);
   }
   EXPECT_EQ(events.Events().back(), "S6:527");
+}
+
+TEST(FirmwareUpgrader, BatchStopEndsOnlyThatBatch) {
+  FakeIo io;
+  FakeDiscovery discovery;
+  Recorder events;
+  FirmwareUpgrader engine(&io, &discovery, nullptr);
+  const UpgradeJob job = StartWaitingJob(engine, events);
+  ASSERT_EQ(events.Events().size(), 3u);
+  engine.StopBatch();
+  for (int i = 0; i < 200 && !engine.IsFinished(); ++i) port::SleepMs(10);
+  EXPECT_TRUE(engine.IsFinished());
+  engine.EndBatch();
+  // Not the stop of shut-down: the next batch runs, and its upload is made.
+  io.urlResult = 0;
+  const int before = io.urlRequests;
+  engine.BeginBatch();
+  engine.StartDevice(job);
+  for (int i = 0; i < 200 && !engine.IsFinished(); ++i) port::SleepMs(10);
+  EXPECT_EQ(io.urlRequests, before + 1);
+  EXPECT_EQ(engine.FinishedJobs(), 1u);
+  EXPECT_EQ(events.Events().back(), "S6:525");
 }
 
 }  // namespace

@@ -1,20 +1,51 @@
-// Drives a running Dorvik.exe from outside for the end-to-end test, as a user would:
-//   dorvik_remote wait SECONDS   exit 0 once the main frame exists (1 after the time)
-//   dorvik_remote advanced       choose "Advanced Search" in the search-mode list
-//   dorvik_remote minimize       minimise the frame (it hides to the tray)
-//   dorvik_remote visible        print 1 when the frame is shown, else 0
-//   dorvik_remote foreground     print 1 when the frame is the foreground window, else 0
-//   dorvik_remote close          post WM_CLOSE to the frame
+// Drives a running Dorvik.exe from outside for the end-to-end tests, as a user would:
+//   dorvik_remote wait SECONDS        exit 0 once the main frame exists (1 after the time)
+//   dorvik_remote advanced            choose "Advanced Search" in the search-mode list
+//   dorvik_remote minimize            minimise the frame (it hides to the tray)
+//   dorvik_remote visible             print 1 when the frame is shown, else 0
+//   dorvik_remote foreground          print 1 when the frame is the foreground window, else 0
+//   dorvik_remote close               post WM_CLOSE to the frame
+//   dorvik_remote click ID            a button's click as its window gets it (WM_COMMAND
+//                                     BN_CLICKED to its parent): toolbar buttons, OK (1) and
+//                                     Cancel (2) of a box or dialog
+//   dorvik_remote press ID            a mouse press on a skinned button (radio buttons)
+//   dorvik_remote check IP            a mouse press on the check box of the row of that address
+//   dorvik_remote set-ip ID A.B.C.D   fill an address field of the open dialog
+//   dorvik_remote popups              print the program's shown dialogs and boxes, one a line:
+//                                     "<title>" (a wait box has an empty title)
+//   dorvik_remote wait-popup SECONDS [TITLE]   exit 0 once a dialog or box (with that title) is
+//                                     shown, 1 after the time
+//   dorvik_remote wait-idle SECONDS   exit 0 once no dialog or box is shown and the frame takes
+//                                     input again (a batch has ended), 1 after the time
+//   dorvik_remote row IP [LANGID]     print the status cell of the row of that address as it
+//                                     is on screen: "<colour> <id>", colour green, red or none,
+//                                     id the string-table id whose text it shows (0: none of
+//                                     them); texts are read in LANGID (default 1033)
+//   dorvik_remote shot-rows FILE      save the grid window's pixels as a BMP (debugging)
+//
+// Rows are found by the caption of their link button, which is the row's address. The status
+// text is read by drawing each candidate text of the program's string table in the grid's font
+// and colour and comparing the ink with what the screen shows.
 #include <windows.h>
+#include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <string>
+#include <vector>
 
 namespace {
 
 constexpr wchar_t kFrameClass[] = L"Dorvik_By_Malo";
 constexpr int kSearchModeId = 1116;
+constexpr int kGridId = 2000;
+// Row geometry of the grid (kit/jtreectrl.cpp): the link button sits 1 px below the row's
+// top; rows are 20 px high; the check box is at x 25..39.
+constexpr int kLinkTop = 1;
+constexpr int kRowHeight = 20;
+constexpr int kCheckBoxLeft = 25;
 
 HWND Frame() { return ::FindWindowW(kFrameClass, nullptr); }
 
@@ -38,13 +69,356 @@ HWND FindChildById(HWND parent, int id) {
   return look.found;
 }
 
+std::wstring TextOf(HWND h) {
+  wchar_t buf[512] = {};
+  ::GetWindowTextW(h, buf, 512);
+  return buf;
+}
+
+// The program's shown top-level windows other than the frame: its dialogs and boxes.
+struct PopupSearch {
+  DWORD pid;
+  HWND frame;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectPopup(HWND h, LPARAM p) {
+  auto* c = reinterpret_cast<PopupSearch*>(p);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(h, &pid);
+  if (pid == c->pid && h != c->frame && ::IsWindowVisible(h) && ::GetWindow(h, GW_OWNER)) c->found.push_back(h);
+  return TRUE;
+}
+
+std::vector<HWND> Popups() {
+  PopupSearch c{0, Frame(), {}};
+  if (!c.frame) return {};
+  ::GetWindowThreadProcessId(c.frame, &c.pid);
+  ::EnumWindows(&CollectPopup, reinterpret_cast<LPARAM>(&c));
+  return c.found;
+}
+
+// A control with that id in the newest popup, else in the frame.
+HWND FindControl(int id) {
+  for (HWND p : Popups())
+    if (HWND h = FindChildById(p, id)) return h;
+  return Frame() ? FindChildById(Frame(), id) : nullptr;
+}
+
+void PressAt(HWND h, int x, int y) {
+  const LPARAM at = MAKELPARAM(x, y);
+  ::PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageW(h, WM_LBUTTONUP, 0, at);
+}
+
+HWND Tree() {
+  HWND grid = Frame() ? FindChildById(Frame(), kGridId) : nullptr;
+  return grid ? ::FindWindowExW(grid, nullptr, WC_TREEVIEWW, nullptr) : nullptr;
+}
+
+// The link button of the row whose address is ip.
+struct LinkSearch {
+  const std::wstring* ip;
+  HWND found;
+};
+
+BOOL CALLBACK MatchLink(HWND h, LPARAM p) {
+  auto* f = reinterpret_cast<LinkSearch*>(p);
+  if (::IsWindowVisible(h) && TextOf(h) == *f->ip) {
+    f->found = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND LinkOf(HWND tree, const std::wstring& ip) {
+  LinkSearch f{&ip, nullptr};
+  ::EnumChildWindows(tree, &MatchLink, reinterpret_cast<LPARAM>(&f));
+  return f.found;
+}
+
+// The row's band on screen: the tree's width, 20 px from the row's top.
+bool RowBand(HWND tree, const std::wstring& ip, RECT* band) {
+  HWND link = tree ? LinkOf(tree, ip) : nullptr;
+  if (!link) return false;
+  RECT l, t;
+  ::GetWindowRect(link, &l);
+  ::GetClientRect(tree, &t);
+  POINT origin{0, 0};
+  ::ClientToScreen(tree, &origin);
+  *band = RECT{origin.x, l.top - kLinkTop, origin.x + t.right, l.top - kLinkTop + kRowHeight};
+  return true;
+}
+
+// ---- pixels ----------------------------------------------------------------------------
+
+struct Pixels {
+  int w = 0, h = 0;
+  std::vector<COLORREF> px;  // RGB() values, row by row
+  COLORREF At(int x, int y) const { return px[static_cast<std::size_t>(y) * w + x]; }
+};
+
+Pixels FromDc(HDC src, int x, int y, int w, int h) {
+  Pixels p;
+  p.w = w;
+  p.h = h;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC mem = ::CreateCompatibleDC(src);
+  HBITMAP bmp = ::CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = ::SelectObject(mem, bmp);
+  ::BitBlt(mem, 0, 0, w, h, src, x, y, SRCCOPY);
+  ::GdiFlush();
+  const auto* q = static_cast<const unsigned char*>(bits);
+  p.px.resize(static_cast<std::size_t>(w) * h);
+  for (std::size_t i = 0; i < p.px.size(); ++i) p.px[i] = RGB(q[4 * i + 2], q[4 * i + 1], q[4 * i]);
+  ::SelectObject(mem, old);
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+  return p;
+}
+
+Pixels Screen(const RECT& r) {
+  HDC screen = ::GetDC(nullptr);
+  Pixels p = FromDc(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  ::ReleaseDC(nullptr, screen);
+  return p;
+}
+
+enum Ink { NONE = 0, GREEN = 1, RED = 2 };
+
+// Status text is drawn green #438C12 or dark red #BB0000; every other text of a row is grey.
+Ink InkOf(COLORREF c) {
+  const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+  if (g > r + 30 && g > b + 30) return GREEN;
+  if (r > g + 60 && r > b + 60) return RED;
+  return NONE;
+}
+
+struct Mask {
+  int w = 0, h = 0;
+  std::vector<unsigned char> on;
+  int count = 0;
+};
+
+// The ink of one colour between x0 and x1, cropped to its bounding box.
+Mask InkMask(const Pixels& p, Ink ink, int x0, int x1) {
+  int left = p.w, right = -1, top = p.h, bottom = -1;
+  for (int y = 0; y < p.h; ++y)
+    for (int x = x0; x < x1 && x < p.w; ++x)
+      if (InkOf(p.At(x, y)) == ink) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+  Mask m;
+  if (right < 0) return m;
+  m.w = right - left + 1;
+  m.h = bottom - top + 1;
+  m.on.assign(static_cast<std::size_t>(m.w) * m.h, 0);
+  for (int y = 0; y < m.h; ++y)
+    for (int x = 0; x < m.w; ++x)
+      if (InkOf(p.At(left + x, top + y)) == ink) {
+        m.on[static_cast<std::size_t>(y) * m.w + x] = 1;
+        ++m.count;
+      }
+  return m;
+}
+
+// The grid's font (kit/palette.cpp).
+HFONT GridFont() {
+  LOGFONTW lf{};
+  lf.lfHeight = 14;
+  lf.lfWeight = 500;
+  lf.lfQuality = PROOF_QUALITY;
+  lstrcpyW(lf.lfFaceName, L"Arial");
+  return ::CreateFontIndirectW(&lf);
+}
+
+// The text as the grid draws it into a cell of that width.
+Mask Rendered(const std::wstring& text, Ink ink, COLORREF back, int w) {
+  HDC screen = ::GetDC(nullptr);
+  HDC mem = ::CreateCompatibleDC(screen);
+  const int h = kRowHeight;
+  HBITMAP bmp = ::CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ oldBmp = ::SelectObject(mem, bmp);
+  HFONT font = GridFont();
+  HGDIOBJ oldFont = ::SelectObject(mem, font);
+  RECT all{0, 0, w, h};
+  HBRUSH brush = ::CreateSolidBrush(back);
+  ::FillRect(mem, &all, brush);
+  ::DeleteObject(brush);
+  ::SetBkMode(mem, TRANSPARENT);
+  ::SetTextColor(mem, ink == GREEN ? RGB(0x43, 0x8C, 0x12) : RGB(187, 0, 0));
+  ::DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &all,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+  Pixels p = FromDc(mem, 0, 0, w, h);
+  ::SelectObject(mem, oldFont);
+  ::DeleteObject(font);
+  ::SelectObject(mem, oldBmp);
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+  ::ReleaseDC(nullptr, screen);
+  return InkMask(p, ink, 0, w);
+}
+
+// The columns' border lines in a row band (the grid draws them #858585 at each column's
+// right edge), left to right.
+std::vector<int> ColumnLines(const Pixels& p) {
+  std::vector<int> lines;
+  for (int x = 0; x < p.w; ++x) {
+    int n = 0;
+    for (int y = 0; y < p.h; ++y) n += p.At(x, y) == RGB(0x85, 0x85, 0x85);
+    if (n >= p.h - 3) lines.push_back(x);
+  }
+  return lines;
+}
+
+// 1 when the two masks are the same, less the more pixels differ.
+double Likeness(const Mask& a, const Mask& b) {
+  if (a.w != b.w || a.h != b.h || a.count == 0) return 0;
+  int same = 0, any = 0;
+  for (std::size_t i = 0; i < a.on.size(); ++i) {
+    any += a.on[i] | b.on[i];
+    same += a.on[i] & b.on[i];
+  }
+  return any ? static_cast<double>(same) / any : 0;
+}
+
+// ---- the program's texts ---------------------------------------------------------------
+
+std::wstring ProgramPath() {
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring p = self;
+  return p.substr(0, p.find_last_of(L'\\') + 1) + L"Dorvik.exe";
+}
+
+// Every text of the string table in one language, with its id.
+std::vector<std::pair<int, std::wstring>> Texts(LANGID lang) {
+  std::vector<std::pair<int, std::wstring>> out;
+  HMODULE exe = ::LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!exe) return out;
+  for (int block = 1; block <= 4096; ++block) {
+    HRSRC res = ::FindResourceExW(exe, RT_STRING, MAKEINTRESOURCEW(block), lang);
+    if (!res) continue;
+    const auto* p = static_cast<const WCHAR*>(::LockResource(::LoadResource(exe, res)));
+    if (!p) continue;
+    for (int i = 0; i < 16; ++i) {
+      const int len = *p++;
+      if (len > 0) out.emplace_back((block - 1) * 16 + i, std::wstring(p, p + len));
+      p += len;
+    }
+  }
+  ::FreeLibrary(exe);
+  return out;
+}
+
+// "<colour> <id>" of a row's status cell.
+bool ReadRow(const std::wstring& ip, LANGID lang, std::string* out) {
+  HWND tree = Tree();
+  RECT band;
+  if (!RowBand(tree, ip, &band)) return false;
+  RECT link;
+  ::GetWindowRect(LinkOf(tree, ip), &link);
+  const Pixels p = Screen(band);
+  // The status cell is the last column: from the last border line to the tree's edge (the
+  // last column fills the width; its own border lies just outside).
+  std::vector<int> lines = ColumnLines(p);
+  const int linkRight = link.right - band.left;
+  if (lines.empty() || lines.back() < p.w - 2) lines.push_back(p.w);
+  if (lines.size() < 2 || lines.back() <= linkRight) return false;
+  const int from = std::max(lines[lines.size() - 2], linkRight);
+  const int to = lines.back();
+  Ink ink = NONE;
+  Mask seen;
+  for (Ink i : {GREEN, RED}) {
+    Mask m = InkMask(p, i, from, to);
+    if (m.count > seen.count) {
+      seen = m;
+      ink = i;
+    }
+  }
+  if (ink == NONE) {
+    *out = "none 0";
+    return true;
+  }
+  const COLORREF back = p.At(from + 2, 2);  // above the text
+  // The ids the grid shows in green (kit/dlg_base.cpp); of two ids with the same text the
+  // one of the colour shown is taken.
+  static const int kGreen[] = {508, 509, 510, 511, 512, 518, 519, 520, 539, 540};
+  auto isGreen = [](int id) { return std::find(std::begin(kGreen), std::end(kGreen), id) != std::end(kGreen); };
+  int best = 0;
+  double bestLikeness = 0;
+  for (const auto& t : Texts(lang)) {
+    if (isGreen(t.first) != (ink == GREEN)) continue;
+    const double l = Likeness(seen, Rendered(t.second, ink, back, to - from));
+    if (l > bestLikeness) {
+      bestLikeness = l;
+      best = t.first;
+    }
+  }
+  if (std::getenv("DORVIK_REMOTE_DEBUG")) {
+    std::fprintf(stderr, "ink %dx%d count %d, best %d likeness %.3f\n", seen.w, seen.h, seen.count, best, bestLikeness);
+    for (int id : {509, 514, 519}) {
+      for (const auto& t : Texts(lang))
+        if (t.first == id) {
+          Mask m = Rendered(t.second, ink, back, to - from);
+          std::fprintf(stderr, "  %d: %dx%d count %d likeness %.3f\n", id, m.w, m.h, m.count, Likeness(seen, m));
+        }
+    }
+  }
+  if (bestLikeness < 0.9) best = 0;
+  *out = std::string(ink == GREEN ? "green " : "red ") + std::to_string(best);
+  return true;
+}
+
+bool SaveBmp(const Pixels& p, const wchar_t* path) {
+  std::FILE* f = _wfopen(path, L"wb");
+  if (!f) return false;
+  BITMAPFILEHEADER fh{};
+  BITMAPINFOHEADER ih{};
+  ih.biSize = sizeof ih;
+  ih.biWidth = p.w;
+  ih.biHeight = -p.h;
+  ih.biPlanes = 1;
+  ih.biBitCount = 32;
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof ih;
+  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(p.px.size() * 4);
+  std::fwrite(&fh, sizeof fh, 1, f);
+  std::fwrite(&ih, sizeof ih, 1, f);
+  for (COLORREF c : p.px) {
+    unsigned char q[4] = {GetBValue(c), GetGValue(c), GetRValue(c), 0};
+    std::fwrite(q, 4, 1, f);
+  }
+  std::fclose(f);
+  return true;
+}
+
+bool WaitUntil(int seconds, bool (*done)(const wchar_t*), const wchar_t* arg) {
+  for (int i = 0; i < seconds * 10; ++i) {
+    if (done(arg)) return true;
+    ::Sleep(100);
+  }
+  return false;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   const wchar_t* cmd = argv[1];
+  const wchar_t* arg = argc > 2 ? argv[2] : nullptr;
+  const wchar_t* arg2 = argc > 3 ? argv[3] : nullptr;
   if (!std::wcscmp(cmd, L"wait")) {
-    int seconds = argc > 2 ? _wtoi(argv[2]) : 30;
+    int seconds = arg ? _wtoi(arg) : 30;
     for (int i = 0; i < seconds * 10; ++i) {
       if (Frame() && FindChildById(Frame(), kSearchModeId)) return 0;
       ::Sleep(100);
@@ -76,9 +450,92 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%d\n", ::GetForegroundWindow() == frame ? 1 : 0);
     return 0;
   }
+  if (!std::wcscmp(cmd, L"pixel") && arg && arg2) {
+    RECT r{_wtoi(arg), _wtoi(arg2), _wtoi(arg) + 1, _wtoi(arg2) + 1};
+    Pixels p = Screen(r);
+    std::printf("%06lx\n", static_cast<unsigned long>(p.At(0, 0)));
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"redraw")) {
+    ::RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"ping")) {
+    DWORD_PTR r = 0;
+    const bool ok = ::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &r) != 0;
+    std::printf("%d\n", ok ? 1 : 0);
+    return ok ? 0 : 1;
+  }
   if (!std::wcscmp(cmd, L"close")) {
     ::PostMessageW(frame, WM_CLOSE, 0, 0);
     return 0;
+  }
+  if (!std::wcscmp(cmd, L"click") && arg) {
+    const int id = _wtoi(arg);
+    HWND h = FindControl(id);
+    if (!h) return 1;
+    ::PostMessageW(::GetParent(h), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(h));
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"press") && arg) {
+    HWND h = FindControl(_wtoi(arg));
+    if (!h) return 1;
+    PressAt(h, 3, 3);
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"check") && arg) {
+    HWND tree = Tree();
+    RECT band;
+    if (!RowBand(tree, arg, &band)) return 1;
+    POINT at{band.left + kCheckBoxLeft + 4, band.top + kRowHeight / 2};
+    HWND box = nullptr;
+    for (HWND c = ::GetWindow(tree, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+      RECT r;
+      ::GetWindowRect(c, &r);
+      if (::IsWindowVisible(c) && ::PtInRect(&r, at)) box = c;
+    }
+    if (!box) return 1;
+    PressAt(box, 3, 3);
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"set-ip") && arg && arg2) {
+    HWND h = FindControl(_wtoi(arg));
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!h || std::swscanf(arg2, L"%u.%u.%u.%u", &a, &b, &c, &d) != 4) return 1;
+    ::SendMessageW(h, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d));
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"popups")) {
+    for (HWND p : Popups()) std::printf("%ls\n", TextOf(p).c_str());
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"wait-popup") && arg) {
+    static const wchar_t* title;
+    title = arg2;
+    return WaitUntil(_wtoi(arg), [](const wchar_t*) {
+      for (HWND p : Popups())
+        if (!title || TextOf(p) == title) return true;
+      return false;
+    }, nullptr) ? 0 : 1;
+  }
+  if (!std::wcscmp(cmd, L"wait-idle") && arg) {
+    return WaitUntil(_wtoi(arg), [](const wchar_t*) {
+      HWND f = Frame();
+      return f && ::IsWindowEnabled(f) && Popups().empty();
+    }, nullptr) ? 0 : 1;
+  }
+  if (!std::wcscmp(cmd, L"row") && arg) {
+    std::string out;
+    if (!ReadRow(arg, static_cast<LANGID>(arg2 ? _wtoi(arg2) : 1033), &out)) return 1;
+    std::printf("%s\n", out.c_str());
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"shot-rows") && arg) {
+    HWND tree = Tree();
+    if (!tree) return 1;
+    RECT r;
+    ::GetWindowRect(tree, &r);
+    return SaveBmp(Screen(r), arg) ? 0 : 1;
   }
   return 2;
 }

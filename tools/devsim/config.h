@@ -31,8 +31,10 @@
 //   unit_type=, production_id=   the "Unit Type" and "Production ID" values
 //   KEY=value with KEY in upper case: a CGI parameter's value (VIDEO_ENCODER=MJPEG)
 //
-// Upgrades (tools/devsim/upgrade_handlers.h): upgrade_page=, upload=, reboot_ms=,
-//   after_firmware=, after_ip=, network_firmware=, isp_firmware=, isp_dev=, isp_hardware=
+// Upgrades (tools/devsim/upgrade_handlers.h): upgrade_page=, upload=, after_firmware=,
+//   after_ip=, network_firmware=
+// System commands and reboots (tools/devsim/system_handlers.h): reboot_ms=, isp_firmware=,
+//   isp_dev=, isp_hardware=
 #pragma once
 #include <string>
 #include <vector>

@@ -17,6 +17,7 @@
 
 #include "device/http_auth.h"
 #include "port/net.h"
+#include "tools/devsim/upgrade_state.h"
 
 namespace devsim {
 namespace {
@@ -300,6 +301,13 @@ HttpReply HttpService::Challenge(const SimDevice& d) const {
 }
 
 HttpReply HttpService::Answer(const HttpRequest& req) {
+  // A device that is rebooting has no web server: every connection is reset.
+  DeviceFields now = req.device->fields;
+  if (!UpgradeState::Instance().Present(req.deviceIndex, &now)) {
+    HttpReply away;
+    away.delivery = HttpDelivery::Refuse;
+    return away;
+  }
   bool requireLogin = true;
   const HttpHandler* h = m_registry.Find(req.path, &requireLogin);
   HttpReply reply;

@@ -16,6 +16,8 @@
 // requireLogin false. Handlers run on connection threads, several at once; state they keep
 // per device must be guarded by their own lock.
 //
+// A device that is away (rebooting, tools/devsim/upgrade_state.h) resets every connection.
+//
 // Per-device settings read here (SimDevice::extra, see config.h): http, auth, user,
 // password, bad_login, fail rules, and
 //   reply_delay_ms=N    the device thinks N ms before each reply

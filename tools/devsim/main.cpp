@@ -19,6 +19,7 @@
 #include "tools/devsim/discovery_service.h"
 #include "tools/devsim/http_server.h"
 #include "tools/devsim/request_log.h"
+#include "tools/devsim/system_handlers.h"
 #include "tools/devsim/upgrade_handlers.h"
 
 namespace {
@@ -79,7 +80,8 @@ int main(int argc, char** argv) {
   // HTTP: every device's CGI interface on its own address and HTTP port.
   devsim::HttpRegistry httpHandlers;
   devsim::RegisterCgiHandlers(httpHandlers);
-  devsim::RegisterUpgradeHandlers(httpHandlers, log);  // update page, upload receiver, SYSTEM_LOG
+  devsim::RegisterUpgradeHandlers(httpHandlers, log);  // update page, upload receiver
+  devsim::RegisterSystemHandlers(httpHandlers, log);   // SYSTEM_LOG, CONFIG_RESET, SAVE_REBOOT
   services.emplace_back(new devsim::HttpService(devices, httpHandlers, log));
   for (auto& s : services) {
     if (!s->Start(&error)) {

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "tools/devsim/cgi_handlers.h"
+#include "tools/devsim/system_handlers.h"
 #include "tools/devsim/upgrade_state.h"
 
 namespace devsim {
@@ -37,19 +37,13 @@ HttpReply Reset() {
   return r;
 }
 
-bool Away(const HttpRequest& req) {
-  DeviceFields f = req.device->fields;
-  return !UpgradeState::Instance().Present(req.deviceIndex, &f);
-}
-
 void RebootAfterUpgrade(const HttpRequest& req, const std::string& newFirmware) {
   const SimDevice& d = *req.device;
   std::string after = Setting(d, "after_firmware", "new");
   std::string fw = after == "new" ? newFirmware : after == "old" ? std::string() : after;
   std::string ip = Setting(d, "after_ip", "");
   if (ip == "default") ip = "192.168.0.100";
-  int awayMs = std::atoi(Setting(d, "reboot_ms", "2000").c_str());
-  UpgradeState::Instance().Reboot(req.deviceIndex, awayMs, fw, ip);
+  UpgradeState::Instance().Reboot(req.deviceIndex, RebootAwayMs(d), fw, ip);
 }
 
 std::string Page(const SimDevice& d) {
@@ -64,7 +58,6 @@ std::string Page(const SimDevice& d) {
 }
 
 HttpReply UpdatePage(const HttpRequest& req, RequestLog& log) {
-  if (Away(req)) return Reset();
   HttpReply r;
   r.headers.emplace_back("Content-Type", "text/html");
   if (UpdateKey(req.target) == "FIRMWARE_NETWORK") {
@@ -104,7 +97,6 @@ std::string Quoted(const std::string& headers, const std::string& key, bool* fou
 }
 
 HttpReply UploadReceiver(const HttpRequest& req, RequestLog& log) {
-  if (Away(req)) return Reset();
   const SimDevice& d = *req.device;
   HttpReply r;
   UploadParts parts;
@@ -151,25 +143,6 @@ HttpReply UploadReceiver(const HttpRequest& req, RequestLog& log) {
       RebootAfterUpgrade(req, base);
     }
   }
-  return r;
-}
-
-HttpReply SystemLog(const HttpRequest& req) {
-  HttpReply r;
-  if (req.query.find("SYSTEM_LOG") == std::string::npos) {
-    r.body = CgiReply(*req.device, req.deviceIndex, req.query);
-    return r;
-  }
-  const SimDevice& d = *req.device;
-  auto line = [&](const char* label, const std::string& key, const char* setting) {
-    std::string v = UpgradeState::Instance().IspVersion(req.deviceIndex, key);
-    if (v.empty()) v = Setting(d, setting, "");
-    if (!v.empty()) r.body += std::string(label) + v + "\n";
-  };
-  r.body = "[boot] system start\n";
-  line("ISP Firmware Version ", "ISP_FIRMWARE", "isp_firmware");
-  line("ISP Device Resource Version ", "ISP_DEV", "isp_dev");
-  line("ISP Hardware Version ", "ISP_HARDWARE", "isp_hardware");
   return r;
 }
 
@@ -230,7 +203,6 @@ void RegisterUpgradeHandlers(HttpRegistry& registry, RequestLog& log) {
   RequestLog* l = &log;
   registry.Add("/cgi-bin/update", [l](const HttpRequest& req) { return UpdatePage(req, *l); }, false);
   registry.Add("/cgi-bin/upload.cgi", [l](const HttpRequest& req) { return UploadReceiver(req, *l); }, false);
-  registry.Add("/cgi-bin/cmd/system", SystemLog);
 }
 
 }  // namespace devsim

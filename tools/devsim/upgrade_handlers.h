@@ -9,31 +9,30 @@
 //        Content-Length counts; a bad upload is answered 400 "ERROR: <reason>"; a good one as
 //        configured, and then the device reboots (except after the restore of one channel's
 //        configuration, CONFIG_SET with a CHANNEL part, which is applied at once)
-//   GET  /cgi-bin/cmd/system?SYSTEM_LOG   the ISP version lines (any other system command
-//        goes to the CGI handlers)
 // Every upload is logged: "upload <ip> ok key=<KEY> file=<name> size=<n> [second=<name>
-// size2=<n>]" or "upload <ip> bad <reason>".
+// size2=<n>]" or "upload <ip> bad <reason>". The ISP version lines that an ISP upgrade
+// changes are read with SYSTEM_LOG (tools/devsim/system_handlers.h).
 //
 // Per-device settings (config.h), all optional:
 //   upgrade_page=two|one|none  two file inputs (default), one, or a page without a form
 //   upload=ok|error|status404|status500|silent|reset   the answer to a good upload: 200
 //                  "Upgrade OK", 200 "Upload Error", that status, no answer at all, or the
 //                  connection reset
-//   reboot_ms=N    how long the device is away after a good upload (default 2000)
+//   reboot_ms=N|never   how long the device is away after a good upload (default 2000;
+//                  tools/devsim/system_handlers.h)
 //   after_firmware=new|old|TEXT   what it reports after the reboot: the uploaded file's base
 //                  name (default; for firmware, boot-loader and network upgrades), its old
 //                  version, or TEXT
 //   after_ip=default|TEXT   comes back on 192.168.0.100 or on TEXT (default: its own)
 //   network_firmware=TEXT   the firmware a network upgrade brings (default: unchanged)
-//   isp_firmware=, isp_dev=, isp_hardware=   the SYSTEM_LOG lines "ISP Firmware Version ..",
-//                  "ISP Device Resource Version ..", "ISP Hardware Version .."
-// While a device is away its upgrade paths reset every connection.
+// While a device is away every connection to it is reset (tools/devsim/http_server.h).
 #pragma once
 #include "tools/devsim/http_server.h"
 
 namespace devsim {
 
-// Upgrade events are written to `log` (which must outlive the registry).
+// Upgrade events are written to `log` (which must outlive the registry). The update page and
+// the upload receiver ask for no login.
 void RegisterUpgradeHandlers(HttpRegistry& registry, RequestLog& log);
 
 // Checks a multipart upload body; empty when it is well formed, else the reason. Fills the

@@ -10,7 +10,8 @@ UpgradeState& UpgradeState::Instance() {
 void UpgradeState::Reboot(int index, int awayMs, const std::string& firmware, const std::string& ip) {
   std::lock_guard<std::mutex> l(m_lock);
   Entry& e = m_entries[index];
-  e.backAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(awayMs);
+  e.backAt = awayMs == kNever ? std::chrono::steady_clock::time_point::max()
+                              : std::chrono::steady_clock::now() + std::chrono::milliseconds(awayMs);
   if (!firmware.empty()) e.firmware = firmware;
   if (!ip.empty()) e.ip = ip;
   m_any = true;

@@ -1,6 +1,7 @@
-// What an upgrade changes in a simulated device while the simulator runs: a reboot that
-// takes the device away for a while, and the firmware version and address it comes back
-// with. Thread-safe; the HTTP handlers write it, discovery reads it.
+// What an upgrade or a system command changes in a simulated device while the simulator runs:
+// a reboot that takes the device away for a while (every HTTP connection to it is reset and it
+// answers no probe), and the firmware version and address it comes back with. Thread-safe;
+// the HTTP handlers write it, discovery and the HTTP service read it.
 #pragma once
 #include <atomic>
 #include <chrono>
@@ -16,8 +17,9 @@ class UpgradeState {
  public:
   static UpgradeState& Instance();
 
-  // Device `index` goes away now for awayMs; it comes back reporting `firmware` (kept when
-  // empty) on `ip` (kept when empty).
+  // Device `index` goes away now for awayMs (kNever: for good); it comes back reporting
+  // `firmware` (kept when empty) on `ip` (kept when empty).
+  static constexpr int kNever = -1;
   void Reboot(int index, int awayMs, const std::string& firmware, const std::string& ip);
   // False while device `index` is away. Otherwise applies what its last reboot changed to
   // *fields (the discovery hook).

@@ -1,0 +1,59 @@
+// What every thread of a batch works with: the device requests, the clock, where it reports,
+// and the batch's stop. Workers get it by reference for their whole run.
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/device_requests.h"
+#include "device/device_record.h"
+#include "device/upgrade_clock.h"
+#include "grid/grid_rows.h"
+
+// The stop of one batch: asked for at shut-down (and by a later batch of a thread that
+// outlives its own); every wait of the batch's threads ends at once.
+class BatchStop {
+ public:
+  void Request();
+  bool Requested() const { return m_flag.load(); }
+  // The flag itself, for requests that can be given up while in flight.
+  const std::atomic<bool>& Flag() const { return m_flag; }
+  // Waits clockMs of `clock` (told as `what`); false when the stop came first.
+  bool Wait(UpgradeClock& clock, const char* what, std::int64_t clockMs) const;
+
+ private:
+  std::atomic<bool> m_flag{false};
+  mutable std::mutex m_lock;
+  mutable std::condition_variable m_wake;
+};
+
+// Where the batch's threads report (the main window): always synchronously, so what they
+// hand over need only live during the call.
+class BatchReport {
+ public:
+  virtual ~BatchReport() = default;
+  // A row's status cell shows string `id`, green or dark red (WM_DEVICE_STATUS).
+  virtual void Status(RowHandle row, int id) = 0;
+  // A device record for the grid (WM_DEVICE_FOUND with these flags and status).
+  virtual void Found(const DeviceRecord& record, unsigned long lParam) = 0;
+};
+
+struct BatchContext {
+  DeviceRequests* io = nullptr;
+  UpgradeClock* clock = nullptr;
+  BatchReport* report = nullptr;
+  std::shared_ptr<BatchStop> stop;
+
+  bool Stopped() const { return stop && stop->Requested(); }
+  // A wait of the batch on its clock; false when the batch was stopped first.
+  bool Wait(const char* what, std::int64_t clockMs) const;
+  // A CGI request with a time-out in the clock's ms.
+  int GetCgi(const std::wstring& host, const std::wstring& path, char* reply, int replySize,
+             std::int64_t clockTimeoutMs, bool useDefaultLogin, bool acceptError = false) const;
+  void Status(RowHandle row, int id) const {
+    if (report) report->Status(row, id);
+  }
+};

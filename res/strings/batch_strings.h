@@ -1,0 +1,16 @@
+// String ids of the batch engine and its workers (texts in res/strings/batch.*.rc).
+#pragma once
+
+// Row status results.
+#define IDS_STATUS_RESET_FAIL 514
+#define IDS_STATUS_REBOOT_FAIL 515
+#define IDS_STATUS_IP_SET_FAIL 516
+
+// The selection check.
+#define IDS_SELECT_DEVICE 549
+#define IDS_BLOCKED_SELECTED 550
+
+// Questions and wait box texts of reset and save & reboot.
+#define IDS_RESET_QUESTION 555
+#define IDS_SAVE_REBOOT_QUESTION 556
+#define IDS_RESET_WAIT 560

@@ -1,0 +1,122 @@
+# Sourced by every end-to-end script (tests/e2e/<name>-e2e): the real Dorvik.exe under Wine and
+# Xvfb in the host namespace of a private test network, simulated devices on the other side of
+# the bridge. A script starts with
+#     . "$(dirname "$0")/e2e-lib.sh" NAME "$@"     # its arguments: DEVSIM DORVIK_EXE REMOTE_EXE
+# and then has:
+#   $OUT, $APP        its output folder ($DORVIK_BUILD/e2e/NAME) and the program's folder in it
+#   lab_up N, lab_addrs, lab_sim   the test network (scripts/netns-lab.sh); lab_sim takes
+#                     --log "$OUT/simN.log" to keep the simulator's request log
+#   e2e_display       starts Xvfb inside the namespace (after lab_up)
+#   start_dorvik [VAR=value...]    starts Dorvik.exe in $APP (sets DORVIK_PID), with the given
+#                     environment (e.g. DORVIK_TIME_SCALE=0.05)
+#   remote ARGS       runs tests/e2e/dorvik_remote.cpp's commands against it
+#   shot FILE.png     a screenshot of the display into $OUT and $DORVIK_BUILD/screenshots
+#   check NAME CMD... counts and prints one check; e2e_finish prints the summary and returns
+#   wait_for SECONDS CMD..., wait_exit PID SECONDS, in_ns CMD...
+# Each script has its own Wine prefix (a copy of the build's), display and namespaces, so
+# scripts may run at the same time.
+set -u
+E2E_NAME=$1
+DEVSIM=$2
+EXE=$3
+REMOTE=$4
+E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_SCRIPTS="$E2E_HERE/../../scripts"
+. "$E2E_SCRIPTS/wine-env"
+. "$E2E_SCRIPTS/netns-lab.sh"
+
+OUT="$DORVIK_BUILD/e2e/$E2E_NAME"
+APP="$OUT/app"
+SHOTS="$DORVIK_BUILD/screenshots"
+rm -rf "$OUT"
+mkdir -p "$APP" "$SHOTS"
+cp "$EXE" "$APP/Dorvik.exe"
+cp "$REMOTE" "$APP/dorvik_remote.exe"
+
+# Its own prefix, so that its wineserver (which owns the sockets) lives in the namespace.
+MAIN_PREFIX=$WINEPREFIX
+export WINEPREFIX="$DORVIK_BUILD/wineprefix-e2e-$E2E_NAME"
+if [ ! -f "$WINEPREFIX/.e2e-ready" ]; then
+  (
+    flock 9
+    WINEPREFIX=$MAIN_PREFIX wine_prefix_ready
+    WINEPREFIX=$MAIN_PREFIX wineserver -w
+  ) 9>"$DORVIK_BUILD/wineprefix.lock"
+  rm -rf "$WINEPREFIX"
+  cp -a "$MAIN_PREFIX" "$WINEPREFIX"
+  # The test display has no window manager: Wine then draws the windows' frames itself, as
+  # Windows does, instead of waiting up to 2 s at every hidden window for a manager to answer.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.e2e-ready"
+fi
+
+PASSED=0
+FAILED=0
+check() {  # check NAME COMMAND...
+  local name=$1
+  shift
+  if "$@"; then
+    PASSED=$((PASSED + 1))
+    echo "ok     $name"
+  else
+    FAILED=$((FAILED + 1))
+    echo "FAILED $name"
+  fi
+}
+
+XVFB_PID=
+DISPLAY_NO=
+e2e_stop_all() {
+  [ -n "${LAB_HOST:-}" ] && ip netns exec "$LAB_HOST" env WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null
+  [ -n "${LAB_HOST:-}" ] && ip netns exec "$LAB_HOST" env WINEPREFIX="$WINEPREFIX" wineserver -w 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  XVFB_PID=
+}
+LAB_HOOK_DOWN=e2e_stop_all
+
+# A display of its own, inside the namespace; Xvfb picks a free number itself.
+e2e_display() {
+  local fifo="$OUT/display.fifo" t
+  rm -f "$fifo"
+  mkfifo "$fifo"
+  ip netns exec "$LAB_HOST" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$OUT/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  read -r -t 20 DISPLAY_NO <"$fifo"
+  rm -f "$fifo"
+  [ -n "$DISPLAY_NO" ] || { echo "Xvfb did not start" >&2; return 1; }
+  for t in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$DISPLAY_NO" ] && break; sleep 0.05; done
+  in_ns wineboot -i >/dev/null 2>&1
+}
+
+in_ns() { ip netns exec "$LAB_HOST" env DISPLAY=":$DISPLAY_NO" WINEPREFIX="$WINEPREFIX" "$@"; }
+# Its exit status is the remote's own.
+remote() { (set -o pipefail; cd "$APP" && in_ns wine ./dorvik_remote.exe "$@" 2>/dev/null | tr -d '\r'); }
+shot() {
+  in_ns import -window root "$OUT/$1" 2>/dev/null
+  cp "$OUT/$1" "$SHOTS/e2e-$E2E_NAME-$1" 2>/dev/null
+}
+start_dorvik() {
+  (cd "$APP" && exec ip netns exec "$LAB_HOST" env DISPLAY=":$DISPLAY_NO" WINEPREFIX="$WINEPREFIX" "$@" \
+     wine ./Dorvik.exe >/dev/null 2>&1) &
+  DORVIK_PID=$!
+}
+wait_exit() {  # wait_exit PID SECONDS
+  local t
+  for ((t = 0; t < $2 * 10; t++)); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  return 1
+}
+wait_for() {  # wait_for SECONDS COMMAND...
+  local s=$1 t
+  shift
+  for ((t = 0; t < s * 10; t++)); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+# English settings, so that every text is the English one.
+e2e_english() { printf '[LANGUAGE]\r\nLANGUAGE=1033\r\n' > "$APP/Dorvik_Setting.ini"; }
+
+e2e_finish() {
+  echo "       screenshots and files in $OUT"
+  echo "$PASSED passed, $FAILED failed"
+  [ "$FAILED" -eq 0 ]
+}

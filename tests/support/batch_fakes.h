@@ -1,0 +1,137 @@
+// Stand-ins for the batch engine's window side, for tests of the engine and of operations:
+// a UI that records what it was asked and plays the boxes, and a report target that records
+// every status. Header-only; used by the portable tests of both trees.
+#pragma once
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/batch_context.h"
+#include "app/batch_operation.h"
+
+namespace testlab {
+
+// Records "what:detail" events in order; the wait box is "shown" on the calling thread and
+// ends when its gate closes it.
+class FakeBatchUi : public BatchUi {
+ public:
+  BatchSelection selection;
+  bool answerOk = true;           // what AskOkCancel answers
+  int boxOpensAfterMs = 0;        // how long a wait box takes to appear
+  std::function<void()> whileBoxShown;  // runs on the UI thread once the box is up
+
+  BatchSelection TakeSelection() override {
+    Add("rows");
+    return selection;
+  }
+  void ShowWarning(unsigned textId) override { Add("warning:" + std::to_string(textId)); }
+  bool AskOkCancel(unsigned textId, unsigned titleId) override {
+    Add("ask:" + std::to_string(textId) + "/" + std::to_string(titleId));
+    return answerOk;
+  }
+  void RunWaitBox(unsigned textId, const std::shared_ptr<WaitBoxGate>& gate) override {
+    Add("box:" + std::to_string(textId));
+    if (boxOpensAfterMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(boxOpensAfterMs));
+    std::mutex m;
+    std::condition_variable cv;
+    bool closed = false;
+    gate->Opened([&] {
+      std::lock_guard<std::mutex> l(m);
+      closed = true;
+      cv.notify_all();
+    });
+    if (whileBoxShown) whileBoxShown();
+    {
+      std::unique_lock<std::mutex> l(m);
+      cv.wait(l, [&] { return closed; });
+    }
+    gate->Gone();
+    Add("box closed");
+  }
+  void Pump() override { ++pumps; }
+
+  std::vector<std::string> Events() {
+    std::lock_guard<std::mutex> l(m_lock);
+    return m_events;
+  }
+  void Add(const std::string& e) {
+    std::lock_guard<std::mutex> l(m_lock);
+    m_events.push_back(e);
+  }
+  std::atomic<int> pumps{0};
+
+ private:
+  std::mutex m_lock;
+  std::vector<std::string> m_events;
+};
+
+// Every status a batch reports, by row and in order.
+class RecordingReport : public BatchReport {
+ public:
+  void Status(RowHandle row, int id) override {
+    std::lock_guard<std::mutex> l(m_lock);
+    m_statuses[row].push_back(id);
+  }
+  void Found(const DeviceRecord& record, unsigned long lParam) override {
+    std::lock_guard<std::mutex> l(m_lock);
+    m_found.emplace_back(record, lParam);
+  }
+  std::vector<int> Of(RowHandle row) {
+    std::lock_guard<std::mutex> l(m_lock);
+    return m_statuses[row];
+  }
+  int Last(RowHandle row) {
+    std::vector<int> s = Of(row);
+    return s.empty() ? 0 : s.back();
+  }
+  std::vector<std::pair<DeviceRecord, unsigned long>> Found() {
+    std::lock_guard<std::mutex> l(m_lock);
+    return m_found;
+  }
+
+ private:
+  std::mutex m_lock;
+  std::map<RowHandle, std::vector<int>> m_statuses;
+  std::vector<std::pair<DeviceRecord, unsigned long>> m_found;
+};
+
+// A clock that runs `factor` times faster than the real one and records every wait.
+class RecordingClock : public ScaledClock {
+ public:
+  explicit RecordingClock(double factor) : ScaledClock(factor) {}
+  void OnWait(const char* what, std::int64_t ms) override {
+    std::lock_guard<std::mutex> l(m_lock);
+    m_waits.push_back(std::string(what) + "=" + std::to_string(ms));
+  }
+  std::vector<std::string> Waits() {
+    std::lock_guard<std::mutex> l(m_lock);
+    return m_waits;
+  }
+  int Count(const std::string& w) {
+    int n = 0;
+    for (const std::string& x : Waits()) n += x == w;
+    return n;
+  }
+
+ private:
+  std::mutex m_lock;
+  std::vector<std::string> m_waits;
+};
+
+inline BatchRow Row(RowHandle row, const std::wstring& ip, const std::wstring& mac = L"",
+                    bool blocked = false, const std::wstring& firmware = L"") {
+  BatchRow r;
+  r.row = row;
+  r.ip = ip;
+  r.mac = mac;
+  r.blocked = blocked;
+  r.firmware = firmware;
+  return r;
+}
+
+}  // namespace testlab
