@@ -42,9 +42,7 @@ BatchSelection MainBatchUi::TakeSelection() {
   for (RowHandle row : checked) {
     std::optional<RowData> data = tree->GetRow(row);
     // Device rows with a check box that can be used; channel rows never take part.
-    if (!data || data->parent != kRootRow || !data->hasCheckBox) continue;
-    if (JButton* box = tree->GetCheckButton(row))
-      if (box->m_hWnd && !box->IsWindowEnabled()) continue;
+    if (!data || data->parent != kRootRow || !data->hasCheckBox || !data->checkBoxEnabled) continue;
     auto cell = [&](int i) {
       return i >= 0 && static_cast<std::size_t>(i) < data->cells.size() ? data->cells[i] : std::wstring();
     };
