@@ -198,7 +198,7 @@ void FirmwareUpgrader::SearchAgainLoop(std::uint64_t batch) {
   } while (WaitLocked(l, kSearchAgainPauseMs, over));
 }
 
-void FirmwareUpgrader::Report(const UpgradeJob& job, std::uint32_t row, int id) const {
+void FirmwareUpgrader::Report(const UpgradeJob& job, UpgradeRow row, int id) const {
   if (job.owner) job.owner->OnDeviceStatus(row, id);
 }
 

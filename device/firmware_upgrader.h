@@ -89,7 +89,7 @@ class FirmwareUpgrader {
   // A worker's wait; false when the engine stops.
   bool Pause(const char* what, std::int64_t clockMs);
   AwaitedDevice Awaited(const std::wstring& mac) const;
-  void Report(const UpgradeJob& job, std::uint32_t row, int id) const;
+  void Report(const UpgradeJob& job, UpgradeRow row, int id) const;
   void JoinFinishedWorkers(bool all);
 
   std::unique_ptr<UpgradeRediscovery> m_ownRediscovery;  // made before the references below

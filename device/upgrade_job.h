@@ -34,26 +34,29 @@ enum UpgradeResult : int {
 
 // Where a worker reports to (the main window, or a dialog). Every call passes copies;
 // nothing handed over points into the engine's own state.
+// The grid row key a job reports to: the row's tree item handle, so pointer-sized.
+using UpgradeRow = std::uintptr_t;
+
 class UpgradeEvents {
  public:
   virtual ~UpgradeEvents() = default;
   // The status cell of a row (WM_DEVICE_STATUS).
-  virtual void OnDeviceStatus(std::uint32_t row, int resultId) = 0;
+  virtual void OnDeviceStatus(UpgradeRow row, int resultId) = 0;
   // The address a device came back with after its reboot (WM_DEVICE_ADDRESS).
-  virtual void OnDeviceAddress(std::uint32_t row, std::wstring ip) = 0;
+  virtual void OnDeviceAddress(UpgradeRow row, std::wstring ip) = 0;
   // The firmware version it reports now (WM_DEVICE_FIRMWARE).
-  virtual void OnDeviceFirmware(std::uint32_t row, std::wstring firmware) = 0;
+  virtual void OnDeviceFirmware(UpgradeRow row, std::wstring firmware) = 0;
 };
 
 class FirmwareUpgrader;
 
 struct UpgradeChannel {
   std::int32_t channel = 0;  // 0 for a device without channels
-  std::uint32_t row = 0;     // grid row key of that channel's row
+  UpgradeRow row = 0;        // grid row key of that channel's row
 };
 
 struct UpgradeJob {
-  std::uint32_t row = 0;
+  UpgradeRow row = 0;
   bool perChannel = false;
   std::uint32_t kind = UPGRADE_FIRMWARE;
   FirmwareUpgrader* upgrader = nullptr;

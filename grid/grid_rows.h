@@ -16,7 +16,7 @@
 
 // A row handle: the tree item of the row (a 32-bit value); 0 is no row and stands for the
 // root when given as a parent.
-using RowHandle = std::uint32_t;
+using RowHandle = std::uintptr_t;  // the tree item handle, pointer-sized
 constexpr RowHandle kRootRow = 0;
 
 // A colour as the window system keeps it: 0x00BBGGRR.

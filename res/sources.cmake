@@ -51,8 +51,16 @@ file(MAKE_DIRECTORY ${_gen_dir})
 # Rewritten only when it changes, so the resources are not rebuilt for nothing.
 file(CONFIGURE OUTPUT ${_gen_dir}/strings_all.rc CONTENT "${_all}" @ONLY)
 
+# The manifest names the processor of the build (common controls 6 of the same one).
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(DORVIK_MANIFEST_ARCH amd64)
+else()
+  set(DORVIK_MANIFEST_ARCH X86)
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/res/dorvik.manifest.in ${_gen_dir}/dorvik.manifest @ONLY)
+
 file(GLOB _skin_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/skin/*)
 add_library(dorvik_res OBJECT ${CMAKE_SOURCE_DIR}/res/dorvik.rc)
 target_include_directories(dorvik_res PRIVATE ${_gen_dir} ${CMAKE_SOURCE_DIR})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/dorvik.rc PROPERTIES
-  OBJECT_DEPENDS "${_string_files};${_skin_files};${_gen_dir}/strings_all.rc")
+  OBJECT_DEPENDS "${_string_files};${_skin_files};${_gen_dir}/strings_all.rc;${_gen_dir}/dorvik.manifest")

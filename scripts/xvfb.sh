@@ -8,8 +8,15 @@ start_xvfb() {
     XVFB_PID=$!
     for _ in $(seq 100); do
       [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$XVFB_PID" 2>/dev/null || break
       sleep 0.05
     done
+    # Another run may have taken the same display a moment earlier: then this Xvfb has ended.
+    if ! kill -0 "$XVFB_PID" 2>/dev/null; then
+      wait "$XVFB_PID" 2>/dev/null
+      XVFB_PID=
+      continue
+    fi
     export DISPLAY=":$n"
     [ -n "${1:-}" ] && echo "$DISPLAY" > "$1"
     return 0

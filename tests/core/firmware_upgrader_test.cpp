@@ -14,11 +14,11 @@ namespace {
 
 class Recorder : public UpgradeEvents {
  public:
-  void OnDeviceStatus(std::uint32_t row, int id) override { Add("S" + std::to_string(row) + ":" + std::to_string(id)); }
-  void OnDeviceAddress(std::uint32_t row, std::wstring ip) override {
+  void OnDeviceStatus(UpgradeRow row, int id) override { Add("S" + std::to_string(row) + ":" + std::to_string(id)); }
+  void OnDeviceAddress(UpgradeRow row, std::wstring ip) override {
     Add("A" + std::to_string(row) + ":" + std::string(ip.begin(), ip.end()));
   }
-  void OnDeviceFirmware(std::uint32_t row, std::wstring fw) override {
+  void OnDeviceFirmware(UpgradeRow row, std::wstring fw) override {
     Add("F" + std::to_string(row) + ":" + std::string(fw.begin(), fw.end()));
   }
   std::vector<std::string> Events() {
@@ -89,7 +89,7 @@ struct Rig {
   Recorder events;
   FirmwareUpgrader engine{&io, &discovery, &clock};
 
-  UpgradeJob NetworkJob(std::uint32_t row, const std::wstring& mac) {
+  UpgradeJob NetworkJob(UpgradeRow row, const std::wstring& mac) {
     UpgradeJob j;
     j.row = row;
     j.kind = UPGRADE_NETWORK;

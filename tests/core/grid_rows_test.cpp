@@ -193,3 +193,19 @@ TEST(GridRowStore, ReadersOnOtherThreadsGetWholeCopies) {
 }
 
 }  // namespace
+
+// Row keys are tree item handles: on a 64-bit build two items may differ only above bit 31.
+TEST(GridRowStore, HandlesAbove4GBStayApart) {
+  if (sizeof(void*) < 8) GTEST_SKIP() << "32-bit build: handles fit in 32 bits";
+  const RowHandle low = 0x10;
+  const RowHandle high = static_cast<RowHandle>((std::uint64_t{1} << 32) | 0x10);
+  GridRowStore s;
+  ASSERT_TRUE(s.Insert(low, kRootRow, L"10.0.0.1", false, true));
+  ASSERT_TRUE(s.Insert(high, kRootRow, L"10.0.0.2", false, true));
+  ASSERT_TRUE(s.Insert(high + 1, high, L"1 - 10.0.0.2", false, false));
+  EXPECT_EQ(s.Size(), 3u);
+  EXPECT_EQ(s.FindByIp(L"10.0.0.2"), high);
+  EXPECT_EQ(s.Children(high), (std::vector<RowHandle>{high + 1}));
+  EXPECT_TRUE(s.SetChecked(high, true));
+  EXPECT_FALSE(s.IsChecked(low));
+}

@@ -37,25 +37,25 @@ void WriteBytes(const std::string& path, std::size_t size, unsigned seed) {
 // Every row's reports in order; `onStatus` may act on a report (on the worker's thread).
 class RowLog : public UpgradeEvents {
  public:
-  std::function<void(std::uint32_t, int)> onStatus;
-  void OnDeviceStatus(std::uint32_t row, int id) override {
+  std::function<void(UpgradeRow, int)> onStatus;
+  void OnDeviceStatus(UpgradeRow row, int id) override {
     if (onStatus) onStatus(row, id);
     Add(row, std::to_string(id));
   }
-  void OnDeviceAddress(std::uint32_t row, std::wstring ip) override { Add(row, "A:" + port::ToLocal8(ip)); }
-  void OnDeviceFirmware(std::uint32_t row, std::wstring fw) override { Add(row, "F:" + port::ToLocal8(fw)); }
-  std::vector<std::string> Row(std::uint32_t row) {
+  void OnDeviceAddress(UpgradeRow row, std::wstring ip) override { Add(row, "A:" + port::ToLocal8(ip)); }
+  void OnDeviceFirmware(UpgradeRow row, std::wstring fw) override { Add(row, "F:" + port::ToLocal8(fw)); }
+  std::vector<std::string> Row(UpgradeRow row) {
     std::lock_guard<std::mutex> l(m_lock);
     return m_rows[row];
   }
 
  private:
-  void Add(std::uint32_t row, const std::string& e) {
+  void Add(UpgradeRow row, const std::string& e) {
     std::lock_guard<std::mutex> l(m_lock);
     m_rows[row].push_back(e);
   }
   std::mutex m_lock;
-  std::map<std::uint32_t, std::vector<std::string>> m_rows;
+  std::map<UpgradeRow, std::vector<std::string>> m_rows;
 };
 
 // The main window's part in an upgrade: every discovery record that arrives while a batch
@@ -136,7 +136,7 @@ class UpgradeNetns : public ::testing::Test {
   }
   UpgradeJob Job(int i, std::uint32_t kind = UPGRADE_FIRMWARE) {
     UpgradeJob j;
-    j.row = static_cast<std::uint32_t>(i);
+    j.row = static_cast<UpgradeRow>(i);
     j.kind = kind;
     j.owner = &rows;
     j.ip = port::FromLocal8(Ip(i));
@@ -260,7 +260,7 @@ TEST_F(UpgradeNetns, DeviceThatDiesMidUploadFails) {
   ASSERT_GT(sim, 0);
   StartEngine();
   // The device's power goes just as the upload starts.
-  rows.onStatus = [sim](std::uint32_t, int id) {
+  rows.onStatus = [sim](UpgradeRow, int id) {
     if (id == RESULT_UPLOADING) kill(sim, SIGKILL);
   };
   RunBatch({Job(20)});
@@ -272,7 +272,7 @@ TEST_F(UpgradeNetns, FileThatShrinksDuringTheUploadFails) {
   StartEngine();
   // The image is cut short after its size was taken, just before the bytes go out.
   const std::string image = fw + "K7W-320-V3.14.00-QT.upg";
-  rows.onStatus = [image](std::uint32_t, int id) {
+  rows.onStatus = [image](UpgradeRow, int id) {
     if (id == RESULT_UPLOADING) truncate(image.c_str(), 1000);
   };
   RunBatch({Job(21)});
@@ -293,7 +293,7 @@ TEST_F(UpgradeNetns, SixteenDevicesInParallel) {
   for (int i = 40; i < 56; ++i) jobs.push_back(Job(i));
   RunBatch(jobs);
   for (int i = 40; i < 56; ++i)
-    EXPECT_EQ(rows.Row(static_cast<std::uint32_t>(i)),
+    EXPECT_EQ(rows.Row(static_cast<UpgradeRow>(i)),
               (Seq{"518", "520", "519", "A:" + Ip(i), "F:K7W-320-V3.14.00-QT", "508", "508"}))
         << Ip(i);
   std::string log = testlab::ReadFile(simLog);
