@@ -42,20 +42,34 @@ std::wstring CsvDeviceLine(const DeviceRecord& r, bool withName) {
   return line;
 }
 
+DeviceListExport::~DeviceListExport() { Close(); }
+
+void DeviceListExport::Close() {
+  if (m_file) std::fclose(m_file);
+  m_file = nullptr;
+}
+
 void DeviceListExport::Begin(const std::wstring& folder, const std::wstring& stamp) {
+  Close();
   m_path = CsvFilePath(folder, stamp);
   m_headerPending = true;
 }
 
 bool DeviceListExport::Append(const DeviceRecord& record, bool withName) {
   if (m_path.empty()) return false;
-  std::FILE* f = port::OpenFile(m_path, L"ab");
-  if (!f) return false;
+  // A search adds its rows one by one, hundreds a second: the file is opened once and
+  // each line is flushed, so that it is on disk the moment its row is in the grid.
+  if (!m_file) m_file = port::OpenFile(m_path, L"ab");
+  if (!m_file) return false;
   std::string bytes;
   if (m_headerPending) AppendUtf16Le(bytes, CsvHeaderLine(withName));
   AppendUtf16Le(bytes, CsvDeviceLine(record, withName));
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fclose(f) == 0 && ok;
-  if (ok) m_headerPending = false;
-  return ok;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), m_file) == bytes.size() &&
+                  std::fflush(m_file) == 0;
+  if (!ok) {
+    Close();
+    return false;
+  }
+  m_headerPending = false;
+  return true;
 }

@@ -2,6 +2,7 @@
 // the search's stamp, to which every row added to the grid is appended as one line.
 // UTF-16LE without byte-order mark, each line ending in one line feed.
 #pragma once
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -22,16 +23,27 @@ std::wstring CsvDeviceLine(const DeviceRecord& record, bool withName);
 
 class DeviceListExport {
  public:
-  // A new search: a new file name and a header line pending.
+  DeviceListExport() = default;
+  ~DeviceListExport();
+  DeviceListExport(const DeviceListExport&) = delete;
+  DeviceListExport& operator=(const DeviceListExport&) = delete;
+
+  // A new search: the previous search's file is closed; a new file name and a header line
+  // pending.
   void Begin(const std::wstring& folder, const std::wstring& stamp);
-  // Appends the record's line (after the header line when it is pending). A file that cannot
-  // be opened or written loses the line silently and keeps the header pending. False then.
+  // Appends the record's line (after the header line when it is pending) and flushes it to
+  // the file, which stays open for the search's next lines. A file that cannot be opened or
+  // written loses the line silently and keeps the header pending (it is opened again for
+  // the next line). False then.
   bool Append(const DeviceRecord& record, bool withName);
+  // Closes the file (the next line opens it again).
+  void Close();
 
   bool HeaderPending() const { return m_headerPending; }
   const std::wstring& FilePath() const { return m_path; }
 
  private:
   std::wstring m_path;
+  std::FILE* m_file = nullptr;
   bool m_headerPending = false;
 };

@@ -360,6 +360,17 @@ LRESULT Dlg_Main::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       // A conflict status blocks its row, here on this thread.
       if (lParam == kStatusAddressConflict) BlockRowNow(static_cast<RowHandle>(wParam));
       return Dlg_Base::WindowProc(msg, wParam, lParam);
+    case WM_TIMER:
+      if (wParam != kRowCountTimer) return Dlg_Base::WindowProc(msg, wParam, lParam);
+      ::KillTimer(m_hWnd, kRowCountTimer);
+      m_RowCountTimer = 0;
+      InvalidateRect(&kRowCountBox, FALSE);
+      return 0;
+    case WM_PAINT:
+      if (PaintRowCountOnly()) return 0;
+      return Dlg_Base::WindowProc(msg, wParam, lParam);
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers the strip; the grid covers the rest
     case WM_SIZE: {
       LRESULT r = Dlg_Base::WindowProc(msg, wParam, lParam);
       const int w = LOWORD(lParam), h = HIWORD(lParam);
@@ -407,13 +418,44 @@ void Dlg_Main::DrawSkin(CDC* dc) {
     CRect under(r.left, r.bottom, r.right, r.bottom + 4);
     DrawPng(dc, 345, &under);
   }
-  dc->FillSolidRect(5, 130, 95, 19, SKIN_WHITE);
+  DrawRowCount(dc);
+}
+
+BOOL Dlg_Main::DrawBackground(CDC* target) {
+  // Only the toolbar strip is the window's own to show; the grid covers the rest.
+  CDC* mem = PrepareMemDC();
+  CRect client;
+  GetClientRect(&client);
+  const int h = client.Height() < kToolbarHeight ? client.Height() : kToolbarHeight;
+  if (mem && target && client.Width() > 0 && h > 0)
+    target->TransparentBlt(0, 0, client.Width(), h, mem, 0, 0, client.Width(), h, SKIN_KEY_COLOUR);
+  return TRUE;
+}
+
+void Dlg_Main::DrawRowCount(CDC* dc) {
+  dc->FillSolidRect(&kRowCountBox, SKIN_WHITE);
   wchar_t total[64];
   std::swprintf(total, 64, L"%ls %d", LoadLangString(569).GetString(), m_List.RowCount());
   dc->SetTextColor(RGB(0x14, 0x60, 0xB2));
   SIZE extent{0, 0};
   ::GetTextExtentPoint32W(dc->m_hDC, total, static_cast<int>(std::wcslen(total)), &extent);
-  dc->TextOut(8, 130 + (19 - extent.cy) / 2, total);
+  const int height = kRowCountBox.bottom - kRowCountBox.top;
+  dc->TextOut(8, kRowCountBox.top + (height - extent.cy) / 2, total);
+}
+
+bool Dlg_Main::PaintRowCountOnly() {
+  // Every added row changes the count; repainting the whole skinned strip for it would
+  // cost more than the row itself. When nothing else needs painting, only the box is drawn.
+  RECT update;
+  if (!::GetUpdateRect(m_hWnd, &update, FALSE)) return false;
+  RECT joined;
+  ::UnionRect(&joined, &update, &kRowCountBox);
+  if (!::EqualRect(&joined, &kRowCountBox)) return false;
+  CPaintDC paint(this);
+  if (g_Font.m_hObject) paint.SelectObject(&g_Font);
+  paint.SetBkMode(TRANSPARENT);
+  DrawRowCount(&paint);
+  return true;
 }
 
 // ---- the grid -------------------------------------------------------------
@@ -475,15 +517,13 @@ void Dlg_Main::SortRows(int cell) {
 }
 
 void Dlg_Main::SelectRow(RowHandle row) {
-  if (JTreeCtrl* tree = Tree()) {
-    tree->SelectItem(JTreeCtrl::ItemOf(row));
-    tree->EnsureVisible(JTreeCtrl::ItemOf(row));
-  }
+  if (JTreeCtrl* tree = Tree()) tree->ShowRow(row);
 }
 
 void Dlg_Main::RowAdded(const DeviceRecord& record) {
   if (g_pDeviceGrid) g_pDeviceGrid->Relayout();
-  Invalidate(FALSE);
+  // The count is shown at the pace at which the grid shows the rows.
+  if (!m_RowCountTimer) m_RowCountTimer = ::SetTimer(m_hWnd, kRowCountTimer, JTreeCtrl::kRedrawPaceMs, nullptr);
   m_Export.Append(record, m_List.ShowCameraName());
 }
 

@@ -48,6 +48,7 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   // The working window lives as long as the frame: Escape (like Enter) does not end it.
   void OnCancel() override {}
   void DrawSkin(CDC* dc) override;
+  BOOL DrawBackground(CDC* target) override;
 
   // What a toolbar button (or the about button) does.
   void RunCommand(UINT id);
@@ -95,6 +96,13 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   void FeedLogin();
   void BlockRowNow(RowHandle row);
   void LayoutToolbar();
+  // The "Total:" box under the toolbar and the row count in it.
+  static constexpr RECT kRowCountBox = {5, 130, 100, 149};
+  void DrawRowCount(CDC* dc);
+  // Paints the row count alone when nothing else of the window needs painting.
+  bool PaintRowCountOnly();
+  static constexpr UINT_PTR kRowCountTimer = 0x7D02;
+  UINT_PTR m_RowCountTimer = 0;
   void LoadSettings();
   void SaveSettings();
   void StartQueryThreads();

@@ -190,7 +190,22 @@ RowHandle GridRowStore::FindByIp(const std::wstring& ip) const {
   return kRootRow;
 }
 
-void GridRowStore::SortLocked(std::vector<RowHandle>& list, int index, bool ascending) const {
+namespace {
+
+// Sorts [first, last) stably. Rows mostly arrive in order, one at a time: the sorted
+// prefix is kept, only the rest is sorted and merged in. False when nothing moved.
+template <class It, class Less>
+bool SortStable(It first, It last, Less less) {
+  It tail = std::is_sorted_until(first, last, less);
+  if (tail == last) return false;
+  std::stable_sort(tail, last, less);
+  std::inplace_merge(first, tail, last, less);
+  return true;
+}
+
+}  // namespace
+
+bool GridRowStore::SortLocked(std::vector<RowHandle>& list, int index, bool ascending) const {
   // Each row's key cell is looked up once, not at every comparison.
   std::vector<std::pair<const std::wstring*, RowHandle>> keyed;
   keyed.reserve(list.size());
@@ -206,17 +221,20 @@ void GridRowStore::SortLocked(std::vector<RowHandle>& list, int index, bool asce
     std::vector<std::pair<std::uint32_t, RowHandle>> ips;
     ips.reserve(keyed.size());
     for (const auto& k : keyed) ips.emplace_back(GridIpKey(k.first), k.second);
-    std::stable_sort(ips.begin(), ips.end(), [ascending](const auto& a, const auto& b) {
-      return ascending ? a.first < b.first : b.first < a.first;
-    });
+    if (!SortStable(ips.begin(), ips.end(), [ascending](const auto& a, const auto& b) {
+          return ascending ? a.first < b.first : b.first < a.first;
+        }))
+      return false;
     for (std::size_t i = 0; i < ips.size(); ++i) list[i] = ips[i].second;
-    return;
+    return true;
   }
-  std::stable_sort(keyed.begin(), keyed.end(), [index, ascending](const auto& a, const auto& b) {
-    return ascending ? CompareGridCells(a.first, b.first, index) < 0
-                     : CompareGridCells(b.first, a.first, index) < 0;
-  });
+  if (!SortStable(keyed.begin(), keyed.end(), [index, ascending](const auto& a, const auto& b) {
+        return ascending ? CompareGridCells(a.first, b.first, index) < 0
+                         : CompareGridCells(b.first, a.first, index) < 0;
+      }))
+    return false;
   for (std::size_t i = 0; i < keyed.size(); ++i) list[i] = keyed[i].second;
+  return true;
 }
 
 std::vector<std::pair<RowHandle, std::vector<RowHandle>>> GridRowStore::SortAll(int index,
@@ -225,9 +243,7 @@ std::vector<std::pair<RowHandle, std::vector<RowHandle>>> GridRowStore::SortAll(
   std::vector<std::pair<RowHandle, std::vector<RowHandle>>> orders;
   // m_children is ordered by handle with the root (0) first: the root's rows, then the
   // children of every row in map order.
-  for (auto& c : m_children) {
-    SortLocked(c.second, index, ascending);
-    orders.emplace_back(c.first, c.second);
-  }
+  for (auto& c : m_children)
+    if (SortLocked(c.second, index, ascending)) orders.emplace_back(c.first, c.second);
   return orders;
 }

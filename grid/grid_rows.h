@@ -92,12 +92,13 @@ class GridRowStore {
 
   // Sorts the children of the root, then those of every row, by one cell
   // (CompareGridCells), ascending or descending; equal rows keep their order.
-  // Returns each parent that has children with its new child order.
+  // Returns each parent whose child order changed, with its new child order.
   std::vector<std::pair<RowHandle, std::vector<RowHandle>>> SortAll(int index, bool ascending);
 
  private:
   std::vector<RowHandle>* ChildList(RowHandle parent);
-  void SortLocked(std::vector<RowHandle>& list, int index, bool ascending) const;
+  // False when the list was already in order.
+  bool SortLocked(std::vector<RowHandle>& list, int index, bool ascending) const;
 
   mutable std::mutex m_lock;
   std::map<RowHandle, RowData> m_rows;

@@ -28,13 +28,15 @@ GridScrollRequest RequestOf(UINT code) {
 }
 // Moving a window that did not move still costs a round of messages; rows are added one by
 // one and lay the grid out each time.
-void MoveIfChanged(CWnd* w, const GridRect& r, BOOL repaint) {
-  if (!w || !w->m_hWnd) return;
+// True when the window moved.
+bool MoveIfChanged(CWnd* w, const GridRect& r, BOOL repaint) {
+  if (!w || !w->m_hWnd) return false;
   CRect now;
   w->GetWindowRect(&now);
   ::MapWindowPoints(nullptr, ::GetParent(w->m_hWnd), reinterpret_cast<POINT*>(&now), 2);
-  if (now == CRect(r.x, r.y, r.x + r.w, r.y + r.h)) return;
+  if (now == CRect(r.x, r.y, r.x + r.w, r.y + r.h)) return false;
   w->MoveWindow(r.x, r.y, r.w, r.h, repaint);
+  return true;
 }
 }  // namespace
 
@@ -63,7 +65,9 @@ BOOL JGridTree::Create() {
     return FALSE;
 
   m_pTree = std::make_unique<JTreeCtrl>();
-  if (!m_pTree->Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT |
+  // The row buttons are child windows of the tree: clipping them out of its paints spares
+  // them a repaint whenever the tree repaints.
+  if (!m_pTree->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TVS_HASBUTTONS | TVS_LINESATROOT |
                            TVS_FULLROWSELECT | TVS_NOHSCROLL,
                        CRect(0, kGridHeaderHeight, W, std::max<int>(H, kGridHeaderHeight)), this,
                        ID_GRID_TREE))
@@ -189,12 +193,15 @@ void JGridTree::UpdateScrollBar() {
     m_ScrollBar.SetScrollPos(0, FALSE);
   }
   MoveIfChanged(m_pHeader.get(), g.header, TRUE);
-  MoveIfChanged(m_pTree.get(), g.tree, TRUE);
-  MoveIfChanged(m_pStrip.get(), g.strip, FALSE);
+  // While rows arrive the tree is repainted when its drawing comes back on.
+  MoveIfChanged(m_pTree.get(), g.tree, !m_pTree->IsRedrawDeferred());
+  const bool stripMoved = MoveIfChanged(m_pStrip.get(), g.strip, FALSE);
   MoveIfChanged(&m_ScrollBar, g.scrollBar, TRUE);
-  m_ScrollBar.ShowWindow(g.scrollNeeded ? SW_SHOWNA : SW_HIDE);
-  if (m_pStrip && m_pStrip->m_hWnd) m_pStrip->RedrawWindow();
-  m_pTree->Invalidate(TRUE);
+  if (((m_ScrollBar.GetStyle() & WS_VISIBLE) != 0) != g.scrollNeeded)
+    m_ScrollBar.ShowWindow(g.scrollNeeded ? SW_SHOWNA : SW_HIDE);
+  // The strip was moved without painting: it is drawn at its new place at once.
+  if (stripMoved && m_pStrip->m_hWnd) m_pStrip->RedrawWindow();
+  m_pTree->Repaint();
 }
 
 void JGridTree::OnHeaderClick(int column, int flag) {

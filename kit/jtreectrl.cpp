@@ -29,15 +29,18 @@ void Place(JButton* b, const CRect& where) {
   if (now != where) b->MoveWindow(where.left, where.top, where.Width(), where.Height(), TRUE);
 }
 
+// The button's own visible style, not IsWindowVisible, which asks about every ancestor.
+bool Shown(const JButton* b) { return (b->GetStyle() & WS_VISIBLE) != 0; }
+
 void ShowIf(JButton* b, bool show) {
   if (!b || !b->m_hWnd) return;
-  if ((b->IsWindowVisible() != FALSE) != show) b->ShowWindow(show ? SW_SHOWNA : SW_HIDE);
+  if (Shown(b) != show) b->ShowWindow(show ? SW_SHOWNA : SW_HIDE);
 }
 
 void Reskin(JButton* b, COLORREF back) {
   if (!b || !b->m_hWnd || b->m_BackColour == back) return;
   b->m_BackColour = back;
-  if (b->IsWindowVisible()) b->RedrawNow();
+  if (Shown(b)) b->RedrawNow();
 }
 
 int CALLBACK CompareByRank(LPARAM a, LPARAM b, LPARAM ranks) {
@@ -134,20 +137,42 @@ RowHandle JTreeCtrl::InsertRow(const std::wstring& text, bool markerShown, bool 
 }
 
 void JTreeCtrl::DeferRedraw() {
-  // The tree control updates its scroll bar and repaints for every item inserted, which
-  // costs milliseconds per row; rows come in bursts (a search's answers), so the tree's
-  // drawing is switched off for the burst and on again when the queue next runs dry.
+  // The tree control updates its scroll bar and repaints for every item inserted or moved,
+  // which costs milliseconds per row, and turning its drawing back on costs as much again.
+  // Rows come in bursts (a search's answers, one every few milliseconds), so the drawing
+  // is switched off for the burst and on again kRedrawPaceMs after its first row: the rows
+  // reach the screen a few times a second while they arrive, and at once when they stop.
   if (m_RedrawDeferred || !m_hWnd) return;
   SendMessage(WM_SETREDRAW, FALSE);
   m_RedrawDeferred = true;
-  PostMessage(WM_TREE_REDRAW_NOW);
+  ::SetTimer(m_hWnd, kRedrawTimer, kRedrawPaceMs, nullptr);
 }
 
 void JTreeCtrl::FlushRedraw() {
   if (!m_RedrawDeferred || !m_hWnd) return;
   m_RedrawDeferred = false;
+  ::KillTimer(m_hWnd, kRedrawTimer);
   SendMessage(WM_SETREDRAW, TRUE);
   Invalidate(FALSE);
+}
+
+void JTreeCtrl::Repaint() {
+  // While the drawing is off, turning it on repaints everything anyway.
+  if (m_hWnd && !m_RedrawDeferred) Invalidate(FALSE);
+}
+
+void JTreeCtrl::RepaintRow(RowHandle row) {
+  if (!m_hWnd || m_RedrawDeferred) return;
+  CRect rc;
+  if (GetItemRect(ItemOf(row), &rc, FALSE)) InvalidateRect(&rc, FALSE);
+}
+
+void JTreeCtrl::ShowRow(RowHandle row) {
+  if (!m_hWnd || !m_Rows.Contains(row)) return;
+  // Selecting and scrolling need the tree's own idea of where its items are.
+  FlushRedraw();
+  SelectItem(ItemOf(row));
+  EnsureVisible(ItemOf(row));
 }
 
 void JTreeCtrl::ForgetHandles(const std::vector<RowHandle>& rows) {
@@ -196,13 +221,15 @@ void JTreeCtrl::DeleteAllRows() {
 }
 
 void JTreeCtrl::SetCellText(RowHandle row, int index, const std::wstring& text) {
+  if (index >= 0 && m_Rows.GetCell(row, index) == text) return;
   std::optional<std::wstring> cell0 = m_Rows.SetCellText(row, index, text);
   if (!cell0) return;
+  RepaintRow(row);
   RowButtons* buttons = ButtonsOf(row);
   if (JButton* link = buttons ? buttons->link.get() : nullptr) {
     if (link->m_Caption != cell0->c_str()) {
       link->SetWindowText(cell0->c_str());
-      if (link->IsWindowVisible()) link->RedrawNow();
+      if (Shown(link)) link->RedrawNow();
     }
   }
 }
@@ -211,7 +238,9 @@ void JTreeCtrl::SortByColumn(int index, bool ascending) {
   m_SortColumn = index;
   const int used = m_SortedByHeader ? m_HeaderSortColumn : index;
   auto orders = m_Rows.SortAll(used, ascending);
-  if (!m_hWnd) return;
+  if (!m_hWnd || orders.empty()) return;
+  // Rows that move during a burst are drawn where they belong with the burst's next paint.
+  DeferRedraw();
   std::unordered_map<LPARAM, int> ranks;
   for (const auto& o : orders) {
     ranks.clear();
@@ -223,7 +252,6 @@ void JTreeCtrl::SortByColumn(int index, bool ascending) {
     sort.lParam = reinterpret_cast<LPARAM>(&ranks);
     SortChildrenCB(&sort);
   }
-  Invalidate(FALSE);
 }
 
 void JTreeCtrl::RedrawCheckBox(RowHandle row) {
@@ -256,11 +284,11 @@ void JTreeCtrl::ToggleRow(RowHandle row) {
 }
 
 void JTreeCtrl::SetBlocked(RowHandle row, bool blocked) {
-  if (m_Rows.SetBlocked(row, blocked) && m_hWnd) Invalidate(FALSE);
+  if (m_Rows.SetBlocked(row, blocked)) Repaint();
 }
 
 void JTreeCtrl::SetStatusColour(RowHandle row, COLORREF colour) {
-  if (m_Rows.SetStatusColour(row, colour) && m_hWnd) Invalidate(FALSE);
+  if (m_Rows.SetStatusColour(row, colour)) Repaint();
 }
 
 void JTreeCtrl::SetMarkerTip(RowHandle row, const std::wstring& text) {
@@ -354,8 +382,10 @@ void JTreeCtrl::DrawRow(CDC* dc, HTREEITEM item, const RowData& row, bool caret,
 }
 
 void JTreeCtrl::OnPaint() {
-  FlushRedraw();
   CPaintDC paint(this);
+  // While rows arrive the tree's own idea of its items lags behind; the whole tree is
+  // painted when its drawing comes back on.
+  if (m_RedrawDeferred) return;
   CDC* mem = PrepareMemDC();
   if (!mem) return;
   CRect client;
@@ -377,7 +407,6 @@ void JTreeCtrl::OnPaint() {
       DrawRow(mem, m_LastCaret, *row, false, true);
   }
   m_LastCaret = caret;
-
   for (auto& b : m_Buttons) {
     const bool inView = visible.count(b.first) != 0;
     std::optional<RowData> row = inView ? m_Rows.GetRow(b.first) : std::nullopt;
@@ -385,8 +414,10 @@ void JTreeCtrl::OnPaint() {
     ShowIf(b.second.check.get(), inView && row && row->hasCheckBox);
     ShowIf(b.second.link.get(), inView && row && row->hasCheckBox);
   }
-  paint.TransparentBlt(0, 0, client.Width(), client.Height(), mem, 0, 0, client.Width(),
-                       client.Height(), kKeyColour);
+  // The row buttons are clipped out of the tree's painting (WS_CLIPCHILDREN), so a plain
+  // copy leaves them showing, as a copy without the key colour would, at a fraction of
+  // the cost.
+  paint.BitBlt(0, 0, client.Width(), client.Height(), mem, 0, 0, SRCCOPY);
   ReleaseMemDC();
 }
 
@@ -457,6 +488,7 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 1;
     case WM_VSCROLL:
     case WM_MOUSEWHEEL: {
+      FlushRedraw();
       LRESULT r = Default();
       RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
       return r;
@@ -475,8 +507,11 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_JBUTTON_CLICK:
       OnJButtonClick(reinterpret_cast<JButton*>(wParam));
       return 0;
-    case WM_TREE_REDRAW_NOW:
+    case WM_TIMER:
+      if (wParam != kRedrawTimer) return Default();
+      // Painted now: the next row may well come before the paint message would.
       FlushRedraw();
+      UpdateWindow();
       return 0;
     default:
       return CTreeCtrl::WindowProc(msg, wParam, lParam);

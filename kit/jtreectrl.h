@@ -75,9 +75,17 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   // Gives the row's marker button a tooltip text (the tree's tooltip control).
   void SetMarkerTip(RowHandle row, const std::wstring& text);
 
-  // Inserting switches the tree's drawing off until the message queue next runs dry (or
+  // Inserting or moving rows switches the tree's drawing off for kRedrawPaceMs (or until
   // the next paint); this turns it on again at once.
   void FlushRedraw();
+  static constexpr UINT kRedrawPaceMs = 100;
+  bool IsRedrawDeferred() const { return m_RedrawDeferred; }
+  // Makes the row the caret and scrolls it into view.
+  void ShowRow(RowHandle row);
+  // Repaints the whole tree, or one row when it is in view; nothing while the drawing is
+  // off (turning it on repaints everything).
+  void Repaint();
+  void RepaintRow(RowHandle row);
 
   // ---- readers (any thread) ------------------------------------------------
   // Appends the checked rows in ascending handle order (channel rows included).
@@ -135,8 +143,8 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
     std::unique_ptr<JButton> marker, check, link;
   };
 
-  // Private to the tree: the end of a burst of insertions.
-  static constexpr UINT WM_TREE_REDRAW_NOW = WM_APP + 0x151;
+  // Private to the tree: the timer that ends a burst of insertions.
+  static constexpr UINT_PTR kRedrawTimer = 0x7D01;
 
   void OnPaint();
   void DeferRedraw();

@@ -82,16 +82,21 @@ TEST(DeviceCsv, AppendsUtf16WithoutMarkHeaderOncePerSearch) {
                               L"10.1.0.6,SN2,00:11:22:33:44:55,K2A-1234-V1.02,CAM-1,239.1.1.1\n");
   EXPECT_EQ(bytes, expected);
   EXPECT_EQ(bytes.substr(0, 4), std::string("I\0P\0", 4));  // no byte-order mark
-  port::RemoveFile(exportList.FilePath());
+  const std::wstring first = exportList.FilePath();
 
-  // The next search: a new file with its own header, 7 columns with the camera name.
+  // The next search: a new file with its own header, 7 columns with the camera name. The
+  // first search's file is closed and keeps its lines.
   exportList.Begin(folder, L"app_csv_test_2");
+  ASSERT_TRUE(ReadWholeFile(first, bytes));
+  EXPECT_EQ(bytes, expected);
+  EXPECT_TRUE(port::RemoveFile(first));
   port::RemoveFile(exportList.FilePath());
   ASSERT_TRUE(exportList.Append(Record(L"10.1.0.7", L"Yard", L"SN3"), true));
   ASSERT_TRUE(ReadWholeFile(exportList.FilePath(), bytes));
   EXPECT_EQ(DecodeUtf16Le(bytes),
             CsvHeaderLine(true) + L"10.1.0.7,SN3,Yard,00:11:22:33:44:55,K2A-1234-V1.02,CAM-1,239.1.1.1\n");
-  port::RemoveFile(exportList.FilePath());
+  exportList.Close();
+  EXPECT_TRUE(port::RemoveFile(exportList.FilePath()));
 
   // A file that cannot be opened loses the line and keeps the header pending.
   exportList.Begin(folder + L"no-such-folder/", L"x");

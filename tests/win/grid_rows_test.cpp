@@ -73,6 +73,39 @@ TEST(GridRows, ChannelRowsSortUnderTheirDeviceAndExpandOnlyWhenAllowed) {
   EXPECT_EQ(rc.Height(), 3 * 20 + 1);
 }
 
+// Handles messages (timers included) until `done` or two seconds have passed.
+template <class Done>
+bool PumpUntil(Done done) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > 2000) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    Pump();
+  }
+  return true;
+}
+
+TEST(GridRows, ABurstOfRowsReachesTheScreenByItself) {
+  GridWindow w(1000, 500, false);
+  std::vector<RowHandle> rows;
+  for (int i = 0; i < 30; ++i) {
+    rows.push_back(w.AddDevice({L"10.0.4." + std::to_wstring(i + 1), L"SN" + std::to_wstring(i)}));
+    w.tree().SortByColumn(1, true);
+    Pump();
+  }
+  // Nobody paints on purpose: the tree turns its drawing back on and paints by itself.
+  EXPECT_TRUE(PumpUntil([&] { return !w.tree().IsRedrawDeferred(); }));
+  Pump();
+  JButton* link = w.tree().GetLinkButton(rows[0]);
+  ASSERT_NE(link, nullptr);
+  EXPECT_TRUE(link->IsWindowVisible());
+  CRect item, button;
+  ASSERT_TRUE(w.tree().GetItemRect(JTreeCtrl::ItemOf(rows[0]), &item, FALSE));
+  link->GetWindowRect(&button);
+  w.tree().ScreenToClient(&button);
+  EXPECT_EQ(button.top, item.top + 1);
+}
+
 TEST(GridRows, CellsBeyondTheEndAndTheLinkCaption) {
   GridWindow w(1000, 500, false);
   const RowHandle r = w.AddDevice({L"10.0.0.7"});

@@ -112,6 +112,7 @@ class GridWindow {
   // Paints the tree now (which places, shows and hides the row buttons).
   void Paint() {
     Pump();
+    tree().FlushRedraw();
     tree().RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     Pump();
   }
