@@ -210,9 +210,31 @@ void Dlg_Main::Refresh() {
   SearchDevices(m_SearchMode.GetCurSel() == 1);
 }
 
+Dlg_Main::BusyScope::~BusyScope() {
+  if (--m_w.m_BusyDepth > 0 || !m_w.m_CloseAsked) return;
+  m_w.m_CloseAsked = false;
+  if (CWnd* frame = m_w.GetParent()) frame->PostMessage(WM_CLOSE);
+}
+
 void Dlg_Main::SearchDevices(bool advanced) {
   // A search deletes every row: never while a batch reports to them.
   if (m_ShutDown || (m_Batch && m_Batch->Busy())) return;
+  if (m_Searching) {
+    m_SearchPending = true;
+    return;
+  }
+  BusyScope busy(*this);
+  m_Searching = true;
+  RunSearch(advanced);
+  while (m_SearchPending && !m_ShutDown) {
+    m_SearchPending = false;
+    RunSearch(m_SearchMode.GetCurSel() == 1);
+  }
+  m_SearchPending = false;
+  m_Searching = false;
+}
+
+void Dlg_Main::RunSearch(bool advanced) {
   g_ShowCameraName = advanced;
   if (g_pDeviceSearcher) g_pDeviceSearcher->CloseSockets();
   // The previous search's queries end before their rows go.
@@ -288,14 +310,16 @@ void Dlg_Main::Shutdown() {
   // A batch that runs is stopped and its threads waited for (its wait box then closes).
   if (m_Batch) m_Batch->Shutdown();
   // Every thread that reports to this window ends before anything it uses goes away; the
-  // wait keeps handling messages so that a thread blocked in SendMessage can finish.
+  // wait keeps handling messages so that a thread blocked in SendMessage can finish, and
+  // every request in flight is abandoned at once.
   WorkerThread stopper;
   stopper.Start([](const std::atomic<bool>&) {
     if (g_pDeviceSearcher) g_pDeviceSearcher->Stop();
+    if (g_pFirmwareUpgrader) g_pFirmwareUpgrader->Stop();
   });
   StopAndWait({&stopper, &m_QueryManualIps, &m_QueryAddedDevices}, PumpMessages);
 
-  delete g_pFirmwareUpgrader;  // waits for every upload worker
+  delete g_pFirmwareUpgrader;  // its threads have ended
   g_pFirmwareUpgrader = nullptr;
   if (g_pDeviceGrid) {
     if (g_pDeviceGrid->m_hWnd) g_pDeviceGrid->SendMessage(WM_CLOSE);
@@ -316,6 +340,7 @@ BOOL Dlg_Main::PreTranslateMessage(MSG* msg) {
 }
 
 BOOL Dlg_Main::OnCommand(WPARAM wParam, LPARAM lParam) {
+  if (m_ShutDown) return TRUE;  // closing: no command starts
   const UINT id = LOWORD(wParam);
   const UINT code = HIWORD(wParam);
   if (code == BN_CLICKED) {

@@ -53,12 +53,22 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   // What a toolbar button (or the about button) does.
   void RunCommand(UINT id);
 
+  // A new search. One asked for while a search is running (from the messages the running one
+  // handles while it waits) is run once more right after it, in the mode chosen by then.
   void SearchDevices(bool advanced);
   // The Refresh command: repaint, count, search in the chosen mode.
   void Refresh();
   void Relabel();
   // Stops every thread, destroys the grid and the engines, saves the settings.
   void Shutdown();
+  // True while a search waits for the previous one's threads and handles messages meanwhile:
+  // the window must not be shut down under it. A close asked for then (CloseWhenIdle) is
+  // carried out by a WM_CLOSE posted to the frame once the search has returned. (A command's
+  // box is no such wait: a close then goes ahead, stops the batch, and the object outlives
+  // the command, see CMainFrame::OnClose.)
+  bool Busy() const { return m_BusyDepth > 0; }
+  void CloseWhenIdle() { m_CloseAsked = true; }
+  bool CloseAsked() const { return m_CloseAsked; }
   std::wstring GetLocalIpString() const;
   // The batch engine that runs the toolbar's operations (null once shut down).
   BatchEngine* Batch() const { return m_Batch.get(); }
@@ -106,10 +116,27 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   void LoadSettings();
   void SaveSettings();
   void StartQueryThreads();
+  void RunSearch(bool advanced);
+
+  // Marks a handler that waits while handling messages (see Busy).
+  class BusyScope {
+   public:
+    explicit BusyScope(Dlg_Main& w) : m_w(w) { ++m_w.m_BusyDepth; }
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    Dlg_Main& m_w;
+  };
 
   DWORD m_UiThread = 0;
   int m_RefreshCount = 0;
   bool m_ShutDown = false;
+  int m_BusyDepth = 0;
+  bool m_Searching = false;
+  bool m_SearchPending = false;
+  bool m_CloseAsked = false;
   JButton m_Buttons[kButtonCount];
   JButton m_About;
   JComboBox m_Adapters;

@@ -81,6 +81,15 @@ void CMainFrame::RemoveTrayIcon() {
 }
 
 void CMainFrame::OnClose() {
+  // The close waits while it handles messages: a second close (or Alt+F4) then is ignored.
+  // A close while the main window's search waits is carried out when the search has
+  // returned: nothing is shut down under a running search.
+  if (m_Closing) return;
+  if (m_pMainDlg && m_pMainDlg->Busy()) {
+    m_pMainDlg->CloseWhenIdle();
+    return;
+  }
+  m_Closing = true;
   if (m_pMainDlg) {
     m_pMainDlg->Shutdown();
     // The object itself goes with the frame: a close that comes while a command's box is

@@ -30,6 +30,7 @@ class CMainFrame : public CFrameWnd {
   void RemoveTrayIcon();
 
   Dlg_Main* m_pMainDlg = nullptr;
+  bool m_Closing = false;
   NOTIFYICONDATAW m_Tray{};
   bool m_TrayShown = false;
 };

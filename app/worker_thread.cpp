@@ -1,5 +1,6 @@
 #include "app/worker_thread.h"
 
+#include "port/stop_scope.h"
 #include "port/sync.h"
 
 WorkerThread::~WorkerThread() {
@@ -15,6 +16,7 @@ void WorkerThread::Start(std::function<void(const std::atomic<bool>& stop)> fn) 
   auto stop = m_stop;
   auto done = m_done;
   m_thread = std::thread([fn = std::move(fn), stop, done] {
+    port::StopScope scope(stop.get());  // a stop abandons the thread's requests in flight
     fn(*stop);
     done->store(true);
   });

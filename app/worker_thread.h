@@ -15,8 +15,9 @@ class WorkerThread {
   WorkerThread(const WorkerThread&) = delete;
   WorkerThread& operator=(const WorkerThread&) = delete;
 
-  // Starts fn(stopFlag) in a new thread. A thread still running from an earlier Start is
-  // asked to stop and joined first.
+  // Starts fn(stopFlag) in a new thread, inside a stop scope of that flag (port/stop_scope.h):
+  // RequestStop also abandons the thread's requests in flight. A thread still running from an
+  // earlier Start is asked to stop and joined first.
   void Start(std::function<void(const std::atomic<bool>& stop)> fn);
   void RequestStop();
   bool Running() const;

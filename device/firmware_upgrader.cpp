@@ -8,6 +8,7 @@
 #include "device/multipart_upload.h"
 #include "device/upgrade_files.h"
 #include "device/upgrade_rules.h"
+#include "port/stop_scope.h"
 
 FirmwareUpgrader* g_pFirmwareUpgrader = nullptr;
 
@@ -111,6 +112,7 @@ void FirmwareUpgrader::StartDevice(const UpgradeJob& job) {
   Worker w;
   w.done = done;
   w.thread = std::thread([this, done](std::unique_ptr<UpgradeJob> j) {
+    port::StopScope scope(&m_stopFlag);  // Stop and StopBatch abandon its requests in flight
     UpgradeDevice(*j);
     j.reset();
     done->store(true);
