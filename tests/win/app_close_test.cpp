@@ -75,11 +75,13 @@ class HangingDevices : public ::testing::Test {
     program.reset();
   }
 
-  // Posts the messages and pumps until the frame is gone. The main window was destroyed only
-  // after the close's own work (the grid gone, the settings written), and once.
+  // Posts the messages and pumps until the frame is gone. The main window was destroyed once,
+  // after the close's own work (the grid gone, the settings written), and not from inside a
+  // search.
   void CloseWith(const std::vector<std::pair<UINT, WPARAM>>& messages) {
     dog.Arm("close", 30);
     s_main = main->m_hWnd;
+    s_mainObject = main;
     s_destroyed = 0;
     s_destroyedEarly = false;
     HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &WatchDestroy, nullptr, ::GetCurrentThreadId());
@@ -105,11 +107,12 @@ class HangingDevices : public ::testing::Test {
     const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && m->message == WM_DESTROY && m->hwnd == s_main) {
       ++s_destroyed;
-      if (g_pDeviceGrid) s_destroyedEarly = true;
+      if (g_pDeviceGrid || s_mainObject->Busy()) s_destroyedEarly = true;
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
   }
   static HWND s_main;
+  static Dlg_Main* s_mainObject;
   static int s_destroyed;
   static bool s_destroyedEarly;
 
@@ -120,6 +123,7 @@ class HangingDevices : public ::testing::Test {
 };
 
 HWND HangingDevices::s_main = nullptr;
+Dlg_Main* HangingDevices::s_mainObject = nullptr;
 int HangingDevices::s_destroyed = 0;
 bool HangingDevices::s_destroyedEarly = false;
 
