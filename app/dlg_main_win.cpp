@@ -60,6 +60,9 @@ Dlg_Main::Dlg_Main()
   services.upgrader = g_pFirmwareUpgrader;
   m_Batch = std::make_unique<BatchEngine>(m_BatchUi, services);
   RegisterSystemCommands(*m_Batch);
+  m_Batch->Register(CMD_IP_SET, [this] {
+    return std::make_unique<IpSetOperationWin>(MainIpSetHost(*this, m_IpSetDiscovery, m_BatchUi));
+  });
 }
 
 Dlg_Main::~Dlg_Main() {
@@ -272,7 +275,6 @@ void Dlg_Main::RunCommand(UINT id) {
     }
     // Operations not built yet say so, under the button's own caption; each entry goes when
     // its operation lands.
-    case CMD_IP_SET:
     case CMD_DEVICE_SETTINGS:
     case CMD_FIRMWARE_UPGRADE:
     case CMD_BACKUP:

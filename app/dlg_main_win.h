@@ -12,6 +12,7 @@
 #include "app/device_csv.h"
 #include "app/device_list.h"
 #include "app/discovery_feed.h"
+#include "app/main_ip_set_win.h"
 #include "app/worker_thread.h"
 #include "device/device_searcher.h"
 #include "fx/controls.h"
@@ -148,5 +149,6 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   WorkerThread m_QueryAddedDevices;
   std::unique_ptr<DialogTemplate> m_Template;
   MainBatchUi m_BatchUi{*this};
-  std::unique_ptr<BatchEngine> m_Batch;  // after m_BatchUi: it goes first
+  MainIpSetDiscovery m_IpSetDiscovery{*this};
+  std::unique_ptr<BatchEngine> m_Batch;  // after what its threads use: it goes first
 };

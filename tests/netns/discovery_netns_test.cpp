@@ -301,6 +301,8 @@ TEST_F(DiscoveryNetns, AddressChangeAcknowledgementReachesTheOwner) {
   for (const char* mac : {"00:0F:7C:00:00:01", "00:0F:7C:00:00:02", "00:0F:7C:00:00:99"}) {
     char req[224] = {'Z', 'o', 'l', 'k', 1, 0, 0, 0, static_cast<char>(212), 0, 0, 0};
     std::memcpy(req + 12, mac, std::strlen(mac));
+    std::memcpy(req + 44, "admin", 5);              // the devices' factory login
+    std::memcpy(req + 76, "YWRtaW46NzQwOTEy", 16);  // base64 of "admin:740912"
     ASSERT_EQ(port::SendTo(s, "255.255.255.255", 6005, req, sizeof req, NetnsLab::kHostIp), 224);
   }
   for (int i = 0; i < 300 && owner.Acks().size() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -28,56 +28,41 @@ const char kGone[] = "10.231.2.8";        // as kNever, for the batch (the simul
 
 std::wstring W(const char* s) { return std::wstring(s, s + std::char_traits<char>::length(s)); }
 
-const char kDevices[] =
-    "ip=10.231.2.1 mac=00:0F:7C:00:20:01 reboot_ms=400\n"
-    "ip=10.231.2.2 mac=00:0F:7C:00:20:02 reboot_ms=never\n"
-    "ip=10.231.2.3 mac=00:0F:7C:00:20:03 fail=/cgi-bin/cmd/system?CONFIG_RESET:error\n"
-    "ip=10.231.2.4 mac=00:0F:7C:00:20:04 http=off\n"
-    "ip=10.231.2.5 mac=00:0F:7C:00:20:05 password=secret reboot_ms=100\n"
-    "ip=10.231.2.6 mac=00:0F:7C:00:20:06 fail=/cgi-bin/cmd/system?CONFIG_RESET:status404\n"
-    "ip=10.231.2.7 mac=00:0F:7C:00:20:07 reboot_ms=0\n"
-    "ip=10.231.2.8 mac=00:0F:7C:00:20:08 reboot_ms=never\n";
-
-class SystemCommandNetns : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    s_sim.Start(kDevices, {kBack, kNever, kRefuses, kNoHttp, kOwnLogin, kNotFound, kQuick, kGone});
+class SystemCommandNetns : public testlab::SimulatorSuite<SystemCommandNetns> {
+ public:
+  static const char* Devices() {
+    return "ip=10.231.2.1 mac=00:0F:7C:00:20:01 reboot_ms=400\n"
+           "ip=10.231.2.2 mac=00:0F:7C:00:20:02 reboot_ms=never\n"
+           "ip=10.231.2.3 mac=00:0F:7C:00:20:03 fail=/cgi-bin/cmd/system?CONFIG_RESET:error\n"
+           "ip=10.231.2.4 mac=00:0F:7C:00:20:04 http=off\n"
+           "ip=10.231.2.5 mac=00:0F:7C:00:20:05 password=secret reboot_ms=100\n"
+           "ip=10.231.2.6 mac=00:0F:7C:00:20:06 fail=/cgi-bin/cmd/system?CONFIG_RESET:status404\n"
+           "ip=10.231.2.7 mac=00:0F:7C:00:20:07 reboot_ms=0\n"
+           "ip=10.231.2.8 mac=00:0F:7C:00:20:08 reboot_ms=never\n";
   }
-  static void TearDownTestSuite() { s_sim.Stop(); }
+  static std::vector<std::string> Addresses() {
+    return {kBack, kNever, kRefuses, kNoHttp, kOwnLogin, kNotFound, kQuick, kGone};
+  }
 
-  void SetUp() override {
-    if (!NetnsLab::Available()) GTEST_SKIP() << "needs root and the ip tool";
-    ASSERT_TRUE(s_sim.Enter()) << "test network or simulator did not start";
-    Login d = DefaultLogin();
-    SetUserLogin(d.user, d.password);
-    m_mark = s_sim.LogSize();
+ protected:
+  void Begin() override {
     m_context.io = &HttpDeviceRequests();
     m_context.clock = &m_clock;
     m_context.report = &m_report;
     m_context.stop = std::make_shared<BatchStop>();
   }
-  void TearDown() override {
-    s_sim.Leave();
-    Login d = DefaultLogin();
-    SetUserLogin(d.user, d.password);
-  }
 
   // How many of the simulator's log lines about one device since the test began hold `what`.
   int Count(const char* ip, const std::string& what) const {
     int n = 0;
-    for (const std::string& l : s_sim.LogLinesSince(m_mark, std::string(" ") + ip + " "))
-      n += l.find(what) != std::string::npos;
+    for (const std::string& l : LogLinesSince(std::string(" ") + ip + " ")) n += l.find(what) != std::string::npos;
     return n;
   }
 
-  static testlab::SharedSimulator s_sim;
-  std::size_t m_mark = 0;
   testlab::RecordingClock m_clock{100};
   testlab::RecordingReport m_report;
   BatchContext m_context;
 };
-
-testlab::SharedSimulator SystemCommandNetns::s_sim;
 
 TEST_F(SystemCommandNetns, DeviceThatComesBackSucceeds) {
   EXPECT_EQ(RunSystemCommand(m_context, 1, W(kBack), kResetCommand), 509);

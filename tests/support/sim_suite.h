@@ -1,19 +1,25 @@
 // One simulator shared by the tests of a suite, in a test network of its own, with its request
-// log: the set-up every namespace test of an operation needs.
+// log: the set-up every namespace test of an operation needs. A fixture derives from
+// SimulatorSuite and names its devices:
 //
-//   static testlab::SharedSimulator s_sim;               // in the fixture
-//   static void SetUpTestSuite() { s_sim.Start(kDevices, {"10.231.2.1", ...}); }
-//   static void TearDownTestSuite() { s_sim.Stop(); }
-//   void SetUp() override { ASSERT_TRUE(s_sim.Enter()) ...; m_mark = s_sim.LogSize(); }
-//   void TearDown() override { s_sim.Leave(); }
-//   ... s_sim.LogLinesSince(m_mark, "10.231.2.1") ...
+//   class ResetNetns : public testlab::SimulatorSuite<ResetNetns> {
+//    public:
+//     static const char* Devices() { return "ip=10.231.2.1 mac=... reboot_ms=400\n"; }
+//     static std::vector<std::string> Addresses() { return {"10.231.2.1"}; }
+//    protected:
+//     void Begin() override { ... }   // after the base's set-up, in the host namespace
+//   };
+//   TEST_F(ResetNetns, ...) { ... LogLinesSince("10.231.2.1") ... }
 #pragma once
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "device/login.h"
 #include "tests/support/netns_lab.h"
 #include "tests/support/read_file.h"
 
@@ -66,6 +72,46 @@ class SharedSimulator {
   }
   std::unique_ptr<NetnsLab> m_lab;
   std::string m_log;
+};
+
+// The fixture: the suite's simulator is started once; every test runs in the host namespace
+// with the factory login as the user's, and sees the log lines written since it began.
+template <class Suite>
+class SimulatorSuite : public ::testing::Test {
+ public:
+  static void SetUpTestSuite() { Sim().Start(Suite::Devices(), Suite::Addresses()); }
+  static void TearDownTestSuite() { Sim().Stop(); }
+
+ protected:
+  void SetUp() override {
+    if (!NetnsLab::Available()) GTEST_SKIP() << "needs root and the ip tool";
+    ASSERT_TRUE(Sim().Enter()) << "test network or simulator did not start";
+    FactoryLogin();
+    m_mark = Sim().LogSize();
+    Begin();
+  }
+  void TearDown() override {
+    if (IsSkipped()) return;
+    End();
+    Sim().Leave();
+    FactoryLogin();
+  }
+  // The suite's own steps after the set-up and before the tear-down.
+  virtual void Begin() {}
+  virtual void End() {}
+
+  static SharedSimulator& Sim() {
+    static SharedSimulator s;
+    return s;
+  }
+  // The simulator's log lines since the test began that hold `needle`.
+  std::vector<std::string> LogLinesSince(const std::string& needle) const { return Sim().LogLinesSince(m_mark, needle); }
+  static void FactoryLogin() {
+    const Login d = DefaultLogin();
+    SetUserLogin(d.user, d.password);
+  }
+
+  std::size_t m_mark = 0;
 };
 
 }  // namespace testlab

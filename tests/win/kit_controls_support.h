@@ -221,16 +221,23 @@ inline std::wstring ExeDir() {
   return cut == std::wstring::npos ? L"." : p.substr(0, cut);
 }
 
-// Saves the whole screen as a PNG under <exe folder>\screenshots\<name>.png.
-inline bool SaveScreenshot(const wchar_t* name) {
+// Saves the whole screen (or only `area`, in screen coordinates) as a PNG under
+// <exe folder>\screenshots\<name>.png.
+inline bool SaveScreenshot(const wchar_t* name, const RECT* area = nullptr) {
   std::wstring dir = ExeDir() + L"\\screenshots";
   ::CreateDirectoryW(dir.c_str(), nullptr);
-  int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+  int x = 0, y = 0, w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+  if (area) {
+    x = area->left;
+    y = area->top;
+    w = area->right - area->left;
+    h = area->bottom - area->top;
+  }
   HDC screen = ::GetDC(nullptr);
   HDC mem = ::CreateCompatibleDC(screen);
   HBITMAP bmp = ::CreateCompatibleBitmap(screen, w, h);
   HGDIOBJ old = ::SelectObject(mem, bmp);
-  ::BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  ::BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
   ::SelectObject(mem, old);
   bool ok = false;
   {

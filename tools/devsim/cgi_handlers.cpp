@@ -12,10 +12,6 @@ std::mutex g_setLock;
 // Parameters set by requests, per device index.
 std::map<int, std::map<std::string, std::string>> g_set;
 
-std::string Setting(const SimDevice& d, const std::string& key, const std::string& def) {
-  auto it = d.extra.find(key);
-  return it == d.extra.end() ? def : it->second;
-}
 
 bool IsRecorder(const SimDevice& d) {
   const std::string& m = d.fields.model;

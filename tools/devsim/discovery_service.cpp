@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 
+#include "device/http_auth.h"
 #include "port/net.h"
 #include "tools/devsim/upgrade_state.h"
 
@@ -47,8 +48,8 @@ std::string Datagram(const SimDevice& d, unsigned short port, std::mt19937& rng)
 }  // namespace
 
 DiscoveryService::DiscoveryService(const std::vector<SimDevice>& devices, const DiscoveryOptions& options,
-                                   RequestLog& log)
-    : m_devices(devices), m_options(options), m_log(log) {}
+                                   RequestLog& log, DeviceMover mover)
+    : m_devices(devices), m_options(options), m_log(log), m_mover(std::move(mover)) {}
 
 DiscoveryService::~DiscoveryService() { Stop(); }
 
@@ -98,10 +99,9 @@ void DiscoveryService::Serve(int index) {
     if (n <= 0) continue;
     std::string fromIp = port::FormatIPv4(ntohl(from.sin_addr.s_addr));
     unsigned short fromPort = ntohs(from.sin_port);
-    if (n == 224 && std::memcmp(buf, "Zolk", 4) == 0 && (kPorts[index] == 6005 || kPorts[index] == 6055)) {
-      std::string mac(buf + 12, strnlen(buf + 12, 32));
-      m_log.Write("udp ipset port=" + std::to_string(kPorts[index]) + " mac=" + mac + " from=" + fromIp);
-      AnswerIpSet(index, buf, fromPort);
+    if ((kPorts[index] == 6005 || kPorts[index] == 6055) && n >= 4 && std::memcmp(buf, "Zolk", 4) == 0) {
+      if (n == 224) AnswerIpSet(buf, fromIp, fromPort, kPorts[index]);
+      else if (n != 228) m_log.Write("udp ipset bad length=" + std::to_string(n) + " from=" + fromIp);
     } else if (n == 8 && std::memcmp(buf, "80503736", 8) == 0) {
       m_log.Write("udp probe port=" + std::to_string(kPorts[index]) + " from=" + fromIp + ":" +
                   std::to_string(fromPort));
@@ -113,26 +113,71 @@ void DiscoveryService::Serve(int index) {
   }
 }
 
-// The device named by MAC acknowledges an address change with 228 bytes: the request's layout
-// with type 2, its own MAC, and a 32-bit result (0 = done) after it. Acknowledgements go to the
-// broadcast address, where every listener on the port hears them.
-void DiscoveryService::AnswerIpSet(int index, const char* request, unsigned short toPort) {
-  std::string mac(request + 12, strnlen(request + 12, 32));
-  for (const SimDevice& d : m_devices) {
+namespace {
+
+std::uint32_t U32(const char* p) {
+  const auto* b = reinterpret_cast<const unsigned char*>(p);
+  return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+}
+
+std::string Field(const char* p, std::size_t width) { return std::string(p, strnlen(p, width)); }
+
+std::string Hex(const char* p, std::size_t n) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(p[i]);
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
+  }
+  return out;
+}
+
+
+}  // namespace
+
+// The device named by MAC acknowledges an address change with 228 bytes and, when it takes the
+// change, moves.
+void DiscoveryService::AnswerIpSet(const char* request, const std::string& fromIp, unsigned short fromPort,
+                                   unsigned short port) {
+  const std::string mac = Field(request + 12, 32);
+  if (U32(request + 4) != 1 || U32(request + 8) != 212) {
+    m_log.Write("udp ipset bad header port=" + std::to_string(port) + " mac=" + mac + " from=" + fromIp);
+    return;
+  }
+  const std::uint32_t mode = U32(request + 140);
+  const std::string account = Field(request + 44, 32), login = Field(request + 76, 64);
+  const std::string address = Field(request + 144, 16), netmask = Field(request + 160, 16),
+                    gateway = Field(request + 176, 16);
+  for (std::size_t i = 0; i < m_devices.size(); ++i) {
+    const SimDevice& d = m_devices[i];
     if (d.fields.mac != mac) continue;
+    const std::string user = Setting(d, "user", "admin"), password = Setting(d, "password", "740912");
+    std::string decoded;
+    const bool loginOk = account == user && http::Base64Decode(login, &decoded) && decoded == user + ":" + password;
+    m_log.Write("udp ipset port=" + std::to_string(port) + " mac=" + mac + " mode=" + std::to_string(mode) +
+                " ip=" + address + " mask=" + netmask + " gw=" + gateway + " account=" + account +
+                " login=" + (loginOk ? "ok" : "bad") + " from=" + fromIp + " bytes=" + Hex(request, 224));
+    unsigned result = loginOk ? 0 : 1;
+    auto forced = d.extra.find("ipset_result");
+    if (forced != d.extra.end()) result = static_cast<unsigned>(std::strtoul(forced->second.c_str(), nullptr, 10));
     char ack[228];
     std::memcpy(ack, request, 224);
     ack[4] = 2;
     ack[5] = ack[6] = ack[7] = 0;
     std::memset(ack + 12, 0, 32);
     std::memcpy(ack + 12, d.fields.mac.data(), d.fields.mac.size() < 32 ? d.fields.mac.size() : 32);
-    unsigned result = 0;
-    auto it = d.extra.find("ipset_result");
-    if (it != d.extra.end()) result = static_cast<unsigned>(std::strtoul(it->second.c_str(), nullptr, 10));
     for (int b = 0; b < 4; ++b) ack[224 + b] = static_cast<char>((result >> (8 * b)) & 0xFF);
-    const std::string dest = m_options.replyTo.empty() ? "255.255.255.255" : m_options.replyTo;
-    if (port::SendTo(m_sockets[index], dest, toPort, ack, sizeof ack, d.fields.ip) < 0)
-      port::SendTo(m_sockets[index], dest, toPort, ack, sizeof ack);
+    std::string dest = m_options.replyTo;
+    if (dest.empty()) dest = Setting(d, "ipset_reply", "broadcast") == "unicast" ? fromIp : "255.255.255.255";
+    const unsigned short toPort = dest == fromIp ? fromPort : port;
+    int sock = m_sockets[port == 6005 ? 1 : 3];
+    DeviceFields now = d.fields;
+    UpgradeState::Instance().Present(static_cast<int>(i), &now);
+    if (port::SendTo(sock, dest, toPort, ack, sizeof ack, now.ip) < 0) port::SendTo(sock, dest, toPort, ack, sizeof ack);
+    if (result != 0 || !loginOk || !m_mover) continue;
+    const std::string to = mode == 2 ? address : Setting(d, "dhcp_ip", "");
+    if (!to.empty() && to != now.ip) m_mover(static_cast<int>(i), to, mode == 2 ? netmask : std::string());
   }
 }
 

@@ -27,10 +27,6 @@ const std::size_t kMaxHeader = 64 * 1024;
 const std::size_t kMaxBody = 256u * 1024 * 1024;
 const int kIdleMs = 30000;
 
-std::string Setting(const SimDevice& d, const std::string& key, const std::string& def) {
-  auto it = d.extra.find(key);
-  return it == d.extra.end() ? def : it->second;
-}
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -168,21 +164,13 @@ bool HttpService::Start(std::string* error) {
       Stop();
       return false;
     }
-    int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int on = 1;
-    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in a;
-    std::memset(&a, 0, sizeof a);
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(d.fields.httpPort));
-    a.sin_addr.s_addr = htonl(addr);
-    if (s < 0 || bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(s, 128) != 0) {
+    int s = Listen(d.fields.ip, d.fields.httpPort);
+    if (s < 0) {
       // A device whose address this namespace does not hold (discovery-only set-ups) simply
       // has no HTTP interface; anything else is worth a word.
       if (errno != EADDRNOTAVAIL)
         std::fprintf(stderr, "devsim: no HTTP on %s:%u: %s\n", d.fields.ip.c_str(), d.fields.httpPort,
                      std::strerror(errno));
-      if (s >= 0) close(s);
       continue;
     }
     m_listeners.emplace_back(s, static_cast<int>(i));
@@ -192,11 +180,56 @@ bool HttpService::Start(std::string* error) {
   return true;
 }
 
+int HttpService::Listen(const std::string& ip, unsigned port) const {
+  std::uint32_t addr = 0;
+  if (!port::ParseIPv4(ip, &addr)) return -1;
+  int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (s < 0) return -1;
+  int on = 1;
+  setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in a;
+  std::memset(&a, 0, sizeof a);
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<std::uint16_t>(port));
+  a.sin_addr.s_addr = htonl(addr);
+  if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(s, 128) != 0) {
+    const int e = errno;
+    close(s);
+    errno = e;
+    return -1;
+  }
+  return s;
+}
+
+bool HttpService::MoveDevice(int index, const std::string& newIp) {
+  const SimDevice& d = m_devices[static_cast<std::size_t>(index)];
+  if (Setting(d, "http", "on") == "off") return true;
+  const int s = Listen(newIp, d.fields.httpPort);
+  if (s < 0) return false;
+  std::lock_guard<std::mutex> l(m_listenLock);
+  for (auto it = m_listeners.begin(); it != m_listeners.end();) {
+    if (it->second == index) {
+      m_retiredListeners.push_back(it->first);  // closed by the accept loop, which polls it
+      it = m_listeners.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  m_listeners.emplace_back(s, index);
+  m_listenersChanged = true;
+  return true;
+}
+
 void HttpService::Stop() {
   m_running = false;
   if (m_acceptThread.joinable()) m_acceptThread.join();
-  for (auto& l : m_listeners) close(l.first);
-  m_listeners.clear();
+  {
+    std::lock_guard<std::mutex> l(m_listenLock);
+    for (auto& l2 : m_listeners) close(l2.first);
+    m_listeners.clear();
+    for (int fd : m_retiredListeners) close(fd);
+    m_retiredListeners.clear();
+  }
   std::vector<std::thread> workers;
   {
     std::unique_lock<std::mutex> l(m_connLock);
@@ -211,8 +244,17 @@ void HttpService::Stop() {
 
 void HttpService::AcceptLoop() {
   std::vector<pollfd> fds;
-  for (auto& l : m_listeners) fds.push_back(pollfd{l.first, POLLIN, 0});
+  std::vector<std::pair<int, int>> listeners;
+  m_listenersChanged = true;
   while (m_running) {
+    if (m_listenersChanged.exchange(false)) {
+      std::lock_guard<std::mutex> l(m_listenLock);
+      listeners = m_listeners;
+      for (int fd : m_retiredListeners) close(fd);
+      m_retiredListeners.clear();
+      fds.clear();
+      for (auto& l2 : listeners) fds.push_back(pollfd{l2.first, POLLIN, 0});
+    }
     if (fds.empty()) {
       usleep(100000);
       continue;
@@ -227,7 +269,7 @@ void HttpService::AcceptLoop() {
       std::lock_guard<std::mutex> l(m_connLock);
       m_openConns.push_back(c);
       ++m_activeConns;
-      m_queue.emplace_back(c, m_listeners[i].second);
+      m_queue.emplace_back(c, listeners[i].second);
       // Every connection gets a thread of its own at once: a waiting one if there are
       // enough, else a new one (threads are kept for later connections, which spares their
       // creation).
@@ -334,6 +376,13 @@ HttpReply HttpService::Answer(const HttpRequest& req) {
 
 void HttpService::Serve(int fd, int deviceIndex) {
   const SimDevice& d = m_devices[static_cast<std::size_t>(deviceIndex)];
+  // The address the connection came in on (a device that moved answers at its new one).
+  std::string local = d.fields.ip;
+  {
+    sockaddr_in a;
+    socklen_t al = sizeof a;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&a), &al) == 0) local = port::FormatIPv4(ntohl(a.sin_addr.s_addr));
+  }
   std::string in;
   bool keep = true;
   // Reads more bytes; false when the peer closed, the link failed, or the service stops.
@@ -369,7 +418,7 @@ void HttpService::Serve(int fd, int deviceIndex) {
     std::string requestLine = head.substr(0, lineEnd);
     std::size_t sp1 = requestLine.find(' '), sp2 = requestLine.rfind(' ');
     if (sp1 == std::string::npos || sp2 == sp1) {
-      m_log.Write("http " + d.fields.ip + " BAD " + requestLine);
+      m_log.Write("http " + local + " BAD " + requestLine);
       const char bad[] = "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
       SendAllFd(fd, bad, sizeof bad - 1);
       break;
@@ -415,7 +464,7 @@ void HttpService::Serve(int fd, int deviceIndex) {
       waited = 0;
     }
     if (have < length) break;
-    m_log.Write("http " + d.fields.ip + " " + req.method + " " + req.target);
+    m_log.Write("http " + local + " " + req.method + " " + req.target);
     if (Lower(req.Header("connection")) == "close") keep = false;
 
     HttpReply reply = Answer(req);

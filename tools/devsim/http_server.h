@@ -17,6 +17,7 @@
 // per device must be guarded by their own lock.
 //
 // A device that is away (rebooting, tools/devsim/upgrade_state.h) resets every connection.
+// Request lines are logged with the address the connection came in on: "http <ip> GET ...".
 //
 // Per-device settings read here (SimDevice::extra, see config.h): http, auth, user,
 // password, bad_login, fail rules, and
@@ -107,8 +108,11 @@ class HttpService : public Service {
   ~HttpService() override;
   bool Start(std::string* error) override;
   void Stop() override;
+  // Device `index` answers at newIp from now on (its listener there replaces the old one).
+  bool MoveDevice(int index, const std::string& newIp);
 
  private:
+  int Listen(const std::string& ip, unsigned port) const;
   void AcceptLoop();
   void Worker();
   void Serve(int fd, int deviceIndex);
@@ -121,7 +125,10 @@ class HttpService : public Service {
   RequestLog& m_log;
   std::vector<std::vector<FailRule>> m_rules;
   std::atomic<bool> m_running{false};
-  std::vector<std::pair<int, int>> m_listeners;  // fd, device index
+  std::mutex m_listenLock;
+  std::vector<std::pair<int, int>> m_listeners;  // fd, device index; under m_listenLock
+  std::vector<int> m_retiredListeners;  // replaced by a move, not yet closed; under m_listenLock
+  std::atomic<bool> m_listenersChanged{false};
   std::thread m_acceptThread;
   std::mutex m_connLock;
   std::vector<int> m_openConns;

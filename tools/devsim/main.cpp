@@ -14,12 +14,14 @@
 #include <unistd.h>
 #include <vector>
 
+#include "tools/devsim/address_move.h"
 #include "tools/devsim/config.h"
 #include "tools/devsim/cgi_handlers.h"
 #include "tools/devsim/discovery_service.h"
 #include "tools/devsim/http_server.h"
 #include "tools/devsim/request_log.h"
 #include "tools/devsim/system_handlers.h"
+#include "tools/devsim/upgrade_state.h"
 #include "tools/devsim/upgrade_handlers.h"
 
 namespace {
@@ -76,13 +78,32 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   std::vector<std::unique_ptr<devsim::Service>> services;
-  services.emplace_back(new devsim::DiscoveryService(devices, discovery, log));
   // HTTP: every device's CGI interface on its own address and HTTP port.
   devsim::HttpRegistry httpHandlers;
   devsim::RegisterCgiHandlers(httpHandlers);
   devsim::RegisterUpgradeHandlers(httpHandlers, log);  // update page, upload receiver
   devsim::RegisterSystemHandlers(httpHandlers, log);   // SYSTEM_LOG, CONFIG_RESET, SAVE_REBOOT
-  services.emplace_back(new devsim::HttpService(devices, httpHandlers, log));
+  auto* http = new devsim::HttpService(devices, httpHandlers, log);
+  // An IP-set request moves a device: away for a moment, then at its new address on this
+  // namespace's network, its web server with it.
+  devsim::DeviceMover move = [&devices, http, &log](int index, const std::string& to, const std::string& netmask) {
+    const devsim::SimDevice& d = devices[static_cast<std::size_t>(index)];
+    devsim::DeviceFields now = d.fields;
+    devsim::UpgradeState::Instance().Present(index, &now);
+    int sharing = 0;
+    for (const devsim::SimDevice& o : devices) sharing += o.fields.ip == now.ip;
+    std::string error;
+    if (!devsim::MoveAddress(now.ip, to, netmask, sharing > 1, &error)) {
+      log.Write("move " + now.ip + " failed: " + error);
+      return;
+    }
+    http->MoveDevice(index, to);
+    const int awayMs = std::atoi(devsim::Setting(d, "ipset_ms", "1000").c_str());
+    devsim::UpgradeState::Instance().Reboot(index, awayMs, std::string(), to);
+    log.Write("move " + now.ip + " to " + to + " away=" + std::to_string(awayMs));
+  };
+  services.emplace_back(new devsim::DiscoveryService(devices, discovery, log, move));
+  services.emplace_back(http);
   for (auto& s : services) {
     if (!s->Start(&error)) {
       std::fprintf(stderr, "devsim: %s\n", error.c_str());

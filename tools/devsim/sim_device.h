@@ -25,4 +25,10 @@ struct SimDevice {
   std::map<std::string, std::string> extra;
 };
 
+// A device's setting from its configuration line, or `def` when it has none.
+inline std::string Setting(const SimDevice& d, const std::string& key, const std::string& def) {
+  auto it = d.extra.find(key);
+  return it == d.extra.end() ? def : it->second;
+}
+
 }  // namespace devsim

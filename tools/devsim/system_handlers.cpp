@@ -8,10 +8,6 @@
 namespace devsim {
 namespace {
 
-std::string Setting(const SimDevice& d, const std::string& key, const std::string& def) {
-  auto it = d.extra.find(key);
-  return it == d.extra.end() ? def : it->second;
-}
 
 bool HasItem(const std::string& query, const std::string& item) {
   std::size_t p = 0;

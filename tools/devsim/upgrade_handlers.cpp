@@ -13,10 +13,6 @@ namespace {
 const std::string kBoundary = "---------------------------7d72d818540206";
 const std::string kDelimiter = "--" + kBoundary;
 
-std::string Setting(const SimDevice& d, const std::string& key, const std::string& def) {
-  auto it = d.extra.find(key);
-  return it == d.extra.end() ? def : it->second;
-}
 
 // The last '&' item of a query: the update key.
 std::string UpdateKey(const std::string& target) {

@@ -1,0 +1,39 @@
+#include "app/main_ip_set_win.h"
+
+#include "app/dlg_main_win.h"
+#include "device/device_searcher.h"
+#include "kit/jgridtree.h"
+#include "kit/jtreectrl.h"
+#include "port/net.h"
+#include "port/text.h"
+
+std::vector<std::wstring> MainIpSetDiscovery::SeenMacs() { return m_Main.List().SeenMacs(); }
+
+void MainIpSetDiscovery::ClearSeenMacs() { m_Main.List().ClearSeenMacs(); }
+
+void MainIpSetDiscovery::SearchAgain(const std::string& localAddress) {
+  if (DeviceSearcher* s = g_pDeviceSearcher) {
+    s->CloseSockets();
+    s->Search(localAddress);
+  }
+}
+
+IpSetHost MainIpSetHost(Dlg_Main& main, IpSetDiscovery& discovery, BatchReport& report) {
+  IpSetHost host;
+  host.owner = &main;
+  host.localAddress = [&main] { return port::ToLocal8(main.GetLocalIpString()); };
+  host.usedAddresses = [] {
+    std::vector<std::uint32_t> used;
+    JTreeCtrl* tree = g_pDeviceGrid ? g_pDeviceGrid->GetTree() : nullptr;
+    if (!tree) return used;
+    for (RowHandle row : tree->GetAllRows()) {
+      std::uint32_t a = 0;
+      if (port::ParseIPv4(port::ToLocal8(tree->GetCell(row, 0).value_or(std::wstring())), &a)) used.push_back(a);
+    }
+    return used;
+  };
+  host.onAck = [&main](const std::uint8_t* ack) { main.OnIpSetReply(ack); };
+  host.report = &report;
+  host.discovery = &discovery;
+  return host;
+}

@@ -1,0 +1,212 @@
+// The IP-set operation against simulated devices that really move to their new addresses: the
+// datagrams as the devices receive them, the acknowledgements, and the verify workers and the
+// DHCP watch on a clock a hundred times faster than the real one.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/batch_engine.h"
+#include "device/device_searcher.h"
+#include "device/login.h"
+#include "dialogs/ip_set_operation.h"
+#include "port/net.h"
+#include "port/text.h"
+#include "tests/support/batch_fakes.h"
+#include "tests/support/netns_lab.h"
+#include "tests/support/recording_owner.h"
+#include "tests/support/sim_suite.h"
+
+using testlab::NetnsLab;
+
+namespace {
+
+// Six devices: 1-3 for the static batch (2 moves but has no web server), 4-5 for DHCP, 6 new
+// platform. All answer the request by unicast, to the sender.
+const char kDevices[] =
+    "ip=10.231.3.1 mac=00:0F:7C:00:30:01 firmware=K2A-0100-V1.1 ipset_reply=unicast ipset_ms=300\n"
+    "ip=10.231.3.2 mac=00:0F:7C:00:30:02 firmware=K2A-0100-V1.2 ipset_reply=unicast ipset_ms=300 http=off\n"
+    "ip=10.231.3.3 mac=00:0F:7C:00:30:03 firmware=K2A-0100-V1.3 ipset_reply=unicast ipset_ms=300\n"
+    "ip=10.231.3.4 mac=00:0F:7C:00:30:04 firmware=K2A-0100-V1.4 ipset_reply=unicast ipset_ms=300 dhcp_ip=10.231.7.4\n"
+    "ip=10.231.3.5 mac=00:0F:7C:00:30:05 firmware=K2A-0100-V1.5 ipset_reply=unicast ipset_ms=300 dhcp_ip=10.231.7.5\n"
+    "ip=10.231.3.6 mac=00:0F:7C:00:30:06 firmware=K9A-0200-A1.02.03 ipset_reply=unicast ipset_ms=300\n";
+
+std::wstring W(const std::string& s) { return port::FromLocal8(s); }
+std::uint32_t A(const char* s) {
+  std::uint32_t a = 0;
+  port::ParseIPv4(s, &a);
+  return a;
+}
+BatchRow Device(int n) {
+  const std::string ip = "10.231.3." + std::to_string(n);
+  char mac[32];
+  std::snprintf(mac, sizeof mac, "00:0F:7C:00:30:%02d", n);
+  return testlab::Row(static_cast<RowHandle>(100 + n), W(ip), W(mac), false,
+                      n == 6 ? L"K9A-0200-A1.02.03" : L"K2A-0100-V1." + std::to_wstring(n));
+}
+
+// The grid's part for the DHCP watch: the MACs of every record discovery brought.
+class RecordingDiscovery : public IpSetDiscovery, public testlab::RecordingOwner {
+ public:
+  std::vector<std::wstring> SeenMacs() override {
+    std::lock_guard<std::mutex> l(m_seenLock);
+    return m_seen;
+  }
+  void ClearSeenMacs() override {
+    std::lock_guard<std::mutex> l(m_seenLock);
+    m_seen.clear();
+  }
+  void SearchAgain(const std::string& local) override {
+    ++searches;
+    searcher.CloseSockets();
+    searcher.Search(local);
+  }
+  void ParseDiscoveryReply(const std::uint8_t* reply) override {
+    RecordingOwner::ParseDiscoveryReply(reply);
+    const auto* r = reinterpret_cast<const DiscoveryReply*>(reply);
+    DeviceRecord rec;
+    FillDeviceRecord(r->identity, r->model, rec);
+    std::lock_guard<std::mutex> l(m_seenLock);
+    m_seen.push_back(rec[SLOT_MAC]);
+  }
+  DeviceSearcher searcher;
+  std::atomic<int> searches{0};
+
+ private:
+  std::mutex m_seenLock;
+  std::vector<std::wstring> m_seen;
+};
+
+class IpSetNetns : public testlab::SimulatorSuite<IpSetNetns> {
+ public:
+  static const char* Devices() { return kDevices; }
+  static std::vector<std::string> Addresses() {
+    return {"10.231.3.1", "10.231.3.2", "10.231.3.3", "10.231.3.4", "10.231.3.5", "10.231.3.6"};
+  }
+
+ protected:
+  void Begin() override {
+    m_discovery.searcher.Start(&m_discovery);
+    m_discovery.searcher.Search(NetnsLab::kHostIp);  // its sockets open, as in the program
+  }
+  void End() override { m_discovery.searcher.Stop(); }
+
+  // Runs the command as the engine does, with the dialog's "Apply" given these fields.
+  int RunBatch(const std::vector<BatchRow>& rows, const IpSetInput& input, const std::string& mask,
+               const std::string& gateway) {
+    testlab::FakeBatchUi ui;
+    ui.selection.rows = rows;
+    BatchEngine::Services services;
+    services.clock = &m_clock;
+    services.report = &m_report;
+    BatchEngine engine(ui, services);
+    struct Op : IpSetOperation {
+      using IpSetOperation::IpSetOperation;
+      std::function<int(const BatchSelection&)> apply;
+      int message = -1;
+      bool RunDialog(BatchUi&, const BatchSelection& rows) override {
+        message = apply(rows);
+        return message == 0;
+      }
+    } op(m_discovery, UdpIpSetSender());
+    op.apply = [&](const BatchSelection& sel) {
+      return op.Apply(input, mask, gateway, sel, {}, NetnsLab::kHostIp, "admin", "740912", &m_report,
+                      [&](const std::uint8_t* ack) {
+                        std::lock_guard<std::mutex> l(m_ackLock);
+                        m_drained.emplace_back(reinterpret_cast<const char*>(ack) + 12);
+                      });
+    };
+    engine.Run(op);
+    m_newPlatform = op.NewPlatform();
+    return op.message;
+  }
+
+  testlab::RecordingClock m_clock{100};
+  testlab::RecordingReport m_report;
+  RecordingDiscovery m_discovery;
+  std::mutex m_ackLock;
+  std::vector<std::string> m_drained;  // acknowledgements that reached the IP-set sockets
+  bool m_newPlatform = false;
+};
+
+IpSetInput Static(const char* start) {
+  IpSetInput in;
+  in.dynamic = false;
+  in.start = A(start);
+  in.netmask = A("255.255.0.0");
+  in.gateway = A("10.231.0.254");
+  return in;
+}
+
+TEST_F(IpSetNetns, StaticBatchEachRowOnItsOwnConfirmation) {
+  ASSERT_EQ(RunBatch({Device(1), Device(2), Device(3)}, Static("10.231.5.1"), "255.255.0.0", "10.231.0.254"), 0);
+  // Row 2's device moved but its web server is gone: its new address never answers.
+  EXPECT_EQ(m_report.Of(101), (std::vector<int>{539, 1004, 511}));
+  EXPECT_EQ(m_report.Of(102), (std::vector<int>{539, 1004, 516}));
+  EXPECT_EQ(m_report.Of(103), (std::vector<int>{539, 1004, 511}));
+  EXPECT_EQ(LogLinesSince("move 10.231.3.1 to 10.231.5.1").size(), 1u);
+  EXPECT_EQ(LogLinesSince("move 10.231.3.2 to 10.231.5.2").size(), 1u);
+  EXPECT_EQ(LogLinesSince("move 10.231.3.3 to 10.231.5.3").size(), 1u);
+  EXPECT_GE(LogLinesSince("http 10.231.5.1 GET /cgi-bin/cmd/system?SYSTEM_INFO").size(), 1u);
+  EXPECT_EQ(m_clock.Count("new address=30000"), 3);
+  EXPECT_GE(m_clock.Count("look again=5000"), 10);  // row 2's ten looks (and any of the others')
+  EXPECT_FALSE(m_newPlatform);
+  // Each device acknowledged, by unicast to the sender: the acknowledgements that reached the
+  // IP-set sockets while they were open were handed on, the others reached discovery.
+  // Here the kernel hands a unicast datagram to the socket bound last, the IP-set one: without
+  // the hand-over these acknowledgements would be lost with it.
+  EXPECT_FALSE(m_drained.empty());
+  std::set<std::string> acked(m_drained.begin(), m_drained.end());
+  for (const std::string& a : m_discovery.Acks()) acked.insert(a.c_str() + 12);
+  EXPECT_EQ(acked, (std::set<std::string>{"00:0F:7C:00:30:01", "00:0F:7C:00:30:02", "00:0F:7C:00:30:03"}));
+}
+
+TEST_F(IpSetNetns, DatagramsAsTheDevicesGetThemOnceOrTwice) {
+  // Device 6 runs firmware of the new platform: every datagram then also goes to 6055.
+  ASSERT_EQ(RunBatch({Device(6)}, Static("10.231.6.6"), "255.255.0.0", "10.231.0.254"), 0);
+  EXPECT_TRUE(m_newPlatform);
+  IpSetCommon common;
+  ASSERT_EQ(MakeIpSetCommon("admin", "740912", false, "255.255.0.0", "10.231.0.254", &common), 0);
+  const IpSetPacket expected = BuildIpSetPacket(common, "00:0F:7C:00:30:06", "10.231.6.6");
+  static const char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (std::uint8_t b : expected) {
+    hex += kHex[b >> 4];
+    hex += kHex[b & 15];
+  }
+  const auto on6005 = LogLinesSince("udp ipset port=6005 mac=00:0F:7C:00:30:06");
+  const auto on6055 = LogLinesSince("udp ipset port=6055 mac=00:0F:7C:00:30:06");
+  ASSERT_EQ(on6005.size(), 1u);
+  ASSERT_EQ(on6055.size(), 1u);
+  for (const std::string& line : {on6005[0], on6055[0]}) {
+    EXPECT_NE(line.find("login=ok"), std::string::npos) << line;
+    EXPECT_NE(line.find("bytes=" + hex), std::string::npos) << line;
+  }
+  // Devices 1-3 are of the old platform: their datagrams went to 6005 only (previous test).
+  EXPECT_EQ(Sim().LogLinesSince(0, "udp ipset port=6055 mac=00:0F:7C:00:30:01").size(), 0u);
+  EXPECT_EQ(m_report.Last(106), 511);
+}
+
+TEST_F(IpSetNetns, DhcpBatchEndsWhenDiscoverySeesEveryDeviceAgain) {
+  IpSetInput in;  // dynamic, with the dialog's defaults
+  in.start = A("192.168.0.100");
+  in.netmask = A("255.255.255.0");
+  in.gateway = A("192.168.0.254");
+  ASSERT_EQ(RunBatch({Device(4), Device(5)}, in, "255.255.255.0", "192.168.0.254"), 0);
+  EXPECT_EQ(m_report.Of(104), (std::vector<int>{539, 1004, 511}));
+  EXPECT_EQ(m_report.Of(105), (std::vector<int>{539, 1004, 511}));
+  EXPECT_EQ(LogLinesSince("move 10.231.3.4 to 10.231.7.4").size(), 1u);
+  EXPECT_GE(m_discovery.searches.load(), 1);
+  EXPECT_EQ(m_clock.Count("dhcp=90000"), 2);
+  EXPECT_EQ(m_clock.Count("dhcp watch=120000"), 1);
+  // Every device was seen in the first pass: the watch made no second one.
+  EXPECT_EQ(m_clock.Count("search pass=30000"), 1);
+  const auto requests = LogLinesSince("udp ipset port=6005 mac=00:0F:7C:00:30:04");
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_NE(requests[0].find(" mode=1 ip=192.168.0.100 "), std::string::npos) << requests[0];
+}
+
+}  // namespace
