@@ -202,6 +202,32 @@ CBitmap* CDC::GetCurrentBitmap() const {
   return CBitmap::FromHandle((HBITMAP)::GetCurrentObject(m_hDC, OBJ_BITMAP));
 }
 
+namespace {
+thread_local std::vector<DrawnText>* t_TextLog = nullptr;
+}  // namespace
+
+void CDC::SetTextLog(std::vector<DrawnText>* log) { t_TextLog = log; }
+
+int CDC::DrawText(const wchar_t* text, int count, LPRECT rc, UINT format) {
+  if (t_TextLog && rc && text && !(format & DT_CALCRECT)) {
+    const int n = count < 0 ? lstrlenW(text) : count;
+    t_TextLog->push_back({std::wstring(text, static_cast<std::size_t>(n)), *rc, format,
+                          static_cast<HFONT>(::GetCurrentObject(m_hDC, OBJ_FONT))});
+  }
+  return ::DrawTextW(m_hDC, text, count, rc, format);
+}
+
+BOOL CDC::TextOut(int x, int y, const CString& text) {
+  if (t_TextLog) {
+    SIZE s{};
+    ::GetTextExtentPoint32W(m_hDC, text, text.GetLength(), &s);
+    t_TextLog->push_back({std::wstring(text.GetString()), RECT{x, y, x + s.cx, y + s.cy},
+                          DT_SINGLELINE | DT_NOCLIP,
+                          static_cast<HFONT>(::GetCurrentObject(m_hDC, OBJ_FONT))});
+  }
+  return ::TextOutW(m_hDC, x, y, text, text.GetLength());
+}
+
 CSize CDC::GetTextExtent(const CString& text) const {
   SIZE s{};
   ::GetTextExtentPoint32W(m_hDC, text, text.GetLength(), &s);

@@ -7,8 +7,21 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "fx/fxstring.h"
 #include "fx/types.h"
+
+// A text drawn through a CDC while a text log is open on the thread (CDC::SetTextLog): what was
+// drawn, the room it was given (for TextOut, the text's own extent at its point), the format
+// and the font. Lets a check measure every text of a window against the room it got.
+struct DrawnText {
+  std::wstring text;
+  RECT room;
+  UINT format;  // DrawText's; TextOut records DT_SINGLELINE | DT_NOCLIP
+  HFONT font;
+};
 
 class CGdiObject {
  public:
@@ -129,15 +142,13 @@ class CDC {
   int SaveDC() { return ::SaveDC(m_hDC); }
   BOOL RestoreDC(int saved) { return ::RestoreDC(m_hDC, saved); }
 
-  int DrawText(const wchar_t* text, int count, LPRECT rc, UINT format) {
-    return ::DrawTextW(m_hDC, text, count, rc, format);
-  }
+  int DrawText(const wchar_t* text, int count, LPRECT rc, UINT format);
   int DrawText(const CString& text, LPRECT rc, UINT format) {
-    return ::DrawTextW(m_hDC, text, text.GetLength(), rc, format);
+    return DrawText(text, text.GetLength(), rc, format);
   }
-  BOOL TextOut(int x, int y, const CString& text) {
-    return ::TextOutW(m_hDC, x, y, text, text.GetLength());
-  }
+  BOOL TextOut(int x, int y, const CString& text);
+  // Records every text that any CDC of this thread draws into `log` (null ends it).
+  static void SetTextLog(std::vector<DrawnText>* log);
   CSize GetTextExtent(const CString& text) const;
   BOOL GetTextMetrics(TEXTMETRICW* tm) const { return ::GetTextMetricsW(m_hDC, tm); }
 

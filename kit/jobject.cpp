@@ -67,7 +67,8 @@ int JObject::DrawTextAt(CDC* dc, int x, int y, const wchar_t* text, bool rightAl
   rc.bottom = y + h;
   rc.left = rightAlign ? x - w : x;
   rc.right = rc.left + w;
-  dc->DrawText(text, -1, &rc, DT_NOPREFIX);
+  // Placed by its measurement but never clipped to it: a glyph may reach past its advance.
+  dc->DrawText(text, -1, &rc, DT_NOPREFIX | DT_NOCLIP);
   if (g_Font.m_hObject) dc->SelectObject(&g_Font);
   return rc.right;
 }

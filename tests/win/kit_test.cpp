@@ -331,6 +331,30 @@ TEST(Skin, DrawTextAtPlacesAndMeasures) {
   EXPECT_EQ(g_Font.m_hObject, ::GetCurrentObject(s.dc(), OBJ_FONT));
 }
 
+// A text is never cut by its own measurement: what DrawTextAt draws is exactly the text
+// drawn with no clipping at all, overhanging glyph edges included.
+TEST(Skin, DrawTextAtCutsNoGlyph) {
+  LanguageGuard guard;
+  for (LANGID lang : kTables)
+    for (UINT id = 500; id < 570; ++id) for (bool large : {false, true}) {
+      const CString text = LoadLangStringIn(id, lang);
+      if (text.IsEmpty()) continue;
+      kittest::Surface drawn(600, 40), whole(600, 40);
+      for (kittest::Surface* s : {&drawn, &whole}) {
+        s->Fill(SKIN_WHITE);
+        ::SelectObject(s->dc(), (large ? g_BoldFont : g_Font).GetSafeHandle());
+        ::SetBkMode(s->dc(), TRANSPARENT);
+        ::SetTextColor(s->dc(), RGB(0, 0, 0));
+      }
+      JObject::DrawTextAt(CDC::FromHandle(drawn.dc()), 10, 5, text, false, large);
+      ::TextOutW(whole.dc(), 10, 5, text, text.GetLength());
+      int differ = 0;
+      for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 600; ++x) differ += drawn.At(x, y) != whole.At(x, y);
+      EXPECT_EQ(differ, 0) << "string " << id << " in " << lang << (large ? " large" : "");
+    }
+}
+
 TEST(DialogBase, EnterDoesNotCloseEscapeDoesAndCaptionIsLocalised) {
   LanguageGuard guard;
   SetLanguage(1033);
@@ -601,49 +625,9 @@ TEST(Screens, SkinnedDialogInEnglishAndJapanese) {
   }
 }
 
-// Windows links CJK fonts to "Arial" out of the box; a fresh Wine prefix does
-// not. The link is read when a process starts, so when it has to be added the
-// test program runs itself again.
-bool AddCjkFontLink() {
-  // "Arial" is Liberation Sans here; its CJK glyphs come from Droid Sans Fallback.
-  static const wchar_t kFace[] = L"Liberation Sans";
-  static const wchar_t kLink[] = L"DroidSansFallbackFull.ttf,Droid Sans Fallback\0";
-  HKEY key;
-  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE,
-                        L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink", 0,
-                        nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return false;
-  wchar_t current[256] = L"";
-  DWORD size = sizeof current - sizeof(wchar_t);
-  bool same = ::RegQueryValueExW(key, kFace, nullptr, nullptr, reinterpret_cast<BYTE*>(current),
-                                 &size) == ERROR_SUCCESS &&
-              size == sizeof kLink && memcmp(current, kLink, sizeof kLink) == 0;
-  bool added = !same && ::RegSetValueExW(key, kFace, 0, REG_MULTI_SZ,
-                                         reinterpret_cast<const BYTE*>(kLink),
-                                         sizeof kLink) == ERROR_SUCCESS;
-  ::RegCloseKey(key);
-  return added;
-}
-
-int RunAgain() {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = ::GetCommandLineW();
-  if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-    return -1;
-  ::WaitForSingleObject(pi.hProcess, INFINITE);
-  DWORD code = 1;
-  ::GetExitCodeProcess(pi.hProcess, &code);
-  ::CloseHandle(pi.hProcess);
-  ::CloseHandle(pi.hThread);
-  return (int)code;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (AddCjkFontLink()) return RunAgain();
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::AddGlobalTestEnvironment(new kittest::Environment);
   return RUN_ALL_TESTS();
