@@ -1,5 +1,6 @@
 #include "app/dlg_main_win.h"
 
+#include <algorithm>
 #include <ctime>
 #include <cwchar>
 
@@ -37,6 +38,8 @@ constexpr int kGridId = 2000;
 constexpr wchar_t kDefaultPassword[] = L"740912";
 constexpr UINT kTextNotYet = 690;  // "This operation is not available in this version yet."
 constexpr UINT kTitleVersion = 324;
+constexpr UINT kTextAdapters = 565, kTextAccount = 566, kTextPassword = 567, kTextTotal = 569;
+constexpr UINT kTextBasicSearch = 613, kTextAdvancedSearch = 614;
 constexpr UINT kTextProductName = 128;
 
 }  // namespace
@@ -105,6 +108,8 @@ BOOL Dlg_Main::OnInitDialog() {
   m_UiThread = GetCurrentThreadId();
   Dlg_Base::OnInitDialog();
 
+  m_Adapters.SetFaceInParent(true);
+  m_SearchMode.SetFaceInParent(true);
   m_About.MoveWindow(15, 30, 70, 80, FALSE);
   m_About.SetImages(334, 334, 334, 334, 70, 80);
 
@@ -187,19 +192,48 @@ void Dlg_Main::LayoutToolbar() {
     const int w = placed.Width();
     x += w;
   }
-  m_Adapters.MoveWindow(420, 20, 220, 200, FALSE);
-  m_SearchMode.MoveWindow(648, 20, 128, 200, FALSE);
-  g_UserEdit.MoveWindow(865, 1, 145, 16, FALSE);
-  g_PasswordEdit.MoveWindow(865, 18, 145, 16, FALSE);
-  m_Adapters.UpdateFaceRect();
-  m_SearchMode.UpdateFaceRect();
+  LayoutStrip();
+}
+
+void Dlg_Main::LayoutStrip() {
+  // Everything in the strip is placed from its texts in this language, measured in the skin
+  // font: the search modes are the new language's, the adapters those listed.
+  CClientDC screen(this);
+  CFont* old = screen.SelectObject(&g_Font);
+  auto width = [&](const CString& text) { return static_cast<int>(screen.GetTextExtent(text).cx); };
+  ToolbarTexts t;
+  t.adaptersLabel = width(LoadLangString(kTextAdapters));
+  for (int i = 0; i < m_Adapters.GetCount(); ++i) {
+    CString item;
+    m_Adapters.GetLBText(i, item);
+    t.adapterItems = std::max(t.adapterItems, width(item));
+  }
+  t.modeItems = std::max(width(LoadLangString(kTextBasicSearch)), width(LoadLangString(kTextAdvancedSearch)));
+  t.account = width(LoadLangString(kTextAccount));
+  t.password = width(LoadLangString(kTextPassword));
+  TEXTMETRICW tm{};
+  screen.GetTextMetrics(&tm);
+  t.lineHeight = tm.tmHeight;
+  screen.SelectObject(old);
+
+  m_Strip = ComputeToolbarLayout(t);
+  auto place = [](CWnd& w, const ToolbarRect& r, int height) { w.MoveWindow(r.x, r.y, r.w, height, FALSE); };
+  place(m_Adapters, m_Strip.adapters, 200);  // the height of a list includes its drop-down
+  place(m_SearchMode, m_Strip.mode, 200);
+  place(g_UserEdit, m_Strip.account, m_Strip.account.h);
+  place(g_PasswordEdit, m_Strip.password, m_Strip.password.h);
+  for (JComboBox* c : {&m_Adapters, &m_SearchMode}) {
+    // The field is as high as the strip lets it be, framed just inside it.
+    c->SetItemHeight(-1, m_Strip.adapters.h - 6);
+    c->UpdateFaceRect();
+  }
 }
 
 void Dlg_Main::Relabel() {
   LayoutToolbar();
   m_SearchMode.ResetContent();
-  m_SearchMode.AddString(LoadLangString(613));
-  m_SearchMode.AddString(LoadLangString(614));
+  m_SearchMode.AddString(LoadLangString(kTextBasicSearch));
+  m_SearchMode.AddString(LoadLangString(kTextAdvancedSearch));
   m_SearchMode.SetCurSel(0);
   for (JButton& b : m_Buttons) b.m_BackColour = SKIN_WHITE;
   Invalidate(FALSE);
@@ -409,9 +443,13 @@ LRESULT Dlg_Main::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       CPoint p(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
       for (JComboBox* c : {&m_Adapters, &m_SearchMode})
         if (c->m_hWnd && c->m_FaceRect.PtInRect(p)) {
+          // The click is the face's: the dialog's default handling would close the list
+          // that it opens.
           c->m_Open = true;
-          Invalidate(FALSE);
+          c->SetFocus();
+          InvalidateRect(&c->m_FaceRect, FALSE);
           c->ShowDropDown(TRUE);
+          return 0;
         }
       return Dlg_Base::WindowProc(msg, wParam, lParam);
     }
@@ -427,16 +465,24 @@ void Dlg_Main::DrawSkin(CDC* dc) {
     CRect r(x, 0, x + 1024, 115);
     DrawPng(dc, 346, &r);
   }
-  CRect combos(265, 0, 265 + 511, 23);
-  DrawPng(dc, 351, &combos);
+  auto rect = [](const ToolbarRect& r) { return CRect(r.x, r.y, r.Right(), r.y + r.h); };
+  CRect strip = rect(m_Strip.strip);
+  DrawPng(dc, 351, &strip);
+  // The white panel behind the buttons.
+  dc->FillSolidRect(135, 35, std::max<int>(1024, client.right) - 135, 110 - 35, SKIN_WHITE);
   dc->SetBkMode(TRANSPARENT);
   dc->SetTextColor(RGB(0x56, 0x56, 0x56));
-  dc->TextOut(420, 5, LoadLangString(565));
+  CRect label = rect(m_Strip.adaptersLabel);
+  dc->DrawText(LoadLangString(kTextAdapters), &label, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   dc->SetTextColor(SKIN_TEXT_COLOUR);
-  dc->TextOut(785, 2, LoadLangString(566));
-  dc->TextOut(785, 19, LoadLangString(567));
+  CRect account = rect(m_Strip.accountLabel), password = rect(m_Strip.passwordLabel);
+  dc->DrawText(LoadLangString(kTextAccount), &account, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+  dc->DrawText(LoadLangString(kTextPassword), &password, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   for (JComboBox* c : {&m_Adapters, &m_SearchMode})
-    if (c->m_hWnd) c->DrawFace(dc);
+    if (c->m_hWnd) {
+      FrameChild(dc, c);
+      c->DrawFace(dc);
+    }
   for (JButton& b : m_Buttons) {
     if (!b.m_hWnd) continue;
     CRect r;
@@ -462,12 +508,11 @@ BOOL Dlg_Main::DrawBackground(CDC* target) {
 void Dlg_Main::DrawRowCount(CDC* dc) {
   dc->FillSolidRect(&kRowCountBox, SKIN_WHITE);
   wchar_t total[64];
-  std::swprintf(total, 64, L"%ls %d", LoadLangString(569).GetString(), m_List.RowCount());
+  std::swprintf(total, 64, L"%ls %d", LoadLangString(kTextTotal).GetString(), m_List.RowCount());
   dc->SetTextColor(RGB(0x14, 0x60, 0xB2));
-  SIZE extent{0, 0};
-  ::GetTextExtentPoint32W(dc->m_hDC, total, static_cast<int>(std::wcslen(total)), &extent);
-  const int height = kRowCountBox.bottom - kRowCountBox.top;
-  dc->TextOut(8, kRowCountBox.top + (height - extent.cy) / 2, total);
+  CRect room(kRowCountBox);
+  room.left += 3;
+  dc->DrawText(total, -1, &room, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 bool Dlg_Main::PaintRowCountOnly() {

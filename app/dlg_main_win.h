@@ -13,6 +13,7 @@
 #include "app/device_list.h"
 #include "app/discovery_feed.h"
 #include "app/main_ip_set_win.h"
+#include "app/toolbar_layout.h"
 #include "app/worker_thread.h"
 #include "device/device_searcher.h"
 #include "fx/controls.h"
@@ -114,6 +115,8 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   bool PaintRowCountOnly();
   static constexpr UINT_PTR kRowCountTimer = 0x7D02;
   UINT_PTR m_RowCountTimer = 0;
+  // Places the strip's label, lists and login fields for the current language.
+  void LayoutStrip();
   void LoadSettings();
   void SaveSettings();
   void StartQueryThreads();
@@ -142,6 +145,7 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   JButton m_About;
   JComboBox m_Adapters;
   JComboBox m_SearchMode;
+  ToolbarLayout m_Strip;
   DeviceList m_List{*this};
   DiscoveryFeed m_Feed;
   DeviceListExport m_Export;

@@ -126,6 +126,29 @@ void CToolTipCtrl::UpdateTipText(const wchar_t* text, CWnd* wnd, UINT_PTR toolId
   SendMessage(TTM_UPDATETIPTEXTW, 0, (LPARAM)&ti);
 }
 
+void CToolTipCtrl::SetToolRect(CWnd* wnd, UINT_PTR toolId, LPCRECT rect) {
+  TOOLINFOW ti;
+  FillTool(ti, wnd, toolId);
+  if (rect) ti.rect = *rect;
+  SendMessage(TTM_NEWTOOLRECTW, 0, (LPARAM)&ti);
+}
+
+void CToolTipCtrl::GetText(CString& text, CWnd* wnd, UINT_PTR toolId) const {
+  wchar_t buf[1024] = L"";
+  TOOLINFOW ti;
+  FillTool(ti, wnd, toolId);
+  ti.lpszText = buf;
+  SendMessage(TTM_GETTEXTW, ARRAYSIZE(buf), (LPARAM)&ti);
+  text = buf;
+}
+
+CRect CToolTipCtrl::GetToolRect(CWnd* wnd, UINT_PTR toolId) const {
+  TOOLINFOW ti;
+  FillTool(ti, wnd, toolId);
+  if (!SendMessage(TTM_GETTOOLINFOW, 0, (LPARAM)&ti)) return CRect(0, 0, 0, 0);
+  return CRect(ti.rect);
+}
+
 BOOL CIPAddressCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
   return CWnd::Create(WC_IPADDRESSW, L"", style, rect, parent, id);
 }

@@ -115,6 +115,11 @@ class CToolTipCtrl : public CWnd {
   BOOL AddTool(CWnd* wnd, const wchar_t* text, LPCRECT rect = nullptr, UINT_PTR toolId = 0);
   void DelTool(CWnd* wnd, UINT_PTR toolId = 0);
   void UpdateTipText(const wchar_t* text, CWnd* wnd, UINT_PTR toolId = 0);
+  // Moves a rectangle tool of `wnd` (an empty rectangle: the tool covers nothing).
+  void SetToolRect(CWnd* wnd, UINT_PTR toolId, LPCRECT rect);
+  // The text and rectangle of a tool.
+  void GetText(CString& text, CWnd* wnd, UINT_PTR toolId = 0) const;
+  CRect GetToolRect(CWnd* wnd, UINT_PTR toolId) const;
   void RelayEvent(MSG* msg) { SendMessage(TTM_RELAYEVENT, 0, (LPARAM)msg); }
   void SetDelayTime(DWORD type, int ms) { SendMessage(TTM_SETDELAYTIME, type, MAKELPARAM(ms, 0)); }
   int SetMaxTipWidth(int width) { return (int)SendMessage(TTM_SETMAXTIPWIDTH, 0, (LPARAM)width); }

@@ -1,5 +1,6 @@
 #include "grid/grid_columns.h"
 
+#include <algorithm>
 #include <numeric>
 
 void GridColumnWidths::Set(std::size_t column, int width) {
@@ -9,6 +10,10 @@ void GridColumnWidths::Set(std::size_t column, int width) {
 
 int GridColumnWidths::Total() const { return std::accumulate(m_widths.begin(), m_widths.end(), 0); }
 
-int GridStretchExtra(int clientWidth, int totalColumnWidth) {
-  return clientWidth > totalColumnWidth ? clientWidth - totalColumnWidth : 0;
+int GridColumnWidth(int tableWidth, int captionWidth) {
+  return captionWidth > 0 ? std::max(tableWidth, captionWidth + kGridCaptionMargin) : tableWidth;
+}
+
+int GridLastColumnWidth(int clientWidth, int othersTotal, int minimum) {
+  return std::max(minimum, clientWidth - othersTotal);
 }

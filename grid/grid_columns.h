@@ -22,6 +22,13 @@ class GridColumnWidths {
   std::vector<int> m_widths;
 };
 
-// The extra width the last column gets so that the columns fill a client width: the
-// difference when the client is wider than the columns' total, else 0.
-int GridStretchExtra(int clientWidth, int totalColumnWidth);
+// Room a column keeps around its caption.
+constexpr int kGridCaptionMargin = 8;
+
+// A column's starting width: the table's, or its caption's (with the margin) when that is
+// wider, so that no caption is cut in any language.
+int GridColumnWidth(int tableWidth, int captionWidth);
+
+// The last column's width: whatever the client width leaves after the other columns, as the
+// window grows and as it shrinks, but never less than `minimum` (its caption must show).
+int GridLastColumnWidth(int clientWidth, int othersTotal, int minimum);

@@ -39,6 +39,10 @@ LRESULT Dlg_Base::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ERASEBKGND:
       return OnEraseBkgnd(CDC::FromHandle(reinterpret_cast<HDC>(wParam)));
+    case WM_PRINTCLIENT:
+      // A control that shows the skin behind it asks for it this way.
+      DrawBackground(CDC::FromHandle(reinterpret_cast<HDC>(wParam)));
+      return 0;
     case WM_JBUTTON_CLICK:
       OnJButtonClick(reinterpret_cast<JButton*>(wParam));
       return 0;

@@ -56,11 +56,14 @@ void JComboBox::DrawItem(LPDRAWITEMSTRUCT dis) {
   ReleaseMemDC();
 }
 
+CRect JComboBox::FaceTextRect() const {
+  return CRect(m_FaceRect.left + 5, m_FaceRect.top, m_ArrowRect.left - 2, m_FaceRect.bottom);
+}
+
 void JComboBox::DrawFace(CDC* parentDc) {
   CString text;
   GetWindowText(text);
-  CRect r(m_FaceRect);
-  r.left += 5;
+  CRect r = FaceTextRect();
   parentDc->DrawText(text, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   DrawPng(parentDc, kArrowImage, &m_ArrowRect);
 }
@@ -78,7 +81,52 @@ BOOL JComboBox::OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
   return CComboBox::OnChildNotify(msg, wParam, lParam, result);
 }
 
+void JComboBox::PaintParentFace() {
+  CPaintDC paint(this);
+  CRect client;
+  GetClientRect(&client);
+  HWND parent = ::GetParent(m_hWnd);
+  if (!parent || client.IsRectEmpty()) return;
+  CDC mem;
+  CBitmap bmp;
+  if (!mem.CreateCompatibleDC(&paint) || !bmp.CreateCompatibleBitmap(&paint, client.Width(), client.Height()))
+    return;
+  CBitmap* old = mem.SelectObject(&bmp);
+  mem.FillSolidRect(&client, SKIN_WHITE);
+  // The parent paints its whole skin, shifted so that this combo's place lands at (0, 0).
+  POINT at{0, 0};
+  ::MapWindowPoints(m_hWnd, parent, &at, 1);
+  ::SetViewportOrgEx(mem.m_hDC, -at.x, -at.y, nullptr);
+  ::SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem.m_hDC), PRF_CLIENT);
+  ::SetViewportOrgEx(mem.m_hDC, 0, 0, nullptr);
+  if (::GetFocus() == m_hWnd) {
+    CRect mark = FaceTextRect();
+    mark.OffsetRect(-at.x, -at.y);
+    mark.InflateRect(2, -2, 0, -2);
+    ::DrawFocusRect(mem.m_hDC, &mark);
+  }
+  paint.BitBlt(0, 0, client.Width(), client.Height(), &mem, 0, 0, SRCCOPY);
+  mem.SelectObject(old);
+}
+
 LRESULT JComboBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (m_FaceInParent) {
+    switch (msg) {
+      case WM_NCHITTEST:
+        return HTTRANSPARENT;  // the parent's face takes the click
+      case WM_PAINT:
+        PaintParentFace();
+        return 0;
+      case WM_SETFOCUS:
+      case WM_KILLFOCUS: {
+        LRESULT r = CComboBox::WindowProc(msg, wParam, lParam);
+        Invalidate(FALSE);
+        return r;
+      }
+      default:
+        break;
+    }
+  }
   switch (msg) {
     case WM_ERASEBKGND:
       return TRUE;

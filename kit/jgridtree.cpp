@@ -5,6 +5,7 @@
 #include "grid/grid_layout.h"
 #include "device/helpers.h"
 #include "kit/lang.h"
+#include "kit/palette.h"
 
 JGridTree* g_pDeviceGrid = nullptr;
 
@@ -125,16 +126,23 @@ void JGridTree::SetColumns(const std::vector<ColumnHeader>& table) {
   if (!m_pHeader || !m_pTree) return;
   while (m_pHeader->GetItemCount() > 0) m_pHeader->DeleteItem(0);
   std::vector<int> widths;
+  // Captions are measured in the header's font: a column is at least as wide as its caption.
+  CClientDC dc(m_pHeader.get());
+  CFont* oldFont = dc.SelectObject(&g_Font);
   // The last entry (Platform) is held by the rows but never shown.
   for (std::size_t i = 0; i + 1 < table.size(); ++i) {
+    const int caption = table[i].text.IsEmpty() ? 0 : static_cast<int>(dc.GetTextExtent(table[i].text).cx);
+    const int width = GridColumnWidth(table[i].width, caption);
     HDITEMW hd{};
     hd.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
     hd.fmt = HDF_CENTER | HDF_STRING;
-    hd.cxy = table[i].width;
+    hd.cxy = width;
     hd.pszText = const_cast<wchar_t*>(static_cast<const wchar_t*>(table[i].text));
     m_pHeader->InsertItem((int)i, &hd);
-    widths.push_back(table[i].width);
+    widths.push_back(width);
   }
+  dc.SelectObject(oldFont);
+  m_LastColumnMinWidth = widths.empty() ? 0 : widths.back();
   m_pTree->ColumnWidths().Assign(widths);
   Relayout();
 }
@@ -165,15 +173,15 @@ void JGridTree::Relayout() {
   if (n == 0) return;
   CRect client;
   GetClientRect(&client);
-  const int extra = GridStretchExtra(client.Width(), TotalColumnWidth());
-  if (extra > 0) {
-    HDITEMW hd{};
-    hd.mask = HDI_WIDTH;
-    m_pHeader->GetItem(n - 1, &hd);
-    hd.cxy += extra;
+  HDITEMW hd{};
+  hd.mask = HDI_WIDTH;
+  m_pHeader->GetItem(n - 1, &hd);
+  const int last = GridLastColumnWidth(client.Width(), TotalColumnWidth() - hd.cxy, m_LastColumnMinWidth);
+  if (last != hd.cxy) {
+    hd.cxy = last;
     m_pHeader->SetItem(n - 1, &hd);
-    m_pTree->ColumnWidths().Set((std::size_t)(n - 1), hd.cxy);
   }
+  m_pTree->ColumnWidths().Set((std::size_t)(n - 1), last);
   UpdateScrollBar();
 }
 

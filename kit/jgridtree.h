@@ -31,14 +31,15 @@ class JGridTree : public CWnd, public JObject, public DeviceRowTarget {
   // the grid window, which must exist.
   BOOL Create();
   // Replaces the header columns with every entry of the table but the last (the last,
-  // Platform, is kept in the rows but never shown), records the widths in the tree and
-  // lays the grid out again.
+  // Platform, is kept in the rows but never shown), each at least as wide as its caption,
+  // records the widths in the tree and lays the grid out again.
   void SetColumns(const std::vector<ColumnHeader>& table);
   // Inserts a row and lays the grid out again (the tree grows by the new row).
   RowHandle InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
                       RowHandle parent = kRootRow);
   void UpdateScrollBar();
-  // Stretches the last column to fill the width, then lays out.
+  // Gives the last column what the width leaves after the others (never less than its
+  // caption needs), then lays out.
   void Relayout();
   int TotalColumnWidth() const;
   void GetChildItems(RowHandle parent, std::vector<RowHandle>& children) const {
@@ -69,6 +70,7 @@ class JGridTree : public CWnd, public JObject, public DeviceRowTarget {
   std::unique_ptr<JTreeCtrl> m_pTree;
   std::unique_ptr<CWnd> m_pStrip;
   CScrollBar m_ScrollBar;
+  int m_LastColumnMinWidth = 0;  // what the last column's caption needs
 };
 
 // The one device grid of the program; the application's start-up creates it.

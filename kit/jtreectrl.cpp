@@ -5,6 +5,7 @@
 
 #include "grid/grid_selection.h"
 #include "fx/app.h"
+#include "kit/palette.h"
 #include "kit/png_cache.h"
 
 namespace {
@@ -176,8 +177,10 @@ void JTreeCtrl::ShowRow(RowHandle row) {
 }
 
 void JTreeCtrl::ForgetHandles(const std::vector<RowHandle>& rows) {
-  for (RowHandle r : rows)
+  for (RowHandle r : rows) {
     if (ItemOf(r) == m_LastCaret) m_LastCaret = nullptr;
+    if (r == m_StatusTipRow) UpdateStatusTip(CPoint(-1, -1));
+  }
 }
 
 void JTreeCtrl::ReleaseButtons(const std::vector<RowHandle>& rows) {
@@ -210,6 +213,7 @@ void JTreeCtrl::DeleteAllRows() {
   if (m_hWnd) DeleteAllItems();
   m_Deleting = false;
   std::vector<RowHandle> removed = m_Rows.Clear();
+  ForgetHandles(removed);
   ReleaseButtons(removed);
   // Buttons of rows that a failed insertion left behind.
   std::vector<RowHandle> rest;
@@ -474,6 +478,40 @@ void JTreeCtrl::OnLButtonDblClk(CPoint point) {
   if (GetItemRect(caret, &rc, FALSE) && rc.PtInRect(point)) ToggleRow(RowOf(caret));
 }
 
+void JTreeCtrl::UpdateStatusTip(CPoint point) {
+  if (!m_ToolTip.m_hWnd) return;
+  RowHandle row = 0;
+  CRect cell(0, 0, 0, 0);
+  std::wstring text;
+  const auto& widths = m_ColumnWidths.All();
+  if (widths.size() >= 2) {
+    HTREEITEM item = HitTest(point);
+    CRect rc;
+    const int left = m_ColumnWidths.Total() - widths.back();
+    if (item && GetItemRect(item, &rc, FALSE) && point.x >= left) {
+      std::optional<std::wstring> status = m_Rows.GetCell(RowOf(item), static_cast<int>(widths.size()) - 2);
+      cell = CRect(left, rc.top, std::min<int>(left + widths.back(), rc.right), rc.bottom);
+      if (status && !status->empty()) {
+        CClientDC dc(this);
+        CFont* old = dc.SelectObject(&g_Font);
+        // The cell draws it centred with an ellipsis when it is wider than the cell.
+        if (dc.GetTextExtent(CString(status->c_str())).cx > cell.Width()) {
+          row = RowOf(item);
+          text = *status;
+        }
+        dc.SelectObject(old);
+      }
+    }
+  }
+  if (row == m_StatusTipRow && text == m_StatusTipText) return;
+  m_StatusTipRow = row;
+  m_StatusTipText = text;
+  if (!row) cell.SetRectEmpty();
+  if (!m_StatusTipAdded) m_StatusTipAdded = m_ToolTip.AddTool(this, text.c_str(), &cell, kStatusTipId) != FALSE;
+  m_ToolTip.UpdateTipText(text.c_str(), this, kStatusTipId);
+  m_ToolTip.SetToolRect(this, kStatusTipId, &cell);
+}
+
 BOOL JTreeCtrl::PreTranslateMessage(MSG* msg) {
   if (m_ToolTip.m_hWnd) m_ToolTip.RelayEvent(msg);
   return CTreeCtrl::PreTranslateMessage(msg);
@@ -503,6 +541,9 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return Default();
     case WM_LBUTTONDBLCLK:
       OnLButtonDblClk(CPoint(lParam));
+      return Default();
+    case WM_MOUSEMOVE:
+      UpdateStatusTip(CPoint(lParam));
       return Default();
     case WM_JBUTTON_CLICK:
       OnJButtonClick(reinterpret_cast<JButton*>(wParam));

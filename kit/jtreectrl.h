@@ -124,6 +124,8 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
     m_LinkHandler = std::move(handler);
   }
   CToolTipCtrl& GetToolTip() { return m_ToolTip; }
+  // The tooltip tool that shows a status the last column shows shortened, whole.
+  static constexpr UINT_PTR kStatusTipId = 1;
   // The row that held the caret at the last paint (0 when none or deleted since).
   RowHandle GetLastCaretRow() const { return RowOf(m_LastCaret); }
   // Window handles of the row buttons that exist (three per row that has been shown or
@@ -153,6 +155,9 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void OnSelChanged(NMTREEVIEWW* nm);
   BOOL OnItemExpanding(NMTREEVIEWW* nm);
   void OnLButtonDblClk(CPoint point);
+  // Puts the status tooltip over the last-column cell under the mouse when that cell shows
+  // its text shortened, and over nothing otherwise.
+  void UpdateStatusTip(CPoint point);
   void ToggleRow(RowHandle row);
   void RedrawCheckBox(RowHandle row);
   void ReleaseButtons(const std::vector<RowHandle>& rows);
@@ -171,6 +176,9 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   HTREEITEM m_LastCaret = nullptr;
   bool m_Deleting = false;  // the tree is deleting items: selection changes are its own
   bool m_RedrawDeferred = false;  // drawing is off for a burst of insertions
+  bool m_StatusTipAdded = false;
+  RowHandle m_StatusTipRow = 0;   // the row whose status the tooltip covers, 0 for none
+  std::wstring m_StatusTipText;
   GridColumnWidths m_ColumnWidths;
   GridRowStore m_Rows;
   std::map<RowHandle, RowButtons> m_Buttons;

@@ -24,9 +24,18 @@ TEST(GridColumns, WidthsGrowToAnyIndexAndAreReplacedOnAssign) {
   EXPECT_EQ(w.All(), (std::vector<int>{80, 105}));
   w.Clear();
   EXPECT_TRUE(w.Empty());
-  EXPECT_EQ(GridStretchExtra(1000, 870), 130);
-  EXPECT_EQ(GridStretchExtra(800, 870), 0);
-  EXPECT_EQ(GridStretchExtra(870, 870), 0);
+  // The last column takes what is left, as the window grows and as it shrinks back, down to
+  // the width its caption needs.
+  EXPECT_EQ(GridLastColumnWidth(1000, 870, 50), 130);
+  EXPECT_EQ(GridLastColumnWidth(1400, 870, 50), 530);
+  EXPECT_EQ(GridLastColumnWidth(1000, 870, 50), 130);
+  EXPECT_EQ(GridLastColumnWidth(900, 870, 50), 50);
+  EXPECT_EQ(GridLastColumnWidth(800, 870, 50), 50);
+  // Columns start at the table's widths unless their captions need more.
+  EXPECT_EQ(GridColumnWidth(100, 60), 100);
+  EXPECT_EQ(GridColumnWidth(100, 116), 116 + kGridCaptionMargin);
+  EXPECT_EQ(GridColumnWidth(80, 0), 80);  // the check-box column has no caption
+  EXPECT_EQ(GridColumnWidth(0, 36), 36 + kGridCaptionMargin);
 }
 
 TEST(GridHeader, SortDirectionSequence) {

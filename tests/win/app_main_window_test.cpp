@@ -26,6 +26,8 @@
 #include "kit/palette.h"
 #include "port/exe_file.h"
 #include "tests/win/kit_controls_support.h"
+#include "tests/win/label_fit.h"
+#include "tests/win/window_shot.h"
 
 namespace {
 
@@ -82,6 +84,7 @@ class MainWindow : public ::testing::Test {
   }
 
   static Dlg_Main* main() { return frame->MainWindow(); }
+  friend Dlg_Main* main_window();
   static JTreeCtrl* tree() { return g_pDeviceGrid->GetTree(); }
   static void Relabel(LANGID lang) {
     SetLanguage(lang);
@@ -96,6 +99,7 @@ class MainWindow : public ::testing::Test {
   static CMainFrame* frame;
 };
 CMainFrame* MainWindow::frame = nullptr;
+Dlg_Main* main_window() { return MainWindow::main(); }
 
 TEST_F(MainWindow, EscapeAndEnterNeverEndIt) {
   for (int vk : {VK_ESCAPE, VK_RETURN}) {
@@ -175,6 +179,162 @@ TEST_F(MainWindow, CheckAllTakesExactlyTheRowsThatShowATick) {
   EXPECT_EQ(rows, expected);
   g_pDeviceGrid->SendMessage(WM_HEADER_CLICK, 0, 0);
   EXPECT_TRUE(main()->CheckedRows().empty());
+}
+
+// The top strip as the skin draws it: both lists inside the combo strip with their frames
+// on its edges, their closed faces drawn by the window itself (text and arrow image, what the
+// lists show is the window's skin), the white panel behind the buttons; a click on a face
+// reaches the window, which opens the list.
+TEST_F(MainWindow, StripDrawsTheListFacesAndTheirClicksOpenThem) {
+  CRect client;
+  main()->GetClientRect(&client);
+  std::vector<DrawnText> log;
+  CDC::SetTextLog(&log);
+  CDC* skin = main()->PrepareMemDC();
+  CDC::SetTextLog(nullptr);
+  ASSERT_TRUE(skin);
+  main()->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  PumpAsApp();
+  wintest::ScreenShot shot(*main(), CRect(0, 0, client.Width(), Dlg_Main::kToolbarHeight));
+  const COLORREF frameColour = RGB(0x5B, 0x8F, 0xC7);
+  for (UINT id : {IDC_ADAPTERS, IDC_SEARCH_MODE}) {
+    auto* combo = dynamic_cast<JComboBox*>(main()->GetDlgItem(static_cast<int>(id)));
+    ASSERT_TRUE(combo);
+    const CRect r = kittest::ChildRect(*main(), *combo);
+    EXPECT_GE(r.left, 265 + 1) << id;
+    EXPECT_EQ(r.top, 1) << id;
+    EXPECT_EQ(r.bottom, 22) << id;
+    EXPECT_EQ(shot.Pixel(r.left - 1, r.top + 10), frameColour) << id;
+    EXPECT_EQ(shot.Pixel(r.right, r.top + 10), frameColour) << id;
+    EXPECT_EQ(shot.Pixel(r.left + 10, r.top - 1), frameColour) << id;
+    EXPECT_EQ(shot.Pixel(r.left + 10, r.bottom), frameColour) << id;
+    // The face's text is drawn by the window, inside the face and before the arrow.
+    CString shown;
+    combo->GetWindowText(shown);
+    bool drawn = false;
+    for (const DrawnText& t : log)
+      drawn = drawn || (t.text == shown.GetString() && kittest::ChildRect(*main(), *combo).PtInRect(CPoint(t.room.left, t.room.top)));
+    EXPECT_TRUE(drawn) << id;
+    // What stands there on the screen is the window's skin: its face, not a list's own look.
+    int differ = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) differ += ::GetPixel(skin->m_hDC, x, y) != shot.Pixel(x, y);
+    EXPECT_LT(differ, r.Width() * 2) << id;  // at most a focus mark
+    // A click on the face goes to the window, which opens the list.
+    POINT at{r.left + 8, r.top + 8};
+    ::ClientToScreen(main()->m_hWnd, &at);
+    EXPECT_EQ(combo->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)), HTTRANSPARENT) << id;
+    main()->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 8, r.top + 8));
+    EXPECT_TRUE(combo->m_Open) << id;
+    EXPECT_TRUE(combo->SendMessage(CB_GETDROPPEDSTATE)) << id;
+    combo->ShowDropDown(FALSE);
+    PumpAsApp();
+    EXPECT_FALSE(combo->m_Open) << id;
+  }
+  main()->ReleaseMemDC();
+  // The white panel behind the buttons, beside and between their rows.
+  for (CPoint p : {CPoint(1000, 40), CPoint(1000, 100), CPoint(140, 73)})
+    EXPECT_EQ(shot.Pixel(p.x, p.y), RGB(255, 255, 255)) << p.x << "," << p.y;
+}
+
+int HeaderWidth(int item) {
+  HDITEMW hd{};
+  hd.mask = HDI_WIDTH;
+  g_pDeviceGrid->GetHeader()->GetItem(item, &hd);
+  return hd.cxy;
+}
+
+// The status column takes what the other columns leave, as the window grows and as it
+// shrinks back; a status it shows shortened is the cell's tooltip, whole.
+TEST_F(MainWindow, StatusColumnTakesWhatIsLeftAndTipsShortenedStatuses) {
+  main()->Refresh();
+  const RowHandle conflict = Add(Device(L"10.9.4.1", L"00:00:00:00:94:01"));
+  const RowHandle busy = Add(Device(L"10.9.4.2", L"00:00:00:00:94:02"));
+  main()->SendMessage(WM_DEVICE_STATUS, static_cast<WPARAM>(conflict), kStatusAddressConflict);
+  main()->SendMessage(WM_DEVICE_STATUS, static_cast<WPARAM>(busy), 539);  // "Processing"
+  PumpAsApp();
+  const int last = g_pDeviceGrid->GetHeader()->GetItemCount() - 1;
+  CRect grid;
+  g_pDeviceGrid->GetClientRect(&grid);
+  const int others = g_pDeviceGrid->TotalColumnWidth() - HeaderWidth(last);
+  EXPECT_EQ(HeaderWidth(last), grid.Width() - others);
+
+  CRect start;
+  frame->GetWindowRect(&start);
+  for (int width : {1400, start.Width(), 1100, start.Width()}) {
+    frame->SetWindowPos(nullptr, 0, 0, width, start.Height(), SWP_NOMOVE | SWP_NOZORDER);
+    PumpAsApp();
+    g_pDeviceGrid->GetClientRect(&grid);
+    EXPECT_EQ(HeaderWidth(last), grid.Width() - others) << width;
+    EXPECT_EQ(g_pDeviceGrid->TotalColumnWidth(), grid.Width()) << width;
+    EXPECT_FALSE(g_pDeviceGrid->GetScrollBar().IsWindowVisible()) << width;
+    EXPECT_EQ(tree()->ColumnWidths().Get(last), HeaderWidth(last)) << width;
+  }
+
+  // The mouse over each status cell, then over another cell.
+  auto tipOver = [&](RowHandle row, int x, CString* text) {
+    CRect rc;
+    tree()->GetItemRect(JTreeCtrl::ItemOf(row), &rc, FALSE);
+    tree()->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(x, rc.top + 5));
+    tree()->GetToolTip().GetText(*text, tree(), JTreeCtrl::kStatusTipId);
+    return tree()->GetToolTip().GetToolRect(tree(), JTreeCtrl::kStatusTipId);
+  };
+  CString text;
+  CRect cell = tipOver(conflict, others + 5, &text);
+  EXPECT_STREQ(text, L"The device IP address is conflict with another devices");
+  EXPECT_EQ(cell.left, others);
+  EXPECT_EQ(cell.Width(), HeaderWidth(last));
+  EXPECT_TRUE(tipOver(busy, others + 5, &text).IsRectEmpty());  // shown whole already
+  EXPECT_TRUE(tipOver(conflict, 150, &text).IsRectEmpty());      // the IP address cell
+}
+
+struct Language {
+  LANGID id;
+  const wchar_t* code;
+};
+const Language kLanguages[] = {{1033, L"en"}, {1028, L"zh-TW"}, {2052, L"zh-CN"}, {1041, L"ja"},
+                               {1029, L"cs"}, {1038, L"hu"},    {1045, L"pl"},    {1048, L"ro"},
+                               {1049, L"ru"}, {1034, L"es"},    {1036, L"fr"},    {1040, L"it"},
+                               {1043, L"nl"}};
+
+// Rows as a search leaves them: answers, a conflict pair, work under way and its outcomes.
+void FillRows() {
+  const wchar_t* macs[] = {L"00:0F:7C:00:93:01", L"00:0F:7C:00:93:02", L"00:0F:7C:00:93:03",
+                           L"00:0F:7C:00:93:04", L"00:0F:7C:00:93:05", L"00:0F:7C:00:93:06"};
+  const UINT statuses[] = {539, 520, 508, 513, 517, 517};
+  for (int i = 0; i < 6; ++i) {
+    DeviceRecord r = Device(i < 4 ? L"10.9.3." + std::to_wstring(i + 1) : L"10.9.3.9", macs[i]);
+    r[SLOT_CAMERA_NAME] = L"Camera " + std::to_wstring(i + 1);
+    r[SLOT_MULTICAST_IP] = L"239.0.3." + std::to_wstring(i + 1);
+    const RowHandle row = static_cast<RowHandle>(
+        main_window()->SendMessage(WM_DEVICE_FOUND, reinterpret_cast<WPARAM>(&r), 0));
+    main_window()->SendMessage(WM_DEVICE_STATUS, static_cast<WPARAM>(row), statuses[i]);
+  }
+}
+
+// Every text of the window fits in each of the 13 languages, in both search modes; the
+// window is saved as a screenshot in each (screenshots/main_window_<language>.png).
+TEST_F(MainWindow, EveryTextFitsInEveryLanguage) {
+  for (const Language& l : kLanguages) {
+    for (bool advanced : {false, true}) {
+      Relabel(l.id);
+      if (advanced) {
+        CWnd* mode = main()->GetDlgItem(IDC_SEARCH_MODE);
+        mode->SendMessage(CB_SETCURSEL, 1);
+        main()->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SEARCH_MODE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(mode->m_hWnd));
+      }
+      FillRows();
+      PumpAsApp();
+      const std::vector<std::string> cut = labelfit::CutTexts(*main());
+      EXPECT_TRUE(cut.empty()) << labelfit::Utf8(l.code) << (advanced ? " advanced" : "") << labelfit::Join(cut);
+      frame->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+      PumpAsApp();
+      CRect all;
+      frame->GetClientRect(&all);
+      wintest::ScreenShot shot(*frame, all);
+      EXPECT_TRUE(shot.SavePng((std::wstring(L"main_window_") + l.code + (advanced ? L"_advanced" : L"")).c_str()));
+    }
+  }
 }
 
 // The message box that a press of the window's button `id` shows, closed with OK: its

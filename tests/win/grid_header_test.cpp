@@ -27,6 +27,17 @@ CString ItemText(JHeaderCtrl& h, int i) {
   return CString(buf);
 }
 
+// The width a caption takes in the header's font.
+int CaptionWidth(const wchar_t* text) {
+  HDC dc = ::GetDC(nullptr);
+  HGDIOBJ old = ::SelectObject(dc, g_Font.GetSafeHandle());
+  SIZE s{};
+  ::GetTextExtentPoint32W(dc, text, lstrlenW(text), &s);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(nullptr, dc);
+  return s.cx;
+}
+
 TEST(GridHeader, TwoLayoutsShowEveryEntryButPlatformAndFillTheWidth) {
   struct Case {
     bool withName;
@@ -86,13 +97,22 @@ TEST(GridHeader, FirstTwoDividersCannotBeDragged) {
   EXPECT_EQ(ItemWidth(w.header(), 1), 105);
   EXPECT_FALSE(w.header().IsTracking());
 
-  // Column 2 (Serial No.) can be widened; the tree follows the new width and the grid
-  // becomes wider than the window, so the scroll bar appears.
+  // Column 2 (Serial No.) can be widened; the tree follows the new width, and the last
+  // column gives up what the others take, down to what its caption needs; beyond that the
+  // grid is wider than the window and the scroll bar appears.
+  const int last = ItemWidth(w.header(), 7);
   DragDivider(w.header(), 2, 50);
   EXPECT_EQ(ItemWidth(w.header(), 2), 210);
   EXPECT_EQ(w.tree().ColumnWidths().Get(2), 210);
   EXPECT_FALSE(w.header().IsTracking());
   w.grid.Relayout();
+  EXPECT_EQ(ItemWidth(w.header(), 7), last - 50);
+  EXPECT_EQ(w.grid.TotalColumnWidth(), 1100);
+  EXPECT_FALSE(w.grid.GetScrollBar().IsWindowVisible());
+  DragDivider(w.header(), 3, last);
+  w.grid.Relayout();
+  EXPECT_GT(w.grid.TotalColumnWidth(), 1100);
+  EXPECT_GE(ItemWidth(w.header(), 7), CaptionWidth(L"Status"));
   EXPECT_TRUE(w.grid.GetScrollBar().IsWindowVisible());
 }
 
@@ -175,14 +195,16 @@ TEST(GridHeader, CheckAllTwiceLeavesNothingChecked) {
 }
 
 TEST(GridHeader, HorizontalScrollBarScrollsHeaderAndRows) {
-  GridWindow w(600, 400, false);  // 870 px of columns in 600 px
+  GridWindow w(600, 400, false);  // 870 px of columns and the status caption in 600 px
   w.AddDevice({L"10.0.0.1"});
   CScrollBar& sb = w.grid.GetScrollBar();
   ASSERT_TRUE(sb.IsWindowVisible());
   int lo = -1, hi = -1;
   sb.GetScrollRange(&lo, &hi);
   EXPECT_EQ(lo, 0);
-  EXPECT_EQ(hi, 270);
+  const int range = w.grid.TotalColumnWidth() - 600;
+  EXPECT_EQ(range, 870 + ItemWidth(w.header(), 7) - 600);
+  EXPECT_EQ(hi, range);
 
   auto headerX = [&] {
     CRect rc;
@@ -205,15 +227,15 @@ TEST(GridHeader, HorizontalScrollBarScrollsHeaderAndRows) {
   EXPECT_EQ(headerX(), -20);
   EXPECT_EQ(treeX(), -20);
   scroll(SB_PAGERIGHT);
-  EXPECT_EQ(sb.GetScrollPos(), 270);
-  EXPECT_EQ(headerX(), -270);
+  EXPECT_EQ(sb.GetScrollPos(), range);
+  EXPECT_EQ(headerX(), -range);
   scroll(SB_LINELEFT);
-  EXPECT_EQ(sb.GetScrollPos(), 250);
+  EXPECT_EQ(sb.GetScrollPos(), range - 20);
   scroll(SB_LEFT);
   EXPECT_EQ(sb.GetScrollPos(), 0);
   EXPECT_EQ(headerX(), 0);
   scroll(SB_RIGHT);
-  EXPECT_EQ(treeX(), -270);
+  EXPECT_EQ(treeX(), -range);
 
   // Wide enough again: no scroll bar and nothing shifted.
   w.frame.SetWindowPos(nullptr, 0, 0, 1200, 450, SWP_NOMOVE | SWP_NOZORDER);

@@ -10,71 +10,13 @@
 #include <vector>
 
 #include "tests/win/grid_test_window.h"
+#include "tests/win/window_shot.h"
 
 using gridtest::GridWindow;
 using gridtest::Pump;
+using wintest::ScreenShot;
 
 namespace {
-
-// The pixels of a rectangle of a window as painted, children included. Read from the
-// window's own surface, not from the screen, so that windows of other programs (tests run
-// side by side on one display) cannot cover them.
-class ScreenShot {
- public:
-  ScreenShot(CWnd& w, const CRect& client) : m_rc(client) {
-    HDC src = ::GetDCEx(w.m_hWnd, nullptr, DCX_CACHE);  // no DCX_CLIPCHILDREN
-    m_dc = ::CreateCompatibleDC(src);
-    m_bmp = ::CreateCompatibleBitmap(src, client.Width(), client.Height());
-    m_old = ::SelectObject(m_dc, m_bmp);
-    ::BitBlt(m_dc, 0, 0, client.Width(), client.Height(), src, client.left, client.top, SRCCOPY);
-    ::ReleaseDC(w.m_hWnd, src);
-  }
-  ~ScreenShot() {
-    ::SelectObject(m_dc, m_old);
-    ::DeleteObject(m_bmp);
-    ::DeleteDC(m_dc);
-  }
-  COLORREF Pixel(int x, int y) const { return ::GetPixel(m_dc, x - m_rc.left, y - m_rc.top); }
-  // Pixels of one colour inside a rectangle given in the window's client coordinates.
-  int Count(const CRect& r, COLORREF c) const {
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x)
-        if (::GetPixel(m_dc, x - m_rc.left, y - m_rc.top) == c) ++n;
-    return n;
-  }
-
-  // Writes the captured pixels as <exe folder>\screenshots\<name>.png.
-  bool SavePng(const wchar_t* name) {
-    wchar_t exe[MAX_PATH];
-    std::wstring dir(exe, ::GetModuleFileNameW(nullptr, exe, MAX_PATH));
-    dir = dir.substr(0, dir.find_last_of(L"\\/")) + L"\\screenshots";
-    ::CreateDirectoryW(dir.c_str(), nullptr);
-    ::SelectObject(m_dc, m_old);  // a bitmap handed to GDI+ must not be selected
-    bool ok = false;
-    {
-      Gdiplus::Bitmap image(m_bmp, nullptr);
-      UINT count = 0, size = 0;
-      Gdiplus::GetImageEncodersSize(&count, &size);
-      std::vector<unsigned char> buf(size);
-      auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buf.data());
-      if (size && Gdiplus::GetImageEncoders(count, size, codecs) == Gdiplus::Ok)
-        for (UINT i = 0; i < count; ++i)
-          if (wcscmp(codecs[i].MimeType, L"image/png") == 0) {
-            ok = image.Save((dir + L"\\" + name + L".png").c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
-            break;
-          }
-    }
-    m_old = ::SelectObject(m_dc, m_bmp);
-    return ok;
-  }
-
- private:
-  CRect m_rc;
-  HDC m_dc;
-  HBITMAP m_bmp;
-  HGDIOBJ m_old;
-};
 
 TEST(GridView, TwentyRowsOnScreen) {
   GridWindow w(1180, 640, true);  // advanced layout: camera names, channel rows expand
