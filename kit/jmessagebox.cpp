@@ -3,6 +3,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -65,18 +66,15 @@ BOOL JMessageBox::OnInitDialog() {
     CClientDC dc(this);
     CFont* old = dc.SelectObject(&g_Font);
     dc.DrawText(m_Text, &text, DT_CALCRECT | DT_NOPREFIX);
+    // Live lines already written count from the start.
+    for (int i = 0; i < m_ExtraLines; ++i)
+      m_LineWidth = std::max<int>(m_LineWidth, dc.GetTextExtent(g_MessageBoxTexts.Get(i).c_str()).cx);
     dc.SelectObject(old);
   }
-  m_Layout = jmsgbox::ComputeLayout(m_Type, text.Width(), text.Height(), m_ExtraLines);
+  m_TextSize = CSize(text.Width(), text.Height());
 
   if (m_Layout.waitBox) ModifyStyle(WS_SYSMENU, 0, SWP_FRAMECHANGED);
-
-  PlaceButton(m_Ok, m_Layout.showOk, m_Layout.ok);
-  PlaceButton(m_Cancel, m_Layout.showCancel, m_Layout.cancel);
-  PlaceButton(m_Stop, m_Layout.showStop, m_Layout.stop);
-
-  SetWindowPos(nullptr, 0, 0, m_Layout.windowWidth, m_Layout.windowHeight,
-               SWP_NOMOVE | SWP_NOZORDER);
+  ApplyLayout();
 
   for (JButton* b : {&m_Ok, &m_Cancel, &m_Stop})
     if (b->m_hWnd)
@@ -91,6 +89,24 @@ BOOL JMessageBox::OnInitDialog() {
   // Started last, so the thread sees the final client size.
   if (m_Layout.waitBox) StartAnimation();
   return TRUE;
+}
+
+void JMessageBox::ApplyLayout() {
+  const int before = m_Layout.windowWidth;
+  const bool shown = IsWindowVisible() != FALSE;
+  m_Layout = jmsgbox::ComputeLayout(m_Type, m_TextSize.cx, m_TextSize.cy, m_ExtraLines, m_LineWidth);
+  PlaceButton(m_Ok, m_Layout.showOk, m_Layout.ok);
+  PlaceButton(m_Cancel, m_Layout.showCancel, m_Layout.cancel);
+  PlaceButton(m_Stop, m_Layout.showStop, m_Layout.stop);
+  if (shown) {
+    CRect r;
+    GetWindowRect(&r);
+    SetWindowPos(nullptr, r.left - (m_Layout.windowWidth - before) / 2, r.top, m_Layout.windowWidth,
+                 m_Layout.windowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  } else {
+    SetWindowPos(nullptr, 0, 0, m_Layout.windowWidth, m_Layout.windowHeight, SWP_NOMOVE | SWP_NOZORDER);
+  }
 }
 
 void JMessageBox::DrawSkin(CDC* dc) {
@@ -143,6 +159,12 @@ LRESULT JMessageBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       StopAnimation();
       return Dlg_Base::WindowProc(msg, wParam, lParam);
+    case WM_WIDEN_LINES:
+      if (static_cast<int>(wParam) > m_LineWidth) {
+        m_LineWidth = static_cast<int>(wParam);
+        ApplyLayout();
+      }
+      return 0;
     default:
       return Dlg_Base::WindowProc(msg, wParam, lParam);
   }
@@ -203,36 +225,39 @@ void JMessageBox::Animate() {
   }
   GifClock clock(frames, delays);
 
-  RECT client;
-  ::GetClientRect(hwnd, &client);
-  int cw = client.right - client.left, ch = client.bottom - client.top;
-  int x, y;
-  if (m_Layout.type == jmsgbox::TYPE_WAIT_STOP) {
-    x = client.left + cw / 2 - 10;
-    y = client.top + 30;
-  } else {
-    x = client.left + cw / 2 - 10;
-    y = client.top + ch / 2 + 10;
-  }
-
   HDC dc = ::GetDC(hwnd);
   if (!dc) return;
   HGDIOBJ oldFont = ::SelectObject(dc, g_Font.GetSafeHandle());
   ::SetBkMode(dc, TRANSPARENT);
+  int asked = 0;  // the widest line the box was asked to grow for
+  const int type = m_Layout.type;  // read once: the box's own thread relays it out later
   {
     Gdiplus::Graphics graphics(dc);
     while (m_Running) {
+      // The box may have grown for a wide line since the last frame.
+      RECT client;
+      ::GetClientRect(hwnd, &client);
+      const int cw = client.right - client.left, ch = client.bottom - client.top;
+      const int x = client.left + cw / 2 - 10;
+      const int y = type == jmsgbox::TYPE_WAIT_STOP ? client.top + 30 : client.top + ch / 2 + 10;
       if (gif) {
         std::lock_guard<std::mutex> l(g_GifDrawLock);
         if (clock.HasFrames()) gif->SelectActiveFrame(&dimension, clock.Current());
         graphics.DrawImage(gif, x, y, (INT)gif->GetWidth(), (INT)gif->GetHeight());
       }
       unsigned next = clock.Advance();
-      for (int i = 0; i < m_ExtraLines && m_Layout.type == jmsgbox::TYPE_WAIT_STOP; ++i) {
+      for (int i = 0; i < m_ExtraLines && type == jmsgbox::TYPE_WAIT_STOP; ++i) {
         std::wstring line = g_MessageBoxTexts.Get(i);
         if (line.empty()) continue;
         RECT r = {client.left + 20, client.top + 60 + jmsgbox::kLineHeight * i, client.right - 20,
                   client.top + 75 + jmsgbox::kLineHeight * i};
+        SIZE extent{0, 0};
+        ::GetTextExtentPoint32W(dc, line.c_str(), (int)line.size(), &extent);
+        if (extent.cx > r.right - r.left && extent.cx > asked) {
+          // Too wide for its place: the box (on its own thread) grows to show it whole.
+          asked = extent.cx;
+          ::PostMessageW(hwnd, WM_WIDEN_LINES, static_cast<WPARAM>(extent.cx), 0);
+        }
         if (line != g_MessageBoxShownTexts.Get(i)) {
           g_MessageBoxShownTexts.Set(i, line);
           HBRUSH white = (HBRUSH)::GetStockObject(WHITE_BRUSH);

@@ -47,6 +47,9 @@ class JMessageBox : public Dlg_Base {
   bool IsAnimating() const { return m_AnimationThread != nullptr; }
 
   static DWORD WINAPI GifThreadProc(void* box);
+  // Posted by the animation thread when a live line is wider than its place (wParam: the
+  // line's width): the box grows to show it whole.
+  static constexpr UINT WM_WIDEN_LINES = WM_APP + 0x140;
 
   std::atomic<bool> m_Running{true};
   HANDLE m_AnimationThread = nullptr;
@@ -59,9 +62,14 @@ class JMessageBox : public Dlg_Base {
   int m_ExtraLines;  // live status lines, clamped to those that exist
   CWnd* m_pParent;
   jmsgbox::Layout m_Layout{};
+  int m_LineWidth = 0;  // the widest live line the box is laid out for
 
  private:
   void Animate();
+  // Sizes the box and places its buttons for the text and the widest line; a box that is
+  // already shown keeps its centre.
+  void ApplyLayout();
+  CSize m_TextSize;
   void StartAnimation();
   DialogTemplate m_Template;
   port::Event m_Wake;  // set when the animation must stop its pause early

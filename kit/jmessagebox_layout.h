@@ -40,12 +40,14 @@ inline Box LineBox(const Layout& l, int i) {
   return {20, 60 + kLineHeight * i, l.clientWidth - 20, 75 + kLineHeight * i};
 }
 
-// textWidth/textHeight: the message measured in the dialog font.
-inline Layout ComputeLayout(int type, int textWidth, int textHeight, int extraLines) {
+// textWidth/textHeight: the message measured in the dialog font; lineWidth: the widest live
+// status line (type 3), which the box is made wide enough to show whole.
+inline Layout ComputeLayout(int type, int textWidth, int textHeight, int extraLines, int lineWidth = 0) {
   Layout l{};
   l.type = (type >= TYPE_WARNING && type <= TYPE_WAIT_STOP) ? type : TYPE_WARNING;
   l.lines = ClampLines(extraLines);
   int w = std::max(textWidth + 50, kMinClientWidth);
+  if (l.type == TYPE_WAIT_STOP && l.lines > 0) w = std::max(w, lineWidth + 40);
   int h = textHeight + 70 + kLineHeight * l.lines;
   int c = w / 2;
   l.clientWidth = w;

@@ -119,6 +119,14 @@ TEST(MessageBoxLayout, SizesAndButtonsPerType) {
 }
 
 TEST(MessageBoxLayout, LinesClampedToThoseThatExist) {
+  // A wait box with live lines is as wide as its widest line needs; other boxes ignore lines.
+  auto wide = jmsgbox::ComputeLayout(3, 200, 16, 2, 300);
+  EXPECT_EQ(wide.clientWidth, 340);
+  EXPECT_EQ(jmsgbox::LineBox(wide, 1).right - jmsgbox::LineBox(wide, 1).left, 300);
+  EXPECT_EQ(wide.stop.x, 340 / 2 - 40);
+  EXPECT_EQ(jmsgbox::ComputeLayout(3, 200, 16, 2, 100).clientWidth, 250);
+  EXPECT_EQ(jmsgbox::ComputeLayout(3, 200, 16, 0, 300).clientWidth, 250);
+  EXPECT_EQ(jmsgbox::ComputeLayout(2, 200, 16, 2, 300).clientWidth, 250);
   EXPECT_EQ(jmsgbox::ComputeLayout(3, 10, 10, 25).lines, 10);
   EXPECT_EQ(jmsgbox::ComputeLayout(3, 10, 10, -3).lines, 0);
   EXPECT_EQ(jmsgbox::ComputeLayout(3, 10, 10, 25).clientHeight, 10 + 70 + 150);

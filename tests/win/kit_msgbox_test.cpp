@@ -225,6 +225,42 @@ TEST(MsgBox, StopButtonTellsTheParentAndLiveLinesAreDrawn) {
   owner.DestroyWindow();
 }
 
+// The box is wide enough for its live lines: those written before it opens from the start,
+// a wider one written while it shows by growing (keeping its centre and the button centred).
+TEST(MsgBox, WaitBoxGrowsToShowItsLiveLinesWhole) {
+  g_MessageBoxTexts.Clear();
+  g_MessageBoxShownTexts.Clear();
+  const std::wstring first = L"192.168.100.1 - 192.168.100.254: 192.168.100.200";
+  const std::wstring later = L"172.16.200.1 - 172.16.200.254: 172.16.200.117 (12 devices found so far)";
+  g_MessageBoxTexts.Set(0, first);
+  JMessageBox box(kWaitText, 0, 3, nullptr, 2);
+  int atStart = 0, atEnd = 0, centreBefore = 0, centreAfter = 0, stopX = -1;
+  Script script([&](int n) {
+    if (!Open(box)) return true;
+    CRect c, w;
+    box.GetClientRect(&c);
+    box.GetWindowRect(&w);
+    if (!atStart) {
+      atStart = c.Width();
+      centreBefore = w.CenterPoint().x;
+      g_MessageBoxTexts.Set(1, later);
+      return true;
+    }
+    atEnd = c.Width();
+    centreAfter = w.CenterPoint().x;
+    stopX = kittest::ChildRect(box, box.m_Stop).left;
+    if (atEnd < kittest::MeasureText(later.c_str()).cx + 40 && n < 60) return true;
+    box.PostMessage(WM_CLOSE);
+    return false;
+  });
+  box.DoModal();
+  EXPECT_GE(atStart, kittest::MeasureText(first.c_str()).cx + 40);
+  EXPECT_GE(atEnd, kittest::MeasureText(later.c_str()).cx + 40);
+  EXPECT_LE(std::abs(centreAfter - centreBefore), 1);
+  EXPECT_EQ(stopX, atEnd / 2 - 40);
+  g_MessageBoxTexts.Clear();
+}
+
 TEST(MsgBox, LinesClampedToTheTenThatExist) {
   g_MessageBoxTexts.Clear();
   g_MessageBoxShownTexts.Clear();
