@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -18,6 +19,7 @@
 #include "fx/fx.h"
 #include "kit/palette.h"
 #include "kit/png_cache.h"
+#include "tests/win/window_shot.h"
 
 // Readable rectangles, points and sizes in failure messages.
 inline void PrintTo(const CRect& r, std::ostream* os) {
@@ -123,6 +125,11 @@ class Surface {
     DWORD v = bits_[y * w_ + x];
     return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
   }
+  // Whether two surfaces of one size hold the same pixels.
+  bool SameAs(const Surface& o) const {
+    ::GdiFlush();
+    return w_ == o.w_ && h_ == o.h_ && std::memcmp(bits_, o.bits_, sizeof(DWORD) * w_ * h_) == 0;
+  }
   // Whether a colour occurs anywhere in the rectangle.
   bool Contains(const RECT& r, COLORREF c) const {
     for (int y = r.top; y < r.bottom; ++y)
@@ -224,8 +231,6 @@ inline std::wstring ExeDir() {
 // Saves the whole screen (or only `area`, in screen coordinates) as a PNG under
 // <exe folder>\screenshots\<name>.png.
 inline bool SaveScreenshot(const wchar_t* name, const RECT* area = nullptr) {
-  std::wstring dir = ExeDir() + L"\\screenshots";
-  ::CreateDirectoryW(dir.c_str(), nullptr);
   int x = 0, y = 0, w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
   if (area) {
     x = area->left;
@@ -239,23 +244,7 @@ inline bool SaveScreenshot(const wchar_t* name, const RECT* area = nullptr) {
   HGDIOBJ old = ::SelectObject(mem, bmp);
   ::BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
   ::SelectObject(mem, old);
-  bool ok = false;
-  {
-    Gdiplus::Bitmap image(bmp, nullptr);
-    UINT count = 0, size = 0;
-    Gdiplus::GetImageEncodersSize(&count, &size);
-    std::vector<unsigned char> buf(size);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buf.data());
-    if (size && Gdiplus::GetImageEncoders(count, size, codecs) == Gdiplus::Ok) {
-      for (UINT i = 0; i < count; ++i) {
-        if (wcscmp(codecs[i].MimeType, L"image/png") == 0) {
-          std::wstring file = dir + L"\\" + name + L".png";
-          ok = image.Save(file.c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
-          break;
-        }
-      }
-    }
-  }
+  const bool ok = wintest::SaveScreenshotPng(bmp, name);
   ::DeleteObject(bmp);
   ::DeleteDC(mem);
   ::ReleaseDC(nullptr, screen);

@@ -12,6 +12,24 @@
 
 namespace wintest {
 
+// Saves a bitmap (not selected into any DC) as <exe folder>\screenshots\<name>.png.
+inline bool SaveScreenshotPng(HBITMAP bmp, const wchar_t* name) {
+  wchar_t exe[MAX_PATH];
+  std::wstring dir(exe, ::GetModuleFileNameW(nullptr, exe, MAX_PATH));
+  dir = dir.substr(0, dir.find_last_of(L"\\/")) + L"\\screenshots";
+  ::CreateDirectoryW(dir.c_str(), nullptr);
+  Gdiplus::Bitmap image(bmp, nullptr);
+  UINT count = 0, size = 0;
+  Gdiplus::GetImageEncodersSize(&count, &size);
+  std::vector<unsigned char> buf(size);
+  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buf.data());
+  if (!size || Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok) return false;
+  for (UINT i = 0; i < count; ++i)
+    if (wcscmp(codecs[i].MimeType, L"image/png") == 0)
+      return image.Save((dir + L"\\" + name + L".png").c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
+  return false;
+}
+
 // The pixels of a rectangle of a window as painted, children included. Read from the
 // window's own surface, not from the screen, so that windows of other programs (tests run
 // side by side on one display) cannot cover them.
@@ -42,25 +60,8 @@ class ScreenShot {
 
   // Writes the captured pixels as <exe folder>\screenshots\<name>.png.
   bool SavePng(const wchar_t* name) {
-    wchar_t exe[MAX_PATH];
-    std::wstring dir(exe, ::GetModuleFileNameW(nullptr, exe, MAX_PATH));
-    dir = dir.substr(0, dir.find_last_of(L"\\/")) + L"\\screenshots";
-    ::CreateDirectoryW(dir.c_str(), nullptr);
     ::SelectObject(m_dc, m_old);  // a bitmap handed to GDI+ must not be selected
-    bool ok = false;
-    {
-      Gdiplus::Bitmap image(m_bmp, nullptr);
-      UINT count = 0, size = 0;
-      Gdiplus::GetImageEncodersSize(&count, &size);
-      std::vector<unsigned char> buf(size);
-      auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buf.data());
-      if (size && Gdiplus::GetImageEncoders(count, size, codecs) == Gdiplus::Ok)
-        for (UINT i = 0; i < count; ++i)
-          if (wcscmp(codecs[i].MimeType, L"image/png") == 0) {
-            ok = image.Save((dir + L"\\" + name + L".png").c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
-            break;
-          }
-    }
+    const bool ok = SaveScreenshotPng(m_bmp, name);
     m_old = ::SelectObject(m_dc, m_bmp);
     return ok;
   }
