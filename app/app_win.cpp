@@ -76,9 +76,7 @@ BOOL APP::InitInstance() {
 int APP::ExitInstance() {
   delete g_pScreenDC;
   g_pScreenDC = nullptr;
-  // The language goes last, into the file that the main window wrote at its close.
-  WriteLanguageId(g_Settings.Document(), g_LanguageId);
-  g_Settings.Save();
+  // The settings file was written once, language last, by the main window's close.
   FreePngCache();
   delete m_pFrame;
   m_pFrame = nullptr;

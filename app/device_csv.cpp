@@ -19,7 +19,10 @@ std::wstring CsvFilePath(const std::wstring& folder, const std::wstring& stamp) 
   return path + L"Dorvik_" + stamp + L".csv";
 }
 
-std::wstring CsvField(const std::wstring& value) {
+std::wstring CsvField(const std::wstring& text) {
+  // A spreadsheet takes a field that begins with one of these for a formula.
+  const bool formula = !text.empty() && (text[0] == L'=' || text[0] == L'+' || text[0] == L'-' || text[0] == L'@');
+  const std::wstring value = formula ? L"'" + text : text;
   if (value.find_first_of(L",\"\r\n") == std::wstring::npos) return value;
   std::wstring out = L"\"";
   for (wchar_t c : value) {

@@ -14,8 +14,10 @@ std::wstring ScanStamp(const std::tm& local);
 // a path separator).
 std::wstring CsvFilePath(const std::wstring& folder, const std::wstring& stamp);
 
-// One field as written: a value holding a comma, a double quote or a line break is put in
-// double quotes with each quote doubled; every other value is written as it is.
+// One field as written: a value that begins with "=", "+", "-" or "@" (a spreadsheet would
+// take it for a formula) gets a leading apostrophe; a value holding a comma, a double quote or
+// a line break is put in double quotes with each quote doubled; every other value is written
+// as it is.
 std::wstring CsvField(const std::wstring& value);
 // The header and device lines, with their line feed. withName adds the camera-name column.
 std::wstring CsvHeaderLine(bool withName);

@@ -239,8 +239,8 @@ RecorderText ReadRecorderText(const std::string& text, DeviceRecord& record) {
     if (kSlots[k] < 0) continue;
     record[static_cast<std::size_t>(kSlots[k])] = port::FromLocal8(value);
   }
-  std::string port = parser.GetValue("HttpPort");
-  if (!record[SLOT_IP].empty()) g_HttpPortMap.Set(record[SLOT_IP], std::atoi(port.c_str()));
+  const std::string httpPort = parser.GetValue("HttpPort");
+  if (!record[SLOT_IP].empty()) g_HttpPortMap.Set(record[SLOT_IP], PortFromText(port::FromLocal8(httpPort)));
   for (std::size_t slot : {SLOT_IP, SLOT_MAC, SLOT_MODEL, SLOT_CAMERA_NAME, SLOT_FIRMWARE, SLOT_SERIAL})
     if (record[slot].empty()) return RecorderText::Incomplete;
   return RecorderText::Complete;

@@ -151,6 +151,7 @@ void Dlg_Main::LoadSettings() {
 }
 
 void Dlg_Main::SaveSettings() {
+  // The one write of the settings file at close: every section, the language last.
   SaveManualIpSection(g_Settings.Document(), m_List.ManualDevices());
   WriteLanguageId(g_Settings.Document(), g_LanguageId);
   g_Settings.Save();

@@ -21,7 +21,7 @@ void LoadManualIpSection(const IniDocument& doc, std::map<std::wstring, std::wst
     std::wstring port = doc.Get(L"MANUAL_IP", Key(L"HTTP", n)).substr(0, 7);
     if (ip.empty() || mac.empty() || port.empty()) return;
     devices[ip] = mac;
-    g_HttpPortMap.Set(ip, std::wcstol(port.c_str(), nullptr, 10));
+    g_HttpPortMap.Set(ip, PortFromText(port));
   }
 }
 

@@ -25,6 +25,20 @@ std::wstring Trim(const std::wstring& s) {
   return s.substr(b, e - b);
 }
 
+// A value as it is written, so that reading it (Trim, then one pair of quotes dropped) gives
+// it back: line breaks left out (they would end the line and start another key), and the
+// value put in quotes when it would otherwise lose blanks or quotes at its ends.
+std::wstring StoredValue(const std::wstring& raw) {
+  std::wstring value;
+  for (wchar_t c : raw)
+    if (c != L'\r' && c != L'\n') value.push_back(c);
+  if (value.empty()) return value;
+  const wchar_t first = value.front(), last = value.back();
+  const bool blankEnd = first == L' ' || first == L'\t' || last == L' ' || last == L'\t';
+  const bool quoted = value.size() >= 2 && (first == L'"' || first == L'\'') && last == first;
+  return blankEnd || quoted ? L"\"" + value + L"\"" : value;
+}
+
 }  // namespace
 
 const IniDocument::Section* IniDocument::Find(const std::wstring& name) const {
@@ -151,15 +165,11 @@ std::string IniDocument::Serialize(const std::vector<std::wstring>& order) const
     first = false;
     text += L"[" + name + L"]\r\n";
     if (const Section* s = Find(name))
-      for (const auto& e : s->entries) {
-        // A line break inside a value would end the line and start another key.
-        std::wstring value;
-        for (wchar_t c : e.second)
-          if (c != L'\r' && c != L'\n') value.push_back(c);
-        text += e.first + L"=" + value + L"\r\n";
-      }
+      for (const auto& e : s->entries) text += e.first + L"=" + StoredValue(e.second) + L"\r\n";
   }
-  return port::ToLocal8(text);
+  std::string bytes = "\xFF\xFE";
+  AppendUtf16Le(bytes, text);
+  return bytes;
 }
 
 const std::vector<std::wstring>& SettingsSectionOrder() {
@@ -194,7 +204,7 @@ bool ReplaceFileContents(const std::wstring& path, const std::string& bytes) {
   std::FILE* f = port::OpenFile(temp, L"wb");
   if (!f) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
+  ok = port::FlushToDisk(f) && ok;
   ok = std::fclose(f) == 0 && ok;
   if (ok) ok = port::ReplaceFileWith(temp, path);
   if (!ok) port::RemoveFile(temp);

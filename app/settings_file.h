@@ -35,7 +35,11 @@ class IniDocument {
 
   // The file text of the given sections in the given order, each written as "[NAME]"
   // followed by its keys, one blank line between sections; a section that is not held is
-  // written with no keys. 8-bit text in the local code page, CR LF line ends.
+  // written with no keys. UTF-16LE with its byte-order mark (as the wide private-profile API
+  // keeps a file it finds so), CR LF line ends: every text a value holds reads back the same,
+  // unpaired surrogates included; a value that would lose its outer blanks or quotes on
+  // reading is written in one more pair of quotes. Line breaks cannot stand in a value: they
+  // are left out.
   std::string Serialize(const std::vector<std::wstring>& order) const;
 
  private:
@@ -66,8 +70,9 @@ std::wstring SettingsFilePath();
 // Reads a whole file; false when it cannot be opened.
 bool ReadWholeFile(const std::wstring& path, std::string& bytes);
 // Replaces the file at `path` with `bytes` in one step: the bytes go to a temporary file
-// beside it first, which then takes the real file's place. Until that moment the old file
-// is untouched; on any failure the old file stays and the temporary one is removed.
+// beside it first, are flushed to the disk, and the temporary file then takes the real file's
+// place. Until that moment the old file is untouched, and a power loss after it finds the new
+// content on the disk; on any failure the old file stays and the temporary one is removed.
 bool ReplaceFileContents(const std::wstring& path, const std::string& bytes);
 
 // The settings of one run: loaded once at start-up, handed to each section's loader, filled

@@ -1,5 +1,6 @@
 // CGI paths that carry a channel or the login in their query. The login is the user's
-// (device/login.h), percent-encoded so that any character of it reaches the device intact.
+// (device/login.h); only what cannot stand in a query value is percent-encoded
+// (http::PercentEncode), so that any character of it reaches the device intact.
 #pragma once
 #include <string>
 

@@ -293,10 +293,6 @@ int FirmwareUpgrader::VerifyUpgradedDevice(const UpgradeChannel& c, UpgradeJob& 
     case UPGRADE_CONFIG_SET:
       // A restore is done once the device is seen again; its firmware does not change.
       return RESULT_SUCCESS;
-    case UPGRADE_BOOTLOADER:
-      // The image carries a firmware: the version it reports must be the file's.
-      if (!IsFirmwareOfFile(entry.firmware, base)) return RESULT_UPGRADE_FAIL;
-      return RESULT_SUCCESS;
     case UPGRADE_FIRMWARE:
       if (!job.perChannel) {
         if (!IsFirmwareOfFile(entry.firmware, base)) return RESULT_UPGRADE_FAIL;

@@ -5,7 +5,10 @@ AddressSet g_RecorderIps;
 
 void HttpPortMap::Set(const std::wstring& ip, int port) {
   std::lock_guard<std::mutex> l(m_lock);
-  m_ports[ip] = port;
+  if (port < 1 || port > 65535)
+    m_ports.erase(ip);
+  else
+    m_ports[ip] = port;
 }
 
 int HttpPortMap::Get(const std::wstring& ip) const {
@@ -33,6 +36,17 @@ int ResolveHttpPort(const std::wstring& ip, int port) {
   if (port > 0) return port;
   int stored = g_HttpPortMap.Get(ip);
   return stored > 0 ? stored : 80;
+}
+
+int PortFromText(const std::wstring& text) {
+  std::size_t i = text.find_first_not_of(L" \t");
+  if (i == std::wstring::npos || text[i] < L'0' || text[i] > L'9') return 0;
+  long value = 0;
+  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+    value = value * 10 + (text[i] - L'0');
+    if (value > 65535) return 0;
+  }
+  return static_cast<int>(value);
 }
 
 void AddressSet::Add(const std::wstring& ip) {

@@ -69,8 +69,8 @@ std::string PercentEncode(const std::string& bytes) {
   std::string out;
   for (char ch : bytes) {
     unsigned char c = static_cast<unsigned char>(ch);
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || ch == '-' || ch == '.' || ch == '_' || ch == '~') out += ch;
-    else AppendEscaped(&out, c);
+    if (c <= 0x20 || c >= 0x7F || ch == '&' || ch == '#' || ch == '%' || ch == '+') AppendEscaped(&out, c);
+    else out += ch;
   }
   return out;
 }

@@ -21,8 +21,9 @@ bool ParseUrl(const std::string& url, Url* out);
 // target becomes "/", one without a leading '/' gets one.
 std::string SafeTarget(const std::string& target);
 
-// Percent-encodes every byte except the unreserved ones (letters, digits, "-._~"), for a
-// value placed in a query.
+// Percent-encodes, for a value placed in a query, only what cannot stand there: '&', '#',
+// '%', '+', space, control bytes and bytes of 0x80 and above. Everything else is kept as it
+// is, for devices whose CGI does not decode what it is given.
 std::string PercentEncode(const std::string& bytes);
 
 // True when the text holds no byte that could end or split a header line (CR, LF, NUL and

@@ -12,6 +12,7 @@
 #include "device/http_port_map.h"
 #include "device/jsocket.h"
 #include "device/upgrade_rules.h"
+#include "port/net.h"
 #include "port/text.h"
 
 namespace {
@@ -59,19 +60,49 @@ bool SafeForDisposition(const std::string& s) { return SafeForHead(s, true) && s
 const char* const kFileType = "application/x-gzip-compressed";
 const char* const kSecondFileType = "text/plain";
 
+// The most of the answer that is read: interim replies, then the final reply's first piece.
+constexpr std::size_t kReplyReadMax = 4096;
+
+// Where the final reply begins in what came of the answer, after any interim (1xx) replies;
+// npos while it is not known yet (an interim reply, or a status line, still incomplete).
+std::size_t FinalReplyAt(const std::string& got) {
+  std::size_t at = 0;
+  while (got.compare(at, 5, "HTTP/") == 0) {
+    std::size_t sp = got.find(' ', at);
+    if (sp == std::string::npos || sp + 1 >= got.size()) return std::string::npos;
+    if (got[sp + 1] != '1') return at;
+    std::size_t end = got.find("\r\n\r\n", at);
+    if (end == std::string::npos) return std::string::npos;
+    at = end + 4;
+  }
+  return at;
+}
+
+// The final reply's part of what came (its first 511 bytes at most); empty when none came.
+std::string FinalReply(const std::string& got) {
+  std::size_t at = FinalReplyAt(got);
+  if (at == std::string::npos || at >= got.size()) return std::string();
+  return got.substr(at, kReplyPiece);
+}
+
 // True when what came of the answer is enough to judge it (see SendAndWait).
 bool ReplyComplete(const std::string& got) {
-  if (got.size() >= static_cast<std::size_t>(kReplyPiece)) return true;
+  if (got.size() >= kReplyReadMax) return true;
+  std::size_t at = FinalReplyAt(got);
+  if (at == std::string::npos || at >= got.size()) return false;
+  const std::string reply = got.substr(at);
+  if (reply.size() >= static_cast<std::size_t>(kReplyPiece)) return true;
   const std::string http = "HTTP/";
-  if (got.compare(0, std::min(got.size(), http.size()), http, 0, std::min(got.size(), http.size())) != 0) return true;
-  std::size_t end = got.find("\r\n\r\n");
+  if (reply.compare(0, std::min(reply.size(), http.size()), http, 0, std::min(reply.size(), http.size())) != 0)
+    return true;
+  std::size_t end = reply.find("\r\n\r\n");
   if (end == std::string::npos) return false;
-  std::string head = got.substr(0, end);
+  std::string head = reply.substr(0, end);
   for (auto& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   std::size_t cl = head.find("\r\ncontent-length:");
   if (cl == std::string::npos) return false;
   std::size_t length = static_cast<std::size_t>(std::strtoul(head.c_str() + cl + 17, nullptr, 10));
-  return got.size() - (end + 4) >= length;
+  return reply.size() - (end + 4) >= length;
 }
 
 }  // namespace
@@ -119,7 +150,8 @@ std::string BuildUploadBody(const UpgradeForm& form, const std::string& firstNam
 }
 
 int JudgeUploadReply(const char* data, std::size_t length) {
-  std::string piece(data, length);
+  const std::string piece = FinalReply(std::string(data, length));
+  if (piece.empty()) return RESULT_UPLOAD_FAIL;  // interim replies only: no verdict was given
   if (piece.compare(0, 5, "HTTP/") == 0) {
     std::size_t sp = piece.find(' ');
     if (sp != std::string::npos) {
@@ -152,17 +184,19 @@ int SendAndWait(JSocket* connection, const UpgradeJob& job, const std::string& h
   }
   const UpgradeClock& clock = context.clock ? *context.clock : RealUpgradeClock();
   const std::int64_t deadline = clock.NowMs() + context.replyDeadlineMs;
-  // The verdict reads the first 511 bytes of the answer. A device may send its status line
-  // and head in one piece and the body in the next, so the reading goes on until those bytes
-  // are in, the body that the head announces is complete, the device closes, or it has
-  // stayed silent for a moment after the first bytes.
+  // The verdict reads the first 511 bytes of the final reply, after any interim (1xx) ones. A
+  // device may send its status line and head in one piece and the body in the next, so the
+  // reading goes on until those bytes are in, the body that the head announces is complete,
+  // the device closes, or it has stayed silent for a moment after the final reply began.
   std::string got;
   char piece[kReplyPiece];
   int result = RESULT_TIMEOUT;
   std::int64_t lastData = 0;
+  auto answered = [&] { return !FinalReply(got).empty(); };
   while (true) {
     if (context.stop && context.stop->load()) break;
-    int n = connection->ReceiveSome(piece, kReplyPiece - static_cast<int>(got.size()), kReadPollMs);
+    const std::size_t room = std::min(sizeof piece, kReplyReadMax - got.size());
+    int n = connection->ReceiveSome(piece, static_cast<int>(room), kReadPollMs);
     if (n > 0) {
       got.append(piece, static_cast<std::size_t>(n));
       lastData = port::SteadyMs();
@@ -170,13 +204,14 @@ int SendAndWait(JSocket* connection, const UpgradeJob& job, const std::string& h
       continue;
     }
     if (n == 0 || n == -1) {
-      // Closed or reset: with nothing received the upload failed; else judge what came.
-      if (got.empty()) result = RESULT_UPLOAD_FAIL;
+      // Closed or reset: with no verdict received the upload failed; else judge what came.
+      if (!answered()) result = RESULT_UPLOAD_FAIL;
       break;
     }
-    if (!got.empty() && port::SteadyMs() - lastData >= kReplyGraceMs) break;
+    if (answered() && port::SteadyMs() - lastData >= kReplyGraceMs) break;
     if (clock.NowMs() >= deadline) break;
   }
+  if (!answered()) got.clear();
   if (!got.empty()) result = JudgeUploadReply(got.data(), got.size());
   connection->Close();
   return result;
@@ -187,6 +222,9 @@ int PostFile(UpgradeEvents* owner, const std::wstring& updatePath, const Upgrade
   const int noFile = job.kind == UPGRADE_CONFIG_SET ? RESULT_NO_CONFIG_FILE : RESULT_NO_UPGRADE_FILE;
   const int port = ResolveHttpPort(job.ip);
   if (job.kind == UPGRADE_NETWORK) {
+    // The device's address goes into a URL: a dotted address, never a name to look up.
+    std::uint32_t address = 0;
+    if (!port::ParseIPv4(port::ToLocal8(job.ip), &address)) return RESULT_CONNECTION_FAIL;
     if (owner) owner->OnDeviceStatus(job.row, RESULT_UPLOADING);
     return SendAndWait(nullptr, job, std::string(), UploadBodyWriter(), updatePath, context);
   }

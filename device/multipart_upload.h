@@ -39,8 +39,9 @@ std::string BuildClosingPart(const std::string& submitName);
 std::string BuildUploadBody(const UpgradeForm& form, const std::string& firstName, const std::string& first,
                             const std::string& secondName, const std::string& second);
 
-// 525 when the first piece of the device's answer is an HTTP status of 400 or above, or
-// holds "ERR", "err" or "Err"; else 508.
+// The verdict on the device's answer, read from its final reply (interim 1xx replies before
+// it are passed over): 525 when that reply's first piece is an HTTP status of 400 or above or
+// holds "ERR", "err" or "Err", or when no final reply came; else 508.
 int JudgeUploadReply(const char* data, std::size_t length);
 
 // Uploads the job's file(s) (or, for kind 9, asks the device to fetch its firmware), sending

@@ -38,23 +38,38 @@ std::wstring FindIn(const std::wstring& pattern, const std::wstring& folder, int
 
 bool MatchesFilePattern(const std::wstring& name, const std::wstring& pattern) {
   // Iterative matching with back-tracking to the last '*'.
-  std::size_t n = 0, p = 0, star = std::wstring::npos, mark = 0;
+  const std::size_t none = std::wstring::npos;
+  std::size_t n = 0, p = 0, star = none, mark = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == L'?' || Fold(pattern[p]) == Fold(name[n]))) {
-      ++n;
-      ++p;
-    } else if (p < pattern.size() && pattern[p] == L'*') {
-      star = p++;
-      mark = n;
-    } else if (star != std::wstring::npos) {
-      p = star + 1;
-      n = ++mark;
-    } else {
-      return false;
+    if (p < pattern.size()) {
+      const wchar_t c = pattern[p];
+      if (c == L'*') {
+        star = p++;
+        mark = n;
+        continue;
+      }
+      const bool escaped = c == L'\\' && p + 1 < pattern.size();
+      if ((!escaped && c == L'?') || Fold(escaped ? pattern[p + 1] : c) == Fold(name[n])) {
+        ++n;
+        p += escaped ? 2 : 1;
+        continue;
+      }
     }
+    if (star == none) return false;
+    p = star + 1;
+    n = ++mark;
   }
   while (p < pattern.size() && pattern[p] == L'*') ++p;
   return p == pattern.size();
+}
+
+std::wstring LiteralPattern(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c == L'*' || c == L'?' || c == L'\\') out.push_back(L'\\');
+    out.push_back(c);
+  }
+  return out;
 }
 
 std::wstring FindUpgradeFile(int channel, const std::wstring& folder, const UpgradeJob& job) {

@@ -7,6 +7,7 @@
 #include "device/cgi_urls.h"
 #include "device/helpers.h"
 #include "device/model_tests.h"
+#include "device/upgrade_files.h"
 #include "port/text.h"
 
 namespace {
@@ -102,14 +103,15 @@ std::wstring FindFiles(int channel, std::uint32_t kind, const std::wstring& vers
   }
 
   switch (kind) {
+    // The device's texts stand for themselves: a '*' or '?' in them widens nothing.
     case UPGRADE_FIRMWARE:
-      return version.substr(0, 7) + L"*" + (Contains(text, L"-LV") ? L"-LV" : L"-QT") + L".upg";
+      return LiteralPattern(version.substr(0, 7)) + L"*" + (Contains(text, L"-LV") ? L"-LV" : L"-QT") + L".upg";
     case UPGRADE_ISP_IMAGE:
     case UPGRADE_ISP_FIRMWARE:
     case UPGRADE_ISP_HARDWARE:
-      return version.substr(0, 12) + L"*.bin";
+      return LiteralPattern(version.substr(0, 12)) + L"*.bin";
     case UPGRADE_ISP_DEV:
-      return version.substr(0, 7) + L"*.bin";
+      return LiteralPattern(version.substr(0, 7)) + L"*.bin";
     case UPGRADE_CONFIG_SET: {
       std::wstring bare;
       for (wchar_t c : mac)
@@ -118,7 +120,7 @@ std::wstring FindFiles(int channel, std::uint32_t kind, const std::wstring& vers
       std::swprintf(ch, 16, L"%02d", channel);
       // Devices whose firmware carries the platform version token are backed up as .bin.
       const wchar_t* ext = HasPlatformVersionToken(version) ? L".bin" : L".ini";
-      return L"Conf_" + bare + L"_" + ch + L"_*" + ext;
+      return L"Conf_" + LiteralPattern(bare) + L"_" + ch + L"_*" + ext;
     }
     default:
       return std::wstring();

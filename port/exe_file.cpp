@@ -1,6 +1,7 @@
 #include "port/exe_file.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 #else
 #include <climits>
@@ -29,6 +30,12 @@ bool RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != 
 std::FILE* OpenFile(const std::wstring& path, const wchar_t* mode) {
   return _wfopen(path.c_str(), mode);
 }
+
+bool FlushToDisk(std::FILE* f) {
+  if (std::fflush(f) != 0) return false;
+  HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+  return h != INVALID_HANDLE_VALUE && FlushFileBuffers(h) != 0;
+}
 #else
 std::wstring ExecutablePath() {
   char buf[PATH_MAX];
@@ -46,6 +53,8 @@ bool RemoveFile(const std::wstring& path) { return std::remove(ToUtf8(path).c_st
 std::FILE* OpenFile(const std::wstring& path, const wchar_t* mode) {
   return std::fopen(ToUtf8(path).c_str(), ToUtf8(mode).c_str());
 }
+
+bool FlushToDisk(std::FILE* f) { return std::fflush(f) == 0 && fsync(fileno(f)) == 0; }
 #endif
 
 }  // namespace port

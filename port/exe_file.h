@@ -15,5 +15,8 @@ bool ReplaceFileWith(const std::wstring& from, const std::wstring& to);
 bool RemoveFile(const std::wstring& path);
 // fopen with a wide path and mode ("rb", "wb", "ab").
 std::FILE* OpenFile(const std::wstring& path, const wchar_t* mode);
+// Writes what the file's buffers hold and has the system put it on the disk before this
+// returns (FlushFileBuffers, fsync). False when either fails.
+bool FlushToDisk(std::FILE* f);
 
 }  // namespace port

@@ -412,6 +412,17 @@ socket_t TcpListen(const std::string& ip, std::uint16_t p) {
   return s;
 }
 
+socket_t Accept(socket_t listener, int timeoutMs) {
+  if (WaitFor(listener, false, timeoutMs) != 1) return kInvalidSocket;
+#ifdef _WIN32
+  SOCKET s = accept(static_cast<SOCKET>(listener), nullptr, nullptr);
+  return s == INVALID_SOCKET ? kInvalidSocket : static_cast<socket_t>(s);
+#else
+  int s = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+  return s < 0 ? kInvalidSocket : s;
+#endif
+}
+
 bool ParseIPv4(const std::string& text, std::uint32_t* out) {
   std::uint32_t v = 0;
   int parts = 0;

@@ -79,6 +79,8 @@ void CloseSocket(socket_t s);
 // A TCP socket listening on ip:port (port 0: any free one, see LocalPort); kInvalidSocket on
 // failure. Connections wait in its backlog until accepted.
 socket_t TcpListen(const std::string& ip, std::uint16_t port);
+// The next connection of a listener, waiting up to timeoutMs; kInvalidSocket when none came.
+socket_t Accept(socket_t listener, int timeoutMs);
 
 // Dotted IPv4 text to a host-order number; false when the text is no address.
 bool ParseIPv4(const std::string& text, std::uint32_t* out);

@@ -55,6 +55,12 @@ TEST(DeviceCsv, LinesAndQuoting) {
       {L"two\nlines", L"\"two\nlines\""},
       {L"cr\rhere", L"\"cr\rhere\""},
       {L"'single' ok;", L"'single' ok;"},
+      // Device texts a spreadsheet would run as formulas are written as text.
+      {L"=HYPERLINK(\"http://x\",\"a\")", L"\"'=HYPERLINK(\"\"http://x\"\",\"\"a\"\")\""},
+      {L"+1+1", L"'+1+1"},
+      {L"-2", L"'-2"},
+      {L"@SUM(A1)", L"'@SUM(A1)"},
+      {L"a=b", L"a=b"},
   };
   for (const auto& c : cases) EXPECT_EQ(CsvField(c.in), c.out) << c.in;
   // A comma in a name keeps the line at seven fields.

@@ -250,6 +250,11 @@ TEST(DeviceList, RecorderTextsNeedTheirRootAndEveryField) {
   EXPECT_TRUE(b.grid.noCheck.count(row));     // "False" upgradable: no check box
   EXPECT_TRUE(g_RecorderIps.Contains(L"10.1.0.50"));
   EXPECT_EQ(g_HttpPortMap.Get(L"10.1.0.50"), 8080);
+  // A port no request could use is not kept (a recorder at 70000 would be asked at 4464).
+  std::string far = full;
+  far.replace(far.find("8080"), 4, "70000");
+  b.feed.AddDiscoveredDevice(far.c_str());
+  EXPECT_EQ(ResolveHttpPort(L"10.1.0.50"), 80);
 
   std::string nvq = full;
   nvq.replace(nvq.find("<HMY>"), 5, "<NVQ>");

@@ -62,17 +62,55 @@ TEST(IniDocument, WritesEverySectionInTheCloseOrderLanguageLast) {
   d.Set(L"DT_DATA", L"New", L"a\r\nb");  // a line break would split the key
   WriteLanguageId(d, 1033);
   const std::string text = d.Serialize(SettingsSectionOrder());
-  EXPECT_EQ(text,
-            "[MANUAL_IP]\r\n\r\n[FW_DATA]\r\n\r\n[RS_DATA]\r\n\r\n"
-            "[DT_DATA]\r\nEnable=0\r\nZone=6\r\nNew=ab\r\n\r\n"
-            "[AV_DATA]\r\n\r\n[MT_DATA]\r\n\r\n[URL_DATA]\r\n\r\n"
-            "[LANGUAGE]\r\nLANGUAGE=1033\r\n");
+  // UTF-16LE with its byte-order mark.
+  ASSERT_GE(text.size(), 2u);
+  EXPECT_EQ(text.substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(DecodeUtf16Le(text, 2),
+            L"[MANUAL_IP]\r\n\r\n[FW_DATA]\r\n\r\n[RS_DATA]\r\n\r\n"
+            L"[DT_DATA]\r\nEnable=0\r\nZone=6\r\nNew=ab\r\n\r\n"
+            L"[AV_DATA]\r\n\r\n[MT_DATA]\r\n\r\n[URL_DATA]\r\n\r\n"
+            L"[LANGUAGE]\r\nLANGUAGE=1033\r\n");
   // What was written reads back the same.
   IniDocument again;
   again.Parse(text);
   EXPECT_EQ(again.SectionNames(), SettingsSectionOrder());
   EXPECT_EQ(again.Get(L"DT_DATA", L"Zone"), L"6");
   EXPECT_EQ(ReadLanguageId(again), 1033);
+}
+
+TEST(IniDocument, EveryTextAValueHoldsReadsBackTheSame) {
+  const std::wstring values[] = {
+      L"",
+      L"plain",
+      L"C:\\Program Files\\Dorvik\\fw\\",
+      L"\x00e9t\x00e9 \x6444\x50cf\x6a5f \x0416",  // outside any one code page
+      L"\U0001F600 astral",
+      L"\xD800",               // unpaired surrogates, as a path on Windows may hold them
+      L"a\xDC00b",
+      L"\xDBFF",
+      L" leading and trailing blanks ",
+      L"\ttab",
+      L"\"quoted\"",
+      L"'single'",
+      L"\"",
+      L"'",
+      L"\"\"",
+      L"\"inner\" and \"outer\"",
+      L";not a comment",
+      L"[not a section]",
+      L"key=value=more",
+      L"/cgi-bin/cmd/system?A=1&B='x'",
+  };
+  IniDocument d;
+  int n = 0;
+  for (const std::wstring& v : values) d.Set(L"URL_DATA", L"Cmd" + std::to_wstring(++n), v);
+  IniDocument back;
+  back.Parse(d.Serialize(SettingsSectionOrder()));
+  n = 0;
+  for (const std::wstring& v : values) {
+    const std::wstring got = back.Get(L"URL_DATA", L"Cmd" + std::to_wstring(++n), L"<missing>");
+    EXPECT_EQ(got, v) << "value " << n;
+  }
 }
 
 TEST(SettingsFile, PathIsCutAfterTheLastBackslash) {
@@ -170,6 +208,15 @@ TEST(ManualIpSection, ListEndsAtTheFirstIncompleteEntryAndRoundTrips) {
   std::map<std::wstring, std::wstring> again;
   LoadManualIpSection(out, again);
   EXPECT_EQ(again, devices);
+
+  // A port outside 1..65535 keeps the device but not the port: it is asked at 80.
+  IniDocument far;
+  far.Parse("[MANUAL_IP]\r\nIP_01=10.3.0.9\r\nMAC_01=00:00:00:00:03:09\r\nHTTP_01=70000\r\n");
+  std::map<std::wstring, std::wstring> one;
+  LoadManualIpSection(far, one);
+  EXPECT_EQ(one.size(), 1u);
+  EXPECT_EQ(g_HttpPortMap.Get(L"10.3.0.9"), 0);
+  EXPECT_EQ(ResolveHttpPort(L"10.3.0.9"), 80);
 }
 
 }  // namespace

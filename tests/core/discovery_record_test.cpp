@@ -137,6 +137,26 @@ TEST(HttpPortMap, LookupNeverCreatesAndResolverFallsBackTo80) {
   EXPECT_EQ(ResolveHttpPort(L"10.1.1.2"), 80);
 }
 
+TEST(HttpPortMap, OnlyPortsFrom1To65535AreStored) {
+  struct Case {
+    const wchar_t* text;
+    int port;
+  } cases[] = {{L"8080", 8080}, {L" 81", 81},     {L"65535", 65535}, {L"65536", 0},     {L"70000", 0},
+               {L"0", 0},       {L"-80", 0},      {L"", 0},          {L"x80", 0},       {L"80x", 80},
+               {L"4294967376", 0}, {L"99999999999999999999", 0}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(PortFromText(c.text), c.port) << c.text;
+    g_HttpPortMap.Set(L"10.1.1.3", 8000);
+    g_HttpPortMap.Set(L"10.1.1.3", PortFromText(c.text));
+    // What is not a port is not stored: the address's requests go to 80.
+    EXPECT_EQ(ResolveHttpPort(L"10.1.1.3"), c.port ? c.port : 80) << c.text;
+  }
+  for (int bad : {0, -1, 65536, 70000}) {
+    g_HttpPortMap.Set(L"10.1.1.4", bad);
+    EXPECT_EQ(g_HttpPortMap.Get(L"10.1.1.4"), 0) << bad;
+  }
+}
+
 TEST(TagParser, ReadsFieldsInsideTheRoot) {
   struct Case { const char* text; const char* root; bool found; const char* ip; const char* mac; } cases[] = {
       {"<HMY><IP>10.1.1.2</IP></HMY>", "HMY", true, "10.1.1.2", ""},

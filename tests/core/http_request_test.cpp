@@ -93,11 +93,13 @@ TEST(HttpUrl, SafeTargetNeverCarriesLineBreaksOrSpaces) {
   EXPECT_EQ(http::SafeTarget("/a%20b"), "/a%20b");  // already encoded text stays as it is
 }
 
-TEST(HttpUrl, PercentEncodeKeepsOnlyUnreservedBytes) {
+TEST(HttpUrl, PercentEncodeOnlyWhatCannotStandInAQueryValue) {
   EXPECT_EQ(http::PercentEncode("admin740912"), "admin740912");
   EXPECT_EQ(http::PercentEncode("a-b.c_d~e"), "a-b.c_d~e");
-  EXPECT_EQ(http::PercentEncode("p&w=d?x y#%+/:"), "p%26w%3Dd%3Fx%20y%23%25%2B%2F%3A");
-  EXPECT_EQ(http::PercentEncode("\r\n\xE9"), "%0D%0A%E9");
+  // Passwords such devices take as typed.
+  EXPECT_EQ(http::PercentEncode("p!@$w=d?/:*'()[],;"), "p!@$w=d?/:*'()[],;");
+  EXPECT_EQ(http::PercentEncode("a&b#c%d+e f"), "a%26b%23c%25d%2Be%20f");
+  EXPECT_EQ(http::PercentEncode("\r\n\t\x7F\xE9"), "%0D%0A%09%7F%E9");
   EXPECT_TRUE(http::IsHeaderSafe("Dorvik 1.0\t(x)"));
   EXPECT_FALSE(http::IsHeaderSafe("a\r\nb"));
 }
@@ -156,8 +158,10 @@ TEST_F(CgiUrls, ConfigGetAndFixedCgiPaths) {
 
 TEST_F(CgiUrls, LoginInTheQueryIsPercentEncodedAndReadAtEachCall) {
   SetUserLogin(L"op&r=1", L"p w#\r\n%");
-  EXPECT_EQ(BuildConfigGetUrl(0), L"/cgi-bin/update?USER=op%26r%3D1&PWD=p%20w%23%0D%0A%25&CONFIG_GET");
-  EXPECT_EQ(BuildCgiUrl(7), L"/cgi-bin/test?USER=op%26r%3D1&PWD=p%20w%23%0D%0A%25&GET_BLACKBOX_MSG");
+  EXPECT_EQ(BuildConfigGetUrl(0), L"/cgi-bin/update?USER=op%26r=1&PWD=p%20w%23%0D%0A%25&CONFIG_GET");
+  EXPECT_EQ(BuildCgiUrl(7), L"/cgi-bin/test?USER=op%26r=1&PWD=p%20w%23%0D%0A%25&GET_BLACKBOX_MSG");
+  SetUserLogin(L"admin", L"Pa!ss@wo$rd");
+  EXPECT_EQ(BuildUpgradeUrl(0, 9, false), L"/cgi-bin/update?USER=admin&PWD=Pa!ss@wo$rd&FIRMWARE_NETWORK");
   SetUserLogin(L"Admin2", L"x");
   EXPECT_EQ(BuildUpgradeUrl(0, 5, false), L"/cgi-bin/update?USER=Admin2&PWD=x&CONFIG_SET");
 }

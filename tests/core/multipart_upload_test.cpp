@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "device/http_port_map.h"
 #include "device/multipart_upload.h"
 #include "port/net.h"
+#include "port/sync.h"
 
 namespace fs = std::filesystem;
 
@@ -74,6 +76,13 @@ TEST(MultipartUpload, ReplyVerdicts) {
       {"HTTP/1.1 401 Unauthorized\r\n\r\n", RESULT_UPLOAD_FAIL},
       {"HTTP/1.1 503 Service Unavailable\r\n\r\n", RESULT_UPLOAD_FAIL},
       {"HTTP/1.1 413", RESULT_UPLOAD_FAIL},
+      // The final reply decides, not an interim one before it.
+      {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 403 Forbidden\r\n\r\n", RESULT_UPLOAD_FAIL},
+      {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 200 OK\r\n\r\nUpgrade OK",
+       RESULT_SUCCESS},
+      {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n\r\nupload error", RESULT_UPLOAD_FAIL},
+      {"HTTP/1.1 100 Continue\r\n\r\n", RESULT_UPLOAD_FAIL},  // no verdict at all
+      {"HTTP/1.1 100 Continue\r\n", RESULT_UPLOAD_FAIL},
   };
   for (const Case& c : cases) EXPECT_EQ(JudgeUploadReply(c.reply, std::strlen(c.reply)), c.expected) << c.reply;
 }
@@ -121,6 +130,53 @@ TEST_F(UploadFailures, MissingFilesNeverConnect) {
 TEST_F(UploadFailures, NobodyListeningIsAConnectionFailure) {
   ASSERT_NE(closedPort, 0);
   EXPECT_EQ(PostFile(nullptr, L"/update", job, form), RESULT_CONNECTION_FAIL);
+}
+
+TEST_F(UploadFailures, AFinalRefusalAfterAnInterimReplyFails) {
+  // The device says "100 Continue", thinks for longer than the pause after a reply's first
+  // bytes, then refuses the upload.
+  port::socket_t listener = port::TcpListen("127.0.0.1", 0);
+  ASSERT_NE(listener, port::kInvalidSocket);
+  g_HttpPortMap.Set(L"127.0.0.1", port::LocalPort(listener));
+  std::thread device([&] {
+    port::socket_t c = port::Accept(listener, 5000);
+    if (c == port::kInvalidSocket) return;
+    char buf[4096];
+    std::string in;
+    while (in.find("Apply") == std::string::npos) {
+      int n = port::RecvSome(c, buf, sizeof buf, 5000);
+      if (n <= 0) break;
+      in.append(buf, static_cast<std::size_t>(n));
+    }
+    const std::string interim = "HTTP/1.1 100 Continue\r\n\r\n";
+    port::SendAll(c, interim.data(), interim.size(), 2000);
+    port::SleepMs(1500);
+    const std::string refusal = "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n";
+    port::SendAll(c, refusal.data(), refusal.size(), 2000);
+    port::SleepMs(200);
+    port::CloseSocket(c);
+  });
+  EXPECT_EQ(PostFile(nullptr, L"/update", job, form), RESULT_UPLOAD_FAIL);
+  device.join();
+  port::CloseSocket(listener);
+}
+
+TEST_F(UploadFailures, ANetworkUpgradeGoesOnlyToADottedAddress) {
+  struct CountingIo : UpgradeIo {
+    int urls = 0;
+    int GetCgi(const std::wstring&, const std::wstring&, char*, int, int) override { return -1; }
+    int GetUrl(const std::wstring&, int, char*, int) override { return ++urls, 3; }
+  } io;
+  UploadContext context;
+  context.io = &io;
+  UpgradeJob j = job;
+  j.kind = UPGRADE_NETWORK;
+  j.ip = L"cam.example.test";
+  EXPECT_EQ(PostFile(nullptr, L"/cgi-bin/update?FIRMWARE_NETWORK", j, form, context), RESULT_CONNECTION_FAIL);
+  EXPECT_EQ(io.urls, 0);
+  j.ip = L"127.0.0.1";
+  EXPECT_EQ(PostFile(nullptr, L"/cgi-bin/update?FIRMWARE_NETWORK", j, form, context), RESULT_SUCCESS);
+  EXPECT_EQ(io.urls, 1);
 }
 
 TEST_F(UploadFailures, FormTextsThatWouldBreakTheRequestAreRefused) {

@@ -77,6 +77,27 @@ TEST(UpgradeFiles, PatternMatchingIgnoresCase) {
   EXPECT_FALSE(MatchesFilePattern(L"XK7W-700-LV.upg", L"K7W-700*-LV.upg"));
 }
 
+TEST(UpgradeFiles, DeviceTextsStandForThemselvesInPatterns) {
+  struct Case {
+    const wchar_t* name;
+    const wchar_t* pattern;
+    bool match;
+  } cases[] = {
+      {L"K7W*700-V1-LV.upg", L"K7W\\*700*-LV.upg", true},
+      {L"K7W-700-V1-LV.upg", L"K7W\\*700*-LV.upg", false},
+      {L"K7W?700-V1-LV.upg", L"K7W\\?700*-LV.upg", true},
+      {L"K7WX700-V1-LV.upg", L"K7W\\?700*-LV.upg", false},
+      {L"a\\b.bin", L"a\\\\b*.bin", true},
+      {L"a\\b.bin", L"a\\b*.bin", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(MatchesFilePattern(c.name, c.pattern), c.match) << c.name << " " << c.pattern;
+  EXPECT_EQ(LiteralPattern(L"K7W*70?\\"), L"K7W\\*70\\?\\\\");
+  // Every kind that puts a device text into its pattern keeps the text literal.
+  EXPECT_EQ(FindFiles(0, UPGRADE_FIRMWARE, L"\?\?\?\?\?\?\?-V6.09.05-LV", L""), L"\\?\\?\\?\\?\\?\\?\\?*-LV.upg");
+  EXPECT_EQ(FindFiles(0, UPGRADE_ISP_DEV, L"C*-V1.01.0", L""), L"C\\*-V1.0*.bin");
+  EXPECT_EQ(FindFiles(1, UPGRADE_CONFIG_SET, L"K7W-320-V3.13.01-QT", L"00:11:*"), L"Conf_0011\\*_01_*.ini");
+}
+
 TEST(UpgradeRules, ConflictTable) {
   struct Case {
     std::uint32_t kind;
@@ -225,6 +246,17 @@ TEST_F(FolderTree, GreatestMatchingNameWinsThroughSubFolders) {
   job.firmware = L"K7W-999-V1.00.00-LV";
   EXPECT_EQ(FindUpgradeFile(0, Folder(), job), L"");
   EXPECT_EQ(FindUpgradeFile(0, Folder() + L"missing" + sep, job), L"");
+}
+
+TEST_F(FolderTree, AWildCardInADevicesVersionFindsNoOtherModelsImage) {
+  File("K7W-700-V6.10.01-LV.upg");
+  File("ZZZ-999-V9.99.99-LV.upg");
+  UpgradeJob job;
+  job.kind = UPGRADE_FIRMWARE;
+  for (const wchar_t* firmware : {L"\?\?\?\?\?\?\?-V6.09.05-LV", L"*******-V6.09.05-LV", L"K7W-7*0-V6.09.05-LV"}) {
+    job.firmware = firmware;
+    EXPECT_EQ(FindUpgradeFile(0, Folder(), job), L"") << firmware;
+  }
 }
 
 TEST_F(FolderTree, StagedIspAndRestoreFiles) {

@@ -13,6 +13,7 @@
 #   shot FILE.png     a screenshot of the display into $OUT and $DORVIK_BUILD/screenshots
 #   check NAME CMD... counts and prints one check; e2e_finish prints the summary and returns
 #   wait_for SECONDS CMD..., wait_exit PID SECONDS, in_ns CMD...
+#   settings_text FILE, settings_sections FILE   the settings file as text, its sections
 # Each script has its own Wine prefix (a copy of the build's), display and namespaces, so
 # scripts may run at the same time.
 set -u
@@ -114,6 +115,17 @@ wait_for() {  # wait_for SECONDS COMMAND...
 }
 # English settings, so that every text is the English one.
 e2e_english() { printf '[LANGUAGE]\r\nLANGUAGE=1033\r\n' > "$APP/Dorvik_Setting.ini"; }
+# The settings file as text (the program writes UTF-16LE with a byte-order mark; a file of
+# 8-bit text is shown as it is), without CRs.
+settings_text() {
+  if [ "$(head -c 2 "$1" | od -An -tx1 | tr -d ' \n')" = fffe ]; then
+    tail -c +3 "$1" | iconv -f UTF-16LE -t UTF-8
+  else
+    cat "$1"
+  fi | tr -d '\r'
+}
+# Its section names in order, on one line.
+settings_sections() { settings_text "$1" | grep '^\[' | tr '\n' ' '; }
 
 e2e_finish() {
   echo "       screenshots and files in $OUT"

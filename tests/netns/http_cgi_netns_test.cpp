@@ -260,7 +260,7 @@ TEST_F(HttpNetns, RequestLineCarriesCallerTextsSafely) {
   ASSERT_GE(lines.size(), 3u);
   std::string ip(kBasic);
   EXPECT_EQ(lines.front(),
-            "http " + ip + " GET /cgi-bin/update?USER=op%26r%3D1%20x&PWD=p%20w%23%0D%0AHost%3A%20evil&CHANNEL=2&CONFIG_GET");
+            "http " + ip + " GET /cgi-bin/update?USER=op%26r=1%20x&PWD=p%20w%23%0D%0AHost:%20evil&CHANNEL=2&CONFIG_GET");
   EXPECT_EQ(lines.back(), "http " + ip + " GET /cgi-bin/cmd/system?NAME=a%20b%0D%0AX-Evil:%201");
   EXPECT_EQ(LogText().find("X-Evil: 1"), std::string::npos);
 }

@@ -125,14 +125,15 @@ class UpgradeNetns : public ::testing::Test {
   void StartEngine() {
     ASSERT_TRUE(lab->EnterHost());
     g_HttpPortMap.Clear();
+    // The engine is there before the dispatcher that hands it records starts.
+    upgrader.reset(new FirmwareUpgrader(nullptr, nullptr, &clock));
+    upgrader->SetSendStallMs(5000);
+    engine = upgrader.get();
     feed.reset(new EngineFeed(engine));
     searcher.reset(new DeviceSearcher);
     g_pDeviceSearcher = searcher.get();
     searcher->Start(feed.get());
     searcher->Search(NetnsLab::kHostIp);
-    upgrader.reset(new FirmwareUpgrader(nullptr, nullptr, &clock));
-    upgrader->SetSendStallMs(5000);
-    engine = upgrader.get();
   }
   UpgradeJob Job(int i, std::uint32_t kind = UPGRADE_FIRMWARE) {
     UpgradeJob j;
@@ -303,6 +304,31 @@ TEST_F(UpgradeNetns, SixteenDevicesInParallel) {
        ++p)
     ++uploads;
   EXPECT_EQ(uploads, 16);
+}
+
+TEST_F(UpgradeNetns, BootLoaderJobIsJudgedByTheDevicesOwnInformation) {
+  // After its reboot each device reports the version of the image it took, or one of the
+  // same number but another edition; only its own system information tells them apart.
+  const std::string cur = "K7W-700-V6.08.30-LV";
+  ASSERT_GT(StartDevices(0, {Device(60, cur, ""), Device(61, cur, "after_firmware=K7W-700-V6.09.05-QT")},
+                         {Ip(60), Ip(61)}),
+            0);
+  StartEngine();
+  const std::string image = fw + "K7W-700-V6.09.05-LV.bin";
+  WriteBytes(image, 4096, 4);
+  std::vector<UpgradeJob> jobs;
+  for (int i : {60, 61}) {
+    UpgradeJob j = Job(i, UPGRADE_BOOTLOADER);
+    j.folder.clear();
+    j.filePath = port::FromLocal8(image);
+    jobs.push_back(j);
+  }
+  RunBatch(jobs);
+  EXPECT_EQ(rows.Row(60), (Seq{"518", "520", "519", "508", "508"}));
+  EXPECT_EQ(rows.Row(61), (Seq{"518", "520", "519", "527", "527"}));
+  std::string log = testlab::ReadFile(simLog);
+  EXPECT_NE(log.find("upload 10.231.1.61 ok key=BOOTLOADER_FIRMWARE file=K7W-700-V6.09.05-LV.bin"), std::string::npos)
+      << log;
 }
 
 }  // namespace

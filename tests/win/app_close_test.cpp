@@ -8,7 +8,9 @@
 #include <memory>
 #include <thread>
 
+#include "device/firmware_upgrader.h"
 #include "kit/kit_messages.h"
+#include "port/stop_scope.h"
 #include "tests/win/hanging_devices.h"
 
 namespace {
@@ -154,6 +156,58 @@ TEST_F(HangingDevices, ASecondCloseWhileClosingIsIgnored) {
   // The close waits for the queries while handling messages: a second WM_CLOSE and an Alt+F4
   // arrive then.
   CloseWith({{WM_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE}, {WM_CLOSE, 0}});
+}
+
+// An upgrade worker reports to the main window with SendMessage, as the batch's do.
+class WindowEvents : public UpgradeEvents {
+ public:
+  explicit WindowEvents(HWND w) : m_w(w) {}
+  void OnDeviceStatus(UpgradeRow row, int id) override {
+    ::SendMessageW(m_w, WM_DEVICE_STATUS, static_cast<WPARAM>(row), id);
+    ++statuses;
+  }
+  void OnDeviceAddress(UpgradeRow, std::wstring) override {}
+  void OnDeviceFirmware(UpgradeRow, std::wstring) override {}
+  std::atomic<int> statuses{0};
+
+ private:
+  HWND m_w;
+};
+
+// The device's information request hangs until the worker is told to stop.
+class HangingIo : public UpgradeIo {
+ public:
+  int GetCgi(const std::wstring&, const std::wstring&, char*, int, int) override {
+    for (int i = 0; i < 6000 && !port::StopRequested(); ++i) ::Sleep(5);
+    return -1;
+  }
+  int GetUrl(const std::wstring&, int, char*, int) override { return 0; }
+};
+
+class NoSearch : public UpgradeRediscovery {
+ public:
+  void SearchAgain() override {}
+};
+
+TEST_F(HangingDevices, AnUpgradeWorkerThatReportsDuringTheCloseIsNotWaitedForWithoutMessages) {
+  HangingIo io;
+  NoSearch search;
+  WindowEvents events(main->m_hWnd);
+  g_pFirmwareUpgrader = new FirmwareUpgrader(&io, &search);
+  g_pFirmwareUpgrader->BeginBatch();
+  UpgradeJob job;
+  job.row = 7;
+  job.kind = UPGRADE_FIRMWARE;
+  job.owner = &events;
+  job.ip = L"127.0.0.1";
+  job.mac = L"00:0F:7C:00:0C:99";
+  g_pFirmwareUpgrader->StartDevice(job);
+  dog.Arm("upgrade start", 30);
+  ASSERT_TRUE(PumpUntil([&] { return events.statuses >= 1; }, 10000));  // "Upgrading"
+  // The close stops the engine; the worker's last report needs the window's thread.
+  CloseWith({{WM_CLOSE, 0}});
+  EXPECT_EQ(g_pFirmwareUpgrader, nullptr);
+  EXPECT_EQ(events.statuses.load(), 2);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "tools/devsim/cgi_handlers.h"
+#include "tools/devsim/upgrade_state.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -78,7 +79,10 @@ std::string CgiReply(const SimDevice& d, int index, const std::string& query) {
       auto line = [&](const char* key, const std::string& v) {
         out += std::string(key) + " = " + (q ? "'" + v + "'" : v) + "\n";
       };
-      line("Firmware Version", d.fields.firmware);
+      // The firmware it runs: what its last upgrade brought, once it has rebooted.
+      DeviceFields now = d.fields;
+      if (UpgradeState::Instance().Touched(index)) UpgradeState::Instance().Present(index, &now);
+      line("Firmware Version", now.firmware);
       line("MAC Address", d.fields.mac);
       line("Unit Type", Setting(d, "unit_type", d.fields.model));
       line("Production ID", Setting(d, "production_id", d.fields.serial));
