@@ -62,6 +62,8 @@ void DeviceSearcher::CloseSockets() {
   std::lock_guard<std::mutex> ops(m_socketOps);
   m_abandon = true;
   CloseAll();
+  // What this search's answers still queue is of no use to the next one.
+  ClearQueues();
 }
 
 void DeviceSearcher::Stop() {

@@ -52,8 +52,9 @@ class DeviceSearcher {
   // ports (closing each port's earlier socket first). A probe that leaves only in part is
   // reported once ("Send fail", JSocket::SetSendFailHandler), after every lock is let go.
   void Search(const std::string& localAddress);
-  // Closes the five sockets and abandons the owner's request in flight on the dispatcher;
-  // the threads go on and wait for the next Search.
+  // Closes the five sockets, drops the answers still queued (but the acknowledgements) and
+  // abandons the owner's request in flight on the dispatcher; the threads go on and wait for
+  // the next Search.
   void CloseSockets();
   // Ends the six threads and waits for them (without holding any lock the owner's handlers
   // might need). Returns promptly; safe to call twice.
