@@ -32,6 +32,5 @@ int BatchContext::GetCgi(const std::wstring& host, const std::wstring& path, cha
   if (Stopped()) return -1;
   const std::int64_t real = std::max<std::int64_t>(1, clock->RealMs(clockTimeoutMs));
   const int timeoutMs = static_cast<int>(std::min<std::int64_t>(real, INT_MAX));
-  return io->GetCgi(host, path, reply, replySize, timeoutMs, useDefaultLogin, acceptError,
-                    stop ? &stop->Flag() : nullptr);
+  return io->GetCgi(host, path, reply, replySize, timeoutMs, useDefaultLogin, acceptError);
 }

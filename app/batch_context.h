@@ -19,7 +19,8 @@ class BatchStop {
  public:
   void Request();
   bool Requested() const { return m_flag.load(); }
-  // The flag itself, for requests that can be given up while in flight.
+  // The flag itself: the batch's threads put it in their stop scope (port/stop_scope.h), so a
+  // request in flight is given up at once.
   const std::atomic<bool>& Flag() const { return m_flag; }
   // Waits clockMs of `clock` (told as `what`); false when the stop came first.
   bool Wait(UpgradeClock& clock, const char* what, std::int64_t clockMs) const;

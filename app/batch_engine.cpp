@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/firmware_upgrader.h"
+#include "port/stop_scope.h"
 #include "port/sync.h"
 #include "port/thread.h"
 
@@ -31,7 +32,11 @@ class BatchEngine::Batch : public BatchRun {
       ++m_live;
     }
     port::Thread t([this, fn = std::move(fn)] {
-      fn(m_context);
+      {
+        // A stop abandons the worker's request in flight at once.
+        port::StopScope scope(&m_context.stop->Flag());
+        fn(m_context);
+      }
       std::lock_guard<std::mutex> l(m_lock);
       --m_live;
       ++m_changes;
@@ -286,7 +291,10 @@ bool BatchEngine::StartBackground(const std::string& name, std::function<void(co
   bg->context.stop = std::make_shared<BatchStop>();
   Background* raw = bg.get();
   bg->thread = port::Thread([raw, fn = std::move(fn)] {
-    fn(raw->context);
+    {
+      port::StopScope scope(&raw->context.stop->Flag());
+      fn(raw->context);
+    }
     raw->done = true;
   });
   std::lock_guard<std::mutex> l(m_backgroundLock);

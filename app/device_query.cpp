@@ -37,3 +37,15 @@ void QueryDevices(const std::map<std::wstring, std::wstring>& devices, unsigned 
     if (IsRecorderModel(firmware)) g_RecorderIps.Add(record[SLOT_IP]);
   }
 }
+
+void QueryDeviceOperation::Start(BatchRun& run) {
+  const std::map<std::wstring, std::wstring> device = {{m_ip, std::wstring()}};
+  run.StartWorker([device](const BatchContext& c) {
+    DeviceQueryHooks hooks;
+    hooks.query = [&c](int channel, const std::wstring& ip, DeviceRecord& r) { return c.io->GetDeviceInfo(channel, ip, r); };
+    hooks.deliver = [&c](const DeviceRecord& r, unsigned long lParam) {
+      if (c.report) c.report->Found(r, lParam);
+    };
+    QueryDevices(device, FOUND_BY_QUERY, true, hooks, c.stop->Flag());
+  });
+}

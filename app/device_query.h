@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "app/batch_operation.h"
 #include "device/device_record.h"
 
 struct DeviceQueryHooks {
@@ -21,3 +22,17 @@ struct DeviceQueryHooks {
 // Returns early when `stop` becomes true between devices or channels.
 void QueryDevices(const std::map<std::wstring, std::wstring>& devices, unsigned long foundFlag,
                   bool addedNow, const DeviceQueryHooks& hooks, const std::atomic<bool>& stop);
+
+// The batch command of a device the user has just added by hand (CMD_QUERY_DEVICE): one
+// worker asks it for its information under the wait box and hands the record to the grid
+// (FOUND_BY_QUERY, 508 or 513 with the query's flag; its MAC is taken as it comes). No
+// selection check and no dialog.
+class QueryDeviceOperation : public BatchOperation {
+ public:
+  explicit QueryDeviceOperation(std::wstring ip) : m_ip(std::move(ip)) {}
+  SelectionCheck Check() const override { return SelectionCheck::None; }
+  void Start(BatchRun& run) override;
+
+ private:
+  std::wstring m_ip;
+};

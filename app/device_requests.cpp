@@ -8,7 +8,7 @@ namespace {
 class HttpRequests : public DeviceRequests {
  public:
   int GetCgi(const std::wstring& host, const std::wstring& path, char* reply, int replySize, int timeoutMs,
-             bool useDefaultLogin, bool acceptError, const std::atomic<bool>*) override {
+             bool useDefaultLogin, bool acceptError) override {
     return HttpGetCgi(host, path, reply, replySize, timeoutMs, useDefaultLogin, acceptError);
   }
   unsigned GetDeviceInfo(int channel, const std::wstring& ip, DeviceRecord& record) override {

@@ -337,6 +337,23 @@ void Dlg_Main::StartQueryThreads() {
   });
 }
 
+void Dlg_Main::OnManualDevicesChanged(WPARAM change, LPARAM text) {
+  const std::wstring ip = text ? reinterpret_cast<const wchar_t*>(text) : L"";
+  const bool anyAddress = ip == L"0.0.0.0";
+  if (change == 0) {
+    if (anyAddress || ip.empty() || !m_Batch || m_ShutDown) return;
+    QueryDeviceOperation query(ip);
+    m_Batch->Run(query);
+    return;
+  }
+  if (anyAddress) {
+    for (RowHandle row : CheckedRows()) m_List.RemoveDeviceRow(GetCell(row, 0));
+  } else if (!ip.empty()) {
+    m_List.RemoveDeviceRow(ip);
+  }
+  Invalidate(FALSE);
+}
+
 void Dlg_Main::DeliverFromWorker(const DeviceRecord& record, unsigned long lParam) {
   if (m_hWnd) SendMessage(WM_DEVICE_FOUND, reinterpret_cast<WPARAM>(&record), static_cast<LPARAM>(lParam));
 }
@@ -417,6 +434,9 @@ LRESULT Dlg_Main::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CONFLICT_FOUND:
       m_List.ApplyConflict(static_cast<RowHandle>(wParam), static_cast<std::uint32_t>(lParam));
+      return 0;
+    case WM_MANUAL_DEVICES_CHANGED:
+      OnManualDevicesChanged(wParam, lParam);
       return 0;
     case WM_DEVICE_STATUS:
       // A conflict status blocks its row, here on this thread.

@@ -120,6 +120,9 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   void LoadSettings();
   void SaveSettings();
   void StartQueryThreads();
+  // WM_MANUAL_DEVICES_CHANGED: wParam 0, a device added by hand (its address, lParam) is asked
+  // for its information; 1, the rows of a removed address go ("0.0.0.0": the checked rows).
+  void OnManualDevicesChanged(WPARAM change, LPARAM ip);
   void RunSearch(bool advanced);
 
   // Marks a handler that waits while handling messages (see Busy).
