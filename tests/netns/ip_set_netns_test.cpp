@@ -11,6 +11,7 @@
 
 #include "app/batch_engine.h"
 #include "device/device_searcher.h"
+#include "device/http_port_map.h"
 #include "device/login.h"
 #include "dialogs/ip_set_operation.h"
 #include "port/net.h"
@@ -24,15 +25,19 @@ using testlab::NetnsLab;
 
 namespace {
 
-// Six devices: 1-3 for the static batch (2 moves but has no web server), 4-5 for DHCP, 6 new
-// platform. All answer the request by unicast, to the sender.
+// 1-3 for the static batch (2 moves but has no web server), 4-5 for DHCP, 6 of the new
+// platform, 7 with its web server on port 8080, 8 with a password of its own (it refuses the
+// factory login the request carries), 9 never in a batch. 1-6 answer the request by unicast.
 const char kDevices[] =
     "ip=10.231.3.1 mac=00:0F:7C:00:30:01 firmware=K2A-0100-V1.1 ipset_reply=unicast ipset_ms=300\n"
     "ip=10.231.3.2 mac=00:0F:7C:00:30:02 firmware=K2A-0100-V1.2 ipset_reply=unicast ipset_ms=300 http=off\n"
     "ip=10.231.3.3 mac=00:0F:7C:00:30:03 firmware=K2A-0100-V1.3 ipset_reply=unicast ipset_ms=300\n"
     "ip=10.231.3.4 mac=00:0F:7C:00:30:04 firmware=K2A-0100-V1.4 ipset_reply=unicast ipset_ms=300 dhcp_ip=10.231.7.4\n"
     "ip=10.231.3.5 mac=00:0F:7C:00:30:05 firmware=K2A-0100-V1.5 ipset_reply=unicast ipset_ms=300 dhcp_ip=10.231.7.5\n"
-    "ip=10.231.3.6 mac=00:0F:7C:00:30:06 firmware=K9A-0200-A1.02.03 ipset_reply=unicast ipset_ms=300\n";
+    "ip=10.231.3.6 mac=00:0F:7C:00:30:06 firmware=K9A-0200-A1.02.03 ipset_reply=unicast ipset_ms=300\n"
+    "ip=10.231.3.7 mac=00:0F:7C:00:30:07 firmware=K2A-0100-V1.7 ipset_ms=300 http_port=8080\n"
+    "ip=10.231.3.8 mac=00:0F:7C:00:30:08 firmware=K2A-0100-V1.8 password=other\n"
+    "ip=10.231.3.9 mac=00:0F:7C:00:30:09 firmware=K2A-0100-V1.9\n";
 
 std::wstring W(const std::string& s) { return port::FromLocal8(s); }
 std::uint32_t A(const char* s) {
@@ -84,7 +89,8 @@ class IpSetNetns : public testlab::SimulatorSuite<IpSetNetns> {
  public:
   static const char* Devices() { return kDevices; }
   static std::vector<std::string> Addresses() {
-    return {"10.231.3.1", "10.231.3.2", "10.231.3.3", "10.231.3.4", "10.231.3.5", "10.231.3.6"};
+    return {"10.231.3.1", "10.231.3.2", "10.231.3.3", "10.231.3.4", "10.231.3.5", "10.231.3.6", "10.231.3.7",
+            "10.231.3.8", "10.231.3.9"};
   }
 
  protected:
@@ -188,6 +194,24 @@ TEST_F(IpSetNetns, DatagramsAsTheDevicesGetThemOnceOrTwice) {
   // Devices 1-3 are of the old platform: their datagrams went to 6005 only (previous test).
   EXPECT_EQ(Sim().LogLinesSince(0, "udp ipset port=6055 mac=00:0F:7C:00:30:01").size(), 0u);
   EXPECT_EQ(m_report.Last(106), 511);
+}
+
+TEST_F(IpSetNetns, TheWebServersPortGoesWithTheDevice) {
+  g_HttpPortMap.Set(L"10.231.3.7", 8080);  // as its discovery answer told
+  ASSERT_EQ(RunBatch({Device(7)}, Static("10.231.6.7"), "255.255.0.0", "10.231.0.254"), 0);
+  EXPECT_EQ(m_report.Of(107), (std::vector<int>{539, 1004, 511}));
+  EXPECT_GE(LogLinesSince("http 10.231.6.7 GET /cgi-bin/cmd/system?SYSTEM_INFO").size(), 1u);
+}
+
+TEST_F(IpSetNetns, AnotherDeviceAnsweringAtTheNewAddressIsNoSuccess) {
+  // Device 8 refuses the request (its login differs) and stays; the address it was given
+  // belongs to device 9, which answers there with its own MAC.
+  ASSERT_EQ(RunBatch({Device(8)}, Static("10.231.3.9"), "255.255.0.0", "10.231.0.254"), 0);
+  EXPECT_EQ(m_report.Of(108), (std::vector<int>{539, 1004, 516}));
+  EXPECT_EQ(LogLinesSince("udp ipset port=6005 mac=00:0F:7C:00:30:08 mode=2 ip=10.231.3.9").size(), 1u);
+  EXPECT_NE(LogLinesSince("mac=00:0F:7C:00:30:08 mode=2")[0].find(" login=bad "), std::string::npos);
+  EXPECT_TRUE(LogLinesSince("move 10.231.3.8").empty());
+  EXPECT_GE(LogLinesSince("http 10.231.3.9 GET /cgi-bin/cmd/system?SYSTEM_INFO").size(), 10u);
 }
 
 TEST_F(IpSetNetns, DhcpBatchEndsWhenDiscoverySeesEveryDeviceAgain) {
