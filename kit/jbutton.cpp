@@ -25,12 +25,14 @@ void JButton::SetImages(UINT normal, UINT hover, UINT pressed, UINT disabled, in
   CRect measured(0, 0, 0, 0);
   CDC* mem = PrepareMemDC();
   if (mem) mem->DrawText(m_Caption, &measured, DT_CALCRECT | DT_NOPREFIX);
-  ReleaseMemDC();
 
   jbutton::Geometry g = jbutton::ComputeGeometry(m_Style, measured.Width(), measured.Height(),
                                                  imageWidth, height, imageAtRight);
-  SetWindowPos(nullptr, 0, 0, g.button.Width(), g.button.Height(),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CRect now;
+  GetWindowRect(&now);
+  if (now.Width() != g.button.Width() || now.Height() != g.button.Height())
+    SetWindowPos(nullptr, 0, 0, g.button.Width(), g.button.Height(),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   m_TextRect = CRect(g.text.left, g.text.top, g.text.right, g.text.bottom);
   m_Tag = tag;
   m_ImageRect = CRect(g.image.left, g.image.top, g.image.right, g.image.bottom);
@@ -68,7 +70,6 @@ void JButton::DrawItem(LPDRAWITEMSTRUCT dis) {
     mem->DrawText(m_Caption, &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
   ::BitBlt(dis->hDC, item.left, item.top, item.Width(), item.Height(), mem->GetSafeHdc(),
            item.left, item.top, SRCCOPY);
-  ReleaseMemDC();
 }
 
 static void SetHandCursor() { ::SetCursor(::LoadCursorW(nullptr, IDC_HAND)); }

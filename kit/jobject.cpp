@@ -1,5 +1,7 @@
 #include "kit/jobject.h"
 
+#include <optional>
+
 #include "kit/palette.h"
 
 JObject::JObject(CWnd* owner) : m_pOwner(owner) { m_ChildRegion.CreateRectRgn(0, 0, 0, 0); }
@@ -9,6 +11,7 @@ JObject::~JObject() { ReleaseMemDC(); }
 void JObject::DrawSkin(CDC*) {}
 
 void JObject::ReleaseMemDC() {
+  if (m_MemDC.m_hDC) ::RestoreDC(m_MemDC.m_hDC, 1);  // the objects selected into it go back
   if (m_MemDC.m_hDC && m_OldBitmap) ::SelectObject(m_MemDC.m_hDC, m_OldBitmap);
   m_OldBitmap = nullptr;
   m_MemDC.DeleteDC();
@@ -17,19 +20,26 @@ void JObject::ReleaseMemDC() {
 
 CDC* JObject::PrepareMemDC() {
   if (m_pOwner && m_pOwner->m_hWnd) m_pOwner->GetClientRect(&m_ClientRect);
-  ReleaseMemDC();
-
-  CClientDC screen(nullptr);
-  CDC* compatible = g_pScreenDC && g_pScreenDC->m_hDC ? g_pScreenDC : &screen;
   int w = m_ClientRect.right - m_ClientRect.left;
   int h = m_ClientRect.bottom - m_ClientRect.top;
   // A zero-sized client still gets a 1 x 1 bitmap, so the DC is usable.
-  if (!m_MemBitmap.CreateCompatibleBitmap(compatible, w > 0 ? w : 1, h > 0 ? h : 1) ||
-      !m_MemDC.CreateCompatibleDC(compatible)) {
+  w = w > 0 ? w : 1;
+  h = h > 0 ? h : 1;
+  if (m_MemDC.m_hDC && w == m_MemSize.cx && h == m_MemSize.cy) {
+    // Kept from the last time at the same size: back to the state it was made in.
+    ::RestoreDC(m_MemDC.m_hDC, -1);
+  } else {
     ReleaseMemDC();
-    return nullptr;
+    std::optional<CClientDC> screen;
+    CDC* compatible = g_pScreenDC && g_pScreenDC->m_hDC ? g_pScreenDC : &screen.emplace(nullptr);
+    if (!m_MemBitmap.CreateCompatibleBitmap(compatible, w, h) || !m_MemDC.CreateCompatibleDC(compatible)) {
+      ReleaseMemDC();
+      return nullptr;
+    }
+    m_OldBitmap = ::SelectObject(m_MemDC.m_hDC, m_MemBitmap.m_hObject);
+    m_MemSize = {w, h};
   }
-  m_OldBitmap = ::SelectObject(m_MemDC.m_hDC, m_MemBitmap.m_hObject);
+  ::SaveDC(m_MemDC.m_hDC);
   if (g_Font.m_hObject) m_MemDC.SelectObject(&g_Font);
   m_MemDC.SelectStockObject(NULL_BRUSH);
   m_MemDC.FillSolidRect(&m_ClientRect, SKIN_WHITE);

@@ -18,11 +18,13 @@ class JObject {
   // Draws the owner's own skin content; the default draws nothing.
   virtual void DrawSkin(CDC* dc);
 
-  // Rebuilds the memory DC at the owner's client size: white, g_Font, null
+  // Prepares the memory DC at the owner's client size: white, g_Font, null
   // brush, transparent text background, DrawSkin, then the child region in
   // SKIN_KEY_COLOUR. Returns the memory DC (null when it cannot be made).
+  // The DC and its bitmap are kept until ReleaseMemDC or a change of size, and
+  // each call starts again from the DC's state as made.
   CDC* PrepareMemDC();
-  // Deletes the memory DC and its bitmap (PrepareMemDC does it too).
+  // Deletes the memory DC and its bitmap.
   void ReleaseMemDC();
   // Adds a visible child's rectangle to the child region; a hidden child is
   // skipped. The region only grows.
@@ -48,4 +50,5 @@ class JObject {
 
  private:
   HGDIOBJ m_OldBitmap = nullptr;
+  SIZE m_MemSize{0, 0};
 };
