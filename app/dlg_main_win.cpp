@@ -576,9 +576,7 @@ void Dlg_Main::SetCell(RowHandle row, int cell, const std::wstring& text) {
 void Dlg_Main::BlockRowNow(RowHandle row) {
   JTreeCtrl* tree = Tree();
   if (!tree || !tree->HasRow(row)) return;
-  tree->SetBlocked(row, true);
-  if (JButton* b = tree->GetMarkerButton(row)) b->EnableWindow(FALSE);
-  if (JButton* b = tree->GetLinkButton(row)) b->EnableWindow(FALSE);
+  tree->SetBlocked(row, true);  // which disables its marker and link buttons too
 }
 
 void Dlg_Main::BlockRow(RowHandle row) {

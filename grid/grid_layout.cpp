@@ -20,6 +20,11 @@ GridLayout ComputeGridLayout(int W, int H, int totalColumns, int scrollPos, int 
   return g;
 }
 
+int GridRowsInFullView(int H) {
+  const int treeHeight = std::max(0, H - kGridReservedBelowRows) + 1;
+  return (treeHeight + kGridRowHeight - 1) / kGridRowHeight;
+}
+
 int GridScrollTarget(GridScrollRequest req, int pos, int thumbPos, int maxPos, int page) {
   int target = pos;
   switch (req) {

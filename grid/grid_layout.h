@@ -27,6 +27,9 @@ struct GridLayout {
 // H - 75 less the scroll bar, so that the strip below keeps at least 45 px.
 GridLayout ComputeGridLayout(int W, int H, int totalColumns, int scrollPos, int visibleRows);
 
+// The most rows the tree shows at once (the last one perhaps in part) in a grid H high.
+int GridRowsInFullView(int H);
+
 enum class GridScrollRequest { LineLeft, LineRight, PageLeft, PageRight, Thumb, Left, Right, Other };
 
 // The new scroll position for a scroll request: a line is one row height, a page the

@@ -168,6 +168,14 @@ bool GridRowStore::SetBlocked(RowHandle row, bool blocked) {
   return true;
 }
 
+bool GridRowStore::SetMarkerTip(RowHandle row, const std::wstring& text) {
+  std::lock_guard<std::mutex> l(m_lock);
+  auto it = m_rows.find(row);
+  if (it == m_rows.end()) return false;
+  it->second.markerTip = text;
+  return true;
+}
+
 bool GridRowStore::SetStatusColour(RowHandle row, std::uint32_t colour) {
   std::lock_guard<std::mutex> l(m_lock);
   auto it = m_rows.find(row);

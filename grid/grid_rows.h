@@ -38,6 +38,7 @@ struct RowData {
   bool checkBoxEnabled = true;     // off for devices that take no operation
   bool checked = false;            // the check box state; only ever on for a checkable row
   RowHandle parent = kRootRow;
+  std::wstring markerTip;          // the marker button's tooltip text; empty: none
 };
 
 class GridRowStore {
@@ -83,6 +84,7 @@ class GridRowStore {
   bool SetCheckBoxEnabled(RowHandle row, bool enabled);
 
   bool SetBlocked(RowHandle row, bool blocked);
+  bool SetMarkerTip(RowHandle row, const std::wstring& text);
   bool SetStatusColour(RowHandle row, std::uint32_t colour);
 
   // The rows under `parent` (the root for top-level rows) in display order.

@@ -80,6 +80,9 @@ BOOL JGridTree::Create() {
     tip.SetMaxTipWidth(0);
   }
   m_pTree->SetItemHeight(kGridRowHeight);
+  // The buttons of a full view of rows are made with the grid, before any rows come: the
+  // first rows then reach the screen without waiting for window after window to be made.
+  m_pTree->MakeButtonsFor(GridRowsInFullView(H));
 
   if (s_stripFactory) {
     m_pStrip.reset(s_stripFactory(this));

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr COLORREF kKeyColour = RGB(0x00, 0x80, 0x80);
 constexpr COLORREF kTextColour = RGB(0x44, 0x44, 0x44);
 constexpr COLORREF kBlockedText = RGB(0xB2, 0xB2, 0xB2);
 
@@ -38,10 +37,15 @@ void ShowIf(JButton* b, bool show) {
   if (Shown(b) != show) b->ShowWindow(show ? SW_SHOWNA : SW_HIDE);
 }
 
-void Reskin(JButton* b, COLORREF back) {
-  if (!b || !b->m_hWnd || b->m_BackColour == back) return;
+// Each change repaints the button with the next paints (all of a set's changes at once).
+void SetBack(JButton* b, COLORREF back) {
+  if (b->m_BackColour == back) return;
   b->m_BackColour = back;
-  if (Shown(b)) b->RedrawNow();
+  b->Invalidate(FALSE);
+}
+
+void SetEnabled(JButton* b, bool enabled) {
+  if ((b->IsWindowEnabled() != FALSE) != enabled) b->EnableWindow(enabled ? TRUE : FALSE);
 }
 
 int CALLBACK CompareByRank(LPARAM a, LPARAM b, LPARAM ranks) {
@@ -56,62 +60,146 @@ int CALLBACK CompareByRank(LPARAM a, LPARAM b, LPARAM ranks) {
 JTreeCtrl::JTreeCtrl() : JObject(this) {}
 
 JTreeCtrl::~JTreeCtrl() {
-  // Buttons go before the tree window so that none outlives its row.
-  m_ButtonRows.clear();
-  m_Buttons.clear();
+  // Buttons go before the tree window.
+  m_SetOfButton.clear();
+  m_Bound.clear();
+  m_Slots.clear();
 }
 
-JTreeCtrl::RowButtons* JTreeCtrl::ButtonsOf(RowHandle row) {
-  auto it = m_Buttons.find(row);
-  return it == m_Buttons.end() ? nullptr : &it->second;
-}
-
-JTreeCtrl::RowButtons* JTreeCtrl::EnsureButtons(RowHandle row, int top) {
-  if (RowButtons* b = ButtonsOf(row)) return b;
+JTreeCtrl::RowButtons* JTreeCtrl::MakeButtons() {
   if (!m_hWnd) return nullptr;
-  std::optional<RowData> data = m_Rows.GetRow(row);
-  if (!data) return nullptr;
-  const std::wstring caption = data->cells.empty() ? std::wstring() : data->cells[0];
-
-  // Made from a paint (top >= 0), the buttons start where the row is (moving each
-  // afterwards would cost as much again), and are shown once their images are set.
-  const bool inView = top >= 0;
-  RowButtons& b = m_Buttons[row];
-  auto make = [&](unsigned style, const RECT& at, const wchar_t* text) {
+  auto set = std::make_unique<RowButtons>();
+  // Made hidden; a paint places and shows them on a row.
+  auto make = [&](unsigned style, const RECT& at) {
     auto btn = std::make_unique<JButton>(style);
     btn->m_BackColour = kBackColour;
-    btn->Create(text, WS_CHILD | BS_OWNERDRAW, inView ? At(at, top) : CRect(at), this, 0);
-    m_ButtonRows[btn->m_hWnd] = row;
+    btn->Create(L"", WS_CHILD | BS_OWNERDRAW, CRect(at), this, 0);
     return btn;
   };
-  b.marker = make(jbutton::LAYOUT_IMAGE, kMarkerAt, L"");
-  b.marker->SetImages(PNG_MARKER, PNG_MARKER_HOT, PNG_MARKER_HOT, PNG_MARKER, 14, 14);
-  b.check = make(jbutton::LAYOUT_IMAGE | jbutton::STYLE_TOGGLE, kCheckBoxAt, L"");
-  b.check->SetImages(PNG_CHECK_OFF, PNG_CHECK_OFF, PNG_CHECK_ON, PNG_CHECK_DISABLED, 14, 14);
-  b.check->m_Checked = data->checked;
-  if (!data->checkBoxEnabled) b.check->EnableWindow(FALSE);
-  b.link = make(jbutton::LAYOUT_IMAGE, kLinkAt, caption.c_str());
-  b.link->SetImages(0, 0, 0, 0, 104, 19);
-  b.link->SetWindowText(caption.c_str());
-  if (inView) {
-    ShowIf(b.marker.get(), data->markerShown);
-    ShowIf(b.check.get(), data->hasCheckBox);
-    ShowIf(b.link.get(), data->hasCheckBox);
+  set->marker = make(jbutton::LAYOUT_IMAGE, kMarkerAt);
+  set->check = make(jbutton::LAYOUT_IMAGE | jbutton::STYLE_TOGGLE, kCheckBoxAt);
+  set->link = make(jbutton::LAYOUT_IMAGE, kLinkAt);
+  for (JButton* b : {set->marker.get(), set->check.get(), set->link.get()})
+    if (!b->m_hWnd) return nullptr;
+  set->marker->SetImages(PNG_MARKER, PNG_MARKER_HOT, PNG_MARKER_HOT, PNG_MARKER, 14, 14);
+  set->check->SetImages(PNG_CHECK_OFF, PNG_CHECK_OFF, PNG_CHECK_ON, PNG_CHECK_DISABLED, 14, 14);
+  set->link->SetImages(0, 0, 0, 0, 104, 19);
+  for (JButton* b : {set->marker.get(), set->check.get(), set->link.get()}) m_SetOfButton[b->m_hWnd] = set.get();
+  m_Slots.push_back(std::move(set));
+  return m_Slots.back().get();
+}
+
+void JTreeCtrl::MakeButtonsFor(int rowsInView) {
+  while (static_cast<int>(m_Slots.size()) < rowsInView && MakeButtons()) {
   }
-  return &b;
+}
+
+void JTreeCtrl::ShowState(RowButtons& b, const RowData& data, bool caret) {
+  const std::wstring caption = data.cells.empty() ? std::wstring() : data.cells[0];
+  if (b.link->m_Caption != caption.c_str()) {
+    // The window text is set without the button class's own repaint, which would draw the
+    // button once for the caption and once more for the set's other changes.
+    b.link->m_Caption = caption.c_str();
+    ::DefWindowProcW(b.link->m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
+    b.link->Invalidate(FALSE);
+  }
+  if (b.check->m_Checked != data.checked) {
+    b.check->m_Checked = data.checked;
+    b.check->Invalidate(FALSE);
+  }
+  SetEnabled(b.check.get(), data.checkBoxEnabled);
+  SetEnabled(b.marker.get(), !data.blocked);
+  SetEnabled(b.link.get(), !data.blocked);
+  if (b.tip != data.markerTip && m_ToolTip.m_hWnd) {
+    if (!b.tip.empty()) m_ToolTip.DelTool(b.marker.get());
+    if (!data.markerTip.empty()) m_ToolTip.AddTool(b.marker.get(), data.markerTip.c_str());
+    b.tip = data.markerTip;
+  }
+  const COLORREF back = caret ? kCaretColour : kBackColour;
+  for (JButton* btn : {b.marker.get(), b.check.get(), b.link.get()}) SetBack(btn, back);
+}
+
+void JTreeCtrl::Bind(RowButtons& b, RowHandle row, const RowData& data, int top, bool caret) {
+  if (b.row != row) {
+    auto old = m_Bound.find(b.row);
+    if (old != m_Bound.end() && old->second == &b) m_Bound.erase(old);
+    b.row = row;
+    m_Bound[row] = &b;
+  }
+  ShowState(b, data, caret);
+  Place(b.check.get(), At(kCheckBoxAt, top));
+  Place(b.marker.get(), At(kMarkerAt, top));
+  Place(b.link.get(), At(kLinkAt, top));
+  ShowIf(b.marker.get(), data.markerShown);
+  ShowIf(b.check.get(), data.hasCheckBox);
+  ShowIf(b.link.get(), data.hasCheckBox);
+}
+
+void JTreeCtrl::Unbind(RowButtons& b) {
+  if (b.row != kRootRow) {
+    auto old = m_Bound.find(b.row);
+    if (old != m_Bound.end() && old->second == &b) m_Bound.erase(old);
+    b.row = kRootRow;
+  }
+  for (JButton* btn : {b.marker.get(), b.check.get(), b.link.get()}) ShowIf(btn, false);
+  if (!b.tip.empty() && m_ToolTip.m_hWnd) m_ToolTip.DelTool(b.marker.get());
+  b.tip.clear();
+}
+
+std::vector<JTreeCtrl::ShownRow> JTreeCtrl::RowsInView() {
+  std::vector<ShownRow> rows;
+  if (!m_hWnd) return rows;
+  CRect client;
+  GetClientRect(&client);
+  for (HTREEITEM it = GetFirstVisibleItem(); it; it = GetNextVisibleItem(it)) {
+    CRect rc;
+    if (!GetItemRect(it, &rc, FALSE) || rc.top >= client.bottom) break;
+    std::optional<RowData> row = m_Rows.GetRow(RowOf(it));
+    if (row) rows.push_back({it, rc, std::move(*row)});
+  }
+  return rows;
+}
+
+void JTreeCtrl::BindButtons(const std::vector<ShownRow>& rows, HTREEITEM caret) {
+  std::size_t used = 0;
+  for (const ShownRow& r : rows) {
+    if (!r.data.markerShown && !r.data.hasCheckBox) continue;
+    RowButtons* b = used < m_Slots.size() ? m_Slots[used].get() : MakeButtons();
+    if (!b) break;
+    ++used;
+    Bind(*b, RowOf(r.item), r.data, r.rc.top, r.item == caret);
+  }
+  for (std::size_t i = used; i < m_Slots.size(); ++i) Unbind(*m_Slots[i]);
+}
+
+JTreeCtrl::RowButtons* JTreeCtrl::ButtonsOf(RowHandle row, bool bindInView) {
+  auto it = m_Bound.find(row);
+  if (it != m_Bound.end()) return it->second;
+  if (!bindInView || !m_hWnd || !m_Rows.Contains(row)) return nullptr;
+  // The tree's own idea of which items are in view must be up to date.
+  FlushRedraw();
+  BindButtons(RowsInView(), GetSelectedItem());
+  it = m_Bound.find(row);
+  return it == m_Bound.end() ? nullptr : it->second;
+}
+
+void JTreeCtrl::UpdateButtons(RowHandle row) {
+  RowButtons* b = ButtonsOf(row);
+  if (!b) return;
+  if (std::optional<RowData> data = m_Rows.GetRow(row)) ShowState(*b, *data, ItemOf(row) == GetSelectedItem());
 }
 
 JButton* JTreeCtrl::GetMarkerButton(RowHandle row) {
-  RowButtons* b = EnsureButtons(row);
-  return b ? b->marker.get() : nullptr;
+  RowButtons* b = ButtonsOf(row, true);
+  return b && Shown(b->marker.get()) ? b->marker.get() : nullptr;
 }
 JButton* JTreeCtrl::GetCheckButton(RowHandle row) {
-  RowButtons* b = EnsureButtons(row);
-  return b ? b->check.get() : nullptr;
+  RowButtons* b = ButtonsOf(row, true);
+  return b && Shown(b->check.get()) ? b->check.get() : nullptr;
 }
 JButton* JTreeCtrl::GetLinkButton(RowHandle row) {
-  RowButtons* b = EnsureButtons(row);
-  return b ? b->link.get() : nullptr;
+  RowButtons* b = ButtonsOf(row, true);
+  return b && Shown(b->link.get()) ? b->link.get() : nullptr;
 }
 
 RowHandle JTreeCtrl::InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
@@ -132,8 +220,6 @@ RowHandle JTreeCtrl::InsertRow(const std::wstring& text, bool markerShown, bool 
     DeleteItem(item);
     return 0;
   }
-  // The row's buttons are made when the row first comes into view (or is asked for them):
-  // a search of a thousand devices then costs a few dozen windows, not three thousand.
   return row;
 }
 
@@ -141,12 +227,12 @@ void JTreeCtrl::DeferRedraw() {
   // The tree control updates its scroll bar and repaints for every item inserted or moved,
   // which costs milliseconds per row, and turning its drawing back on costs as much again.
   // Rows come in bursts (a search's answers, one every few milliseconds), so the drawing
-  // is switched off for the burst and on again kRedrawPaceMs after its first row: the rows
-  // reach the screen a few times a second while they arrive, and at once when they stop.
+  // is switched off for the burst and on again a while after its first row: the rows reach
+  // the screen several times a second while they arrive, and at once when they stop.
   if (m_RedrawDeferred || !m_hWnd) return;
   SendMessage(WM_SETREDRAW, FALSE);
   m_RedrawDeferred = true;
-  ::SetTimer(m_hWnd, kRedrawTimer, kRedrawPaceMs, nullptr);
+  ::SetTimer(m_hWnd, kRedrawTimer, m_RedrawPace, nullptr);
 }
 
 void JTreeCtrl::FlushRedraw() {
@@ -184,17 +270,8 @@ void JTreeCtrl::ForgetHandles(const std::vector<RowHandle>& rows) {
 }
 
 void JTreeCtrl::ReleaseButtons(const std::vector<RowHandle>& rows) {
-  for (RowHandle r : rows) {
-    auto it = m_Buttons.find(r);
-    if (it == m_Buttons.end()) continue;
-    for (JButton* b : {it->second.marker.get(), it->second.check.get(), it->second.link.get()}) {
-      if (!b || !b->m_hWnd) continue;
-      if (m_ToolTip.m_hWnd) m_ToolTip.DelTool(b);
-      m_ButtonRows.erase(b->m_hWnd);
-      b->DestroyWindow();
-    }
-    m_Buttons.erase(it);
-  }
+  for (RowHandle r : rows)
+    if (RowButtons* b = ButtonsOf(r)) Unbind(*b);
 }
 
 void JTreeCtrl::DeleteRow(RowHandle row) {
@@ -214,11 +291,8 @@ void JTreeCtrl::DeleteAllRows() {
   m_Deleting = false;
   std::vector<RowHandle> removed = m_Rows.Clear();
   ForgetHandles(removed);
-  ReleaseButtons(removed);
-  // Buttons of rows that a failed insertion left behind.
-  std::vector<RowHandle> rest;
-  for (const auto& b : m_Buttons) rest.push_back(b.first);
-  ReleaseButtons(rest);
+  // The button sets stay, hidden, for the rows of the next search.
+  for (auto& b : m_Slots) Unbind(*b);
   m_LastCaret = nullptr;
   m_ColumnWidths.Clear();
   m_SortColumn = 0;
@@ -229,13 +303,7 @@ void JTreeCtrl::SetCellText(RowHandle row, int index, const std::wstring& text) 
   std::optional<std::wstring> cell0 = m_Rows.SetCellText(row, index, text);
   if (!cell0) return;
   RepaintRow(row);
-  RowButtons* buttons = ButtonsOf(row);
-  if (JButton* link = buttons ? buttons->link.get() : nullptr) {
-    if (link->m_Caption != cell0->c_str()) {
-      link->SetWindowText(cell0->c_str());
-      if (Shown(link)) link->RedrawNow();
-    }
-  }
+  if (index == 0) UpdateButtons(row);
 }
 
 void JTreeCtrl::SortByColumn(int index, bool ascending) {
@@ -260,10 +328,9 @@ void JTreeCtrl::SortByColumn(int index, bool ascending) {
 
 void JTreeCtrl::RedrawCheckBox(RowHandle row) {
   RowButtons* buttons = ButtonsOf(row);
-  JButton* b = buttons ? buttons->check.get() : nullptr;
-  if (!b || !b->m_hWnd) return;
-  b->m_Checked = m_Rows.IsChecked(row);
-  b->RedrawNow();
+  if (!buttons) return;
+  buttons->check->m_Checked = m_Rows.IsChecked(row);
+  buttons->check->RedrawNow();
 }
 
 void JTreeCtrl::CheckAll(bool checked) {
@@ -276,10 +343,7 @@ void JTreeCtrl::SetChecked(RowHandle row, bool checked) {
 
 void JTreeCtrl::SetCheckBoxEnabled(RowHandle row, bool enabled) {
   if (!m_Rows.SetCheckBoxEnabled(row, enabled)) return;
-  RowButtons* buttons = ButtonsOf(row);
-  if (JButton* b = buttons ? buttons->check.get() : nullptr) {
-    if (b->m_hWnd) b->EnableWindow(enabled ? TRUE : FALSE);
-  }
+  UpdateButtons(row);
   RedrawCheckBox(row);
 }
 
@@ -288,7 +352,9 @@ void JTreeCtrl::ToggleRow(RowHandle row) {
 }
 
 void JTreeCtrl::SetBlocked(RowHandle row, bool blocked) {
-  if (m_Rows.SetBlocked(row, blocked)) Repaint();
+  if (!m_Rows.SetBlocked(row, blocked)) return;
+  UpdateButtons(row);
+  Repaint();
 }
 
 void JTreeCtrl::SetStatusColour(RowHandle row, COLORREF colour) {
@@ -296,10 +362,7 @@ void JTreeCtrl::SetStatusColour(RowHandle row, COLORREF colour) {
 }
 
 void JTreeCtrl::SetMarkerTip(RowHandle row, const std::wstring& text) {
-  JButton* marker = GetMarkerButton(row);
-  if (!marker || !m_ToolTip.m_hWnd) return;
-  m_ToolTip.DelTool(marker);
-  m_ToolTip.AddTool(marker, text.c_str());
+  if (m_Rows.SetMarkerTip(row, text)) UpdateButtons(row);
 }
 
 int JTreeCtrl::CountShownRows(int limit) const {
@@ -328,10 +391,7 @@ void JTreeCtrl::DrawSkin(CDC* dc) {
   dc->FillSolidRect(&client, kBackColour);
 }
 
-void JTreeCtrl::DrawRow(CDC* dc, HTREEITEM item, const RowData& row, bool caret,
-                        bool previousCaret) {
-  CRect rc;
-  if (!GetItemRect(item, &rc, FALSE)) return;
+void JTreeCtrl::DrawRow(CDC* dc, HTREEITEM item, const CRect& rc, const RowData& row, bool caret) {
   const COLORREF savedText = dc->GetTextColor();
   bool hasChildren = false, expanded = false;
   if (m_ChildRowsEnabled) {
@@ -360,26 +420,6 @@ void JTreeCtrl::DrawRow(CDC* dc, HTREEITEM item, const RowData& row, bool caret,
     dc->MoveTo(x, rc.top);
     dc->LineTo(x, rc.bottom);
   }
-
-  if (RowButtons* b = (row.markerShown || row.hasCheckBox) ? EnsureButtons(RowOf(item), rc.top)
-                                                           : ButtonsOf(RowOf(item))) {
-    const CRect check = At(kCheckBoxAt, rc.top), marker = At(kMarkerAt, rc.top),
-                link = At(kLinkAt, rc.top);
-    Place(b->check.get(), check);
-    Place(b->marker.get(), marker);
-    Place(b->link.get(), link);
-    if (caret || previousCaret) {
-      const COLORREF back = caret ? kCaretColour : kBackColour;
-      Reskin(b->check.get(), back);
-      Reskin(b->marker.get(), back);
-      Reskin(b->link.get(), back);
-    }
-    if (row.markerShown) dc->FillSolidRect(&marker, kKeyColour);
-    if (row.hasCheckBox) {
-      dc->FillSolidRect(&check, kKeyColour);
-      dc->FillSolidRect(&link, kKeyColour);
-    }
-  }
   dc->MoveTo(0, rc.bottom - 1);
   dc->LineTo(rc.right, rc.bottom - 1);
   dc->SetTextColor(savedText);
@@ -395,43 +435,24 @@ void JTreeCtrl::OnPaint() {
   CRect client;
   GetClientRect(&client);
 
-  std::set<RowHandle> visible;
-  HTREEITEM caret = GetSelectedItem();
-  for (HTREEITEM it = GetFirstVisibleItem(); it; it = GetNextVisibleItem(it)) {
-    CRect rc;
-    if (!GetItemRect(it, &rc, FALSE) || rc.top >= client.bottom) break;
-    const RowHandle r = RowOf(it);
-    std::optional<RowData> row = m_Rows.GetRow(r);
-    if (!row) continue;
-    visible.insert(r);
-    DrawRow(mem, it, *row, it == caret, it == m_LastCaret);
-  }
-  if (m_LastCaret && m_LastCaret != caret && visible.count(RowOf(m_LastCaret))) {
-    if (std::optional<RowData> row = m_Rows.GetRow(RowOf(m_LastCaret)))
-      DrawRow(mem, m_LastCaret, *row, false, true);
-  }
+  // Every row in view is drawn, so the row that held the caret before loses its highlight.
+  const HTREEITEM caret = GetSelectedItem();
+  const std::vector<ShownRow> rows = RowsInView();
+  BindButtons(rows, caret);
+  for (const ShownRow& r : rows) DrawRow(mem, r.item, r.rc, r.data, r.item == caret);
   m_LastCaret = caret;
-  for (auto& b : m_Buttons) {
-    const bool inView = visible.count(b.first) != 0;
-    std::optional<RowData> row = inView ? m_Rows.GetRow(b.first) : std::nullopt;
-    ShowIf(b.second.marker.get(), inView && row && row->markerShown);
-    ShowIf(b.second.check.get(), inView && row && row->hasCheckBox);
-    ShowIf(b.second.link.get(), inView && row && row->hasCheckBox);
-  }
-  // The row buttons are clipped out of the tree's painting (WS_CLIPCHILDREN), so a plain
-  // copy leaves them showing, as a copy without the key colour would, at a fraction of
-  // the cost.
+  // The row buttons are clipped out of the tree's painting (WS_CLIPCHILDREN): the copy
+  // leaves them showing.
   paint.BitBlt(0, 0, client.Width(), client.Height(), mem, 0, 0, SRCCOPY);
   ReleaseMemDC();
 }
 
 void JTreeCtrl::OnJButtonClick(JButton* button) {
   if (!button || !button->m_hWnd) return;
-  auto it = m_ButtonRows.find(button->m_hWnd);
-  if (it == m_ButtonRows.end()) return;
-  const RowHandle row = it->second;
-  RowButtons* b = ButtonsOf(row);
-  if (!b) return;
+  auto it = m_SetOfButton.find(button->m_hWnd);
+  if (it == m_SetOfButton.end() || it->second->row == kRootRow) return;
+  RowButtons* b = it->second;
+  const RowHandle row = b->row;
   if (button == b->check.get()) {
     // The check box has toggled itself; the row follows it.
     m_Rows.SetChecked(row, button->m_Checked);
@@ -548,12 +569,18 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_JBUTTON_CLICK:
       OnJButtonClick(reinterpret_cast<JButton*>(wParam));
       return 0;
-    case WM_TIMER:
+    case WM_TIMER: {
       if (wParam != kRedrawTimer) return Default();
-      // Painted now: the next row may well come before the paint message would.
+      // Painted now: the next row may well come before the paint message would. Showing
+      // the rows may take at most a fifth of the time while they arrive: the slower it is
+      // (many rows, a busy machine), the longer the next burst waits.
+      const DWORD start = ::GetTickCount();
       FlushRedraw();
       UpdateWindow();
+      const UINT took = static_cast<UINT>(::GetTickCount() - start);
+      m_RedrawPace = std::clamp<UINT>(5 * took, kRedrawPaceMs, 10 * kRedrawPaceMs);
       return 0;
+    }
     default:
       return CTreeCtrl::WindowProc(msg, wParam, lParam);
   }

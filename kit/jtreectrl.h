@@ -48,11 +48,16 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
 
   // ---- rows (user-interface thread) ----------------------------------------
   // Inserts a row as the last child of `parent` (kRootRow for a device row) with cell 0 =
-  // text. Its three buttons (marker, check box, link) are made when the row first comes
-  // into view or when they are asked for. Returns the row handle, 0 on failure.
+  // text. Returns the row handle, 0 on failure.
+  //
+  // A row's three buttons (marker, check box, link) exist only while the row is in view:
+  // the tree keeps one set of buttons per row place in view, made when first needed, and
+  // each paint hands the sets to the rows in view in display order, with each row's
+  // caption, check state, enabled states and tooltip. Scrolling or a new search so makes
+  // no window, and a thousand rows cost the windows of the few dozen in view.
   RowHandle InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
                       RowHandle parent = kRootRow);
-  // Deletes a row with the rows below it, their buttons and data.
+  // Deletes a row with the rows below it and their data; their buttons go back to the tree.
   void DeleteRow(RowHandle row);
   // Deletes every row, empties the column widths and resets the sort column.
   void DeleteAllRows();
@@ -65,18 +70,21 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void SetChecked(RowHandle row, bool checked);
   // Enables or disables a row's check box (a disabled one is unchecked and stays so).
   void SetCheckBoxEnabled(RowHandle row, bool enabled);
+  // A blocked row is drawn grey and its marker and link buttons are disabled.
   void SetBlocked(RowHandle row, bool blocked);
   void SetStatusColour(RowHandle row, COLORREF colour);
-  // The row's buttons (null when there is no such row); for enabling and tooltips.
-  // The buttons are made on first need.
+  // The buttons that show the row now: null when the row is not in view (or has no such
+  // button). They show another row after the next paint; keep no pointer.
   JButton* GetMarkerButton(RowHandle row);
   JButton* GetCheckButton(RowHandle row);
   JButton* GetLinkButton(RowHandle row);
-  // Gives the row's marker button a tooltip text (the tree's tooltip control).
+  // Gives the row's marker button a tooltip text (the tree's tooltip control), shown
+  // whenever the row is in view; an empty text removes it.
   void SetMarkerTip(RowHandle row, const std::wstring& text);
 
-  // Inserting or moving rows switches the tree's drawing off for kRedrawPaceMs (or until
-  // the next paint); this turns it on again at once.
+  // Inserting or moving rows switches the tree's drawing off for a while (at least
+  // kRedrawPaceMs, longer when showing the rows takes long) or until the next paint; this
+  // turns it on again at once.
   void FlushRedraw();
   static constexpr UINT kRedrawPaceMs = 100;
   bool IsRedrawDeferred() const { return m_RedrawDeferred; }
@@ -128,9 +136,12 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   static constexpr UINT_PTR kStatusTipId = 1;
   // The row that held the caret at the last paint (0 when none or deleted since).
   RowHandle GetLastCaretRow() const { return RowOf(m_LastCaret); }
-  // Window handles of the row buttons that exist (three per row that has been shown or
-  // asked for its buttons).
-  std::size_t GetButtonCount() const { return m_Buttons.size() * 3; }
+  // Makes (hidden) the buttons of that many rows in view, unless they exist.
+  void MakeButtonsFor(int rowsInView);
+  // Row buttons that show a row now (three per row in view that has buttons).
+  std::size_t GetButtonCount() const { return m_Bound.size() * 3; }
+  // Row button windows that exist, shown or kept for rows to come.
+  std::size_t GetButtonWindowCount() const { return m_Slots.size() * 3; }
 
   static HTREEITEM ItemOf(RowHandle row) { return reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(row)); }
   static RowHandle RowOf(HTREEITEM item) { return static_cast<RowHandle>(reinterpret_cast<UINT_PTR>(item)); }
@@ -141,8 +152,17 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   BOOL PreTranslateMessage(MSG* msg) override;
 
  protected:
+  // One set of row buttons and the row it shows (0: none, hidden).
   struct RowButtons {
     std::unique_ptr<JButton> marker, check, link;
+    RowHandle row = kRootRow;
+    std::wstring tip;  // the marker's tooltip text now
+  };
+  // A row in view at a paint.
+  struct ShownRow {
+    HTREEITEM item;
+    CRect rc;
+    RowData data;
   };
 
   // Private to the tree: the timer that ends a burst of insertions.
@@ -150,7 +170,20 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
 
   void OnPaint();
   void DeferRedraw();
-  void DrawRow(CDC* dc, HTREEITEM item, const RowData& row, bool caret, bool previousCaret);
+  void DrawRow(CDC* dc, HTREEITEM item, const CRect& rc, const RowData& row, bool caret);
+  // The rows in view, top down.
+  std::vector<ShownRow> RowsInView();
+  // Hands the button sets to the rows in view, in order; the sets left over are hidden.
+  void BindButtons(const std::vector<ShownRow>& rows, HTREEITEM caret);
+  RowButtons* MakeButtons();
+  void Bind(RowButtons& b, RowHandle row, const RowData& data, int top, bool caret);
+  void Unbind(RowButtons& b);
+  // Brings a set's caption, check, enabled states, tooltip and background to the row's.
+  void ShowState(RowButtons& b, const RowData& data, bool caret);
+  // The set showing the row; with `bindInView`, the rows in view get their sets first.
+  RowButtons* ButtonsOf(RowHandle row, bool bindInView = false);
+  // Brings the set showing the row (if any) up to date with the row.
+  void UpdateButtons(RowHandle row);
   void OnJButtonClick(JButton* button);
   void OnSelChanged(NMTREEVIEWW* nm);
   BOOL OnItemExpanding(NMTREEVIEWW* nm);
@@ -162,10 +195,6 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void RedrawCheckBox(RowHandle row);
   void ReleaseButtons(const std::vector<RowHandle>& rows);
   void ForgetHandles(const std::vector<RowHandle>& rows);
-  RowButtons* ButtonsOf(RowHandle row);
-  // The row's buttons, made now when the row has none yet (at the row's place when its
-  // top in the client area is given).
-  RowButtons* EnsureButtons(RowHandle row, int top = -1);
 
  private:
   int m_SortColumn = 0;
@@ -176,13 +205,15 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   HTREEITEM m_LastCaret = nullptr;
   bool m_Deleting = false;  // the tree is deleting items: selection changes are its own
   bool m_RedrawDeferred = false;  // drawing is off for a burst of insertions
+  UINT m_RedrawPace = kRedrawPaceMs;  // how long it stays off
   bool m_StatusTipAdded = false;
   RowHandle m_StatusTipRow = 0;   // the row whose status the tooltip covers, 0 for none
   std::wstring m_StatusTipText;
   GridColumnWidths m_ColumnWidths;
   GridRowStore m_Rows;
-  std::map<RowHandle, RowButtons> m_Buttons;
-  std::map<HWND, RowHandle> m_ButtonRows;  // any row button -> its row
+  std::vector<std::unique_ptr<RowButtons>> m_Slots;  // the i-th serves the i-th row in view
+  std::map<RowHandle, RowButtons*> m_Bound;          // row -> the set showing it
+  std::map<HWND, RowButtons*> m_SetOfButton;         // any row button -> its set
   CPen m_GridPen;
   std::function<void(const std::wstring&)> m_LinkHandler;
 };

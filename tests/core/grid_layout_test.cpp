@@ -111,6 +111,15 @@ TEST(GridLayoutTest, PartsAreStackedAndTheStripKeepsItsRoom) {
   }
 }
 
+// The buttons made for a full view must cover every row a full tree shows, even in part.
+TEST(GridLayoutTest, RowsInAFullViewMatchTheTallestTree) {
+  for (int H : {0, 40, 75, 76, 95, 96, 600, 601, 615, 616, 700, 1080}) {
+    const int tree = ComputeGridLayout(1000, H, 870, 0, 100000).tree.h;
+    EXPECT_EQ(GridRowsInFullView(H), (tree + kGridRowHeight - 1) / kGridRowHeight) << H;
+  }
+  EXPECT_EQ(GridRowsInFullView(700), 32);  // 626 px: 31 rows and part of one more
+}
+
 TEST(GridLayoutTest, ScrollRequestsMoveWithinTheRange) {
   using R = GridScrollRequest;
   EXPECT_EQ(GridScrollTarget(R::LineRight, 0, 0, 270, 600), 20);

@@ -49,6 +49,15 @@ inline int CountChildWindows(HWND parent) {
   ::EnumChildWindows(parent, CountOne, reinterpret_cast<LPARAM>(&n));
   return n;
 }
+inline BOOL CALLBACK CountVisibleOne(HWND h, LPARAM p) {
+  if (::GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) ++*reinterpret_cast<int*>(p);
+  return TRUE;
+}
+inline int CountVisibleChildWindows(HWND parent) {
+  int n = 0;
+  ::EnumChildWindows(parent, CountVisibleOne, reinterpret_cast<LPARAM>(&n));
+  return n;
+}
 
 // One frame window for the whole process: under Wine without a window manager, hiding or
 // destroying a shown top-level window waits about 2 s for the X server.

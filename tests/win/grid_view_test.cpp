@@ -32,8 +32,6 @@ TEST(GridView, TwentyRowsOnScreen) {
   for (int i : {1, 4, 6, 11}) w.tree().SetChecked(rows[i], true);
   const RowHandle blocked = rows[8], red = rows[2], green = rows[3];
   w.tree().SetBlocked(blocked, true);
-  w.tree().GetMarkerButton(blocked)->EnableWindow(FALSE);
-  w.tree().GetLinkButton(blocked)->EnableWindow(FALSE);
   g_pDeviceRows->SetStatusCell(red, RGB(187, 0, 0), L"Failed");
   g_pDeviceRows->SetStatusCell(green, RGB(0x43, 0x8C, 0x12), L"Success");
   g_pDeviceRows->SetStatusCell(blocked, RGB(187, 0, 0),
