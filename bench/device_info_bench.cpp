@@ -1,7 +1,7 @@
 // GetDeviceInfo against many simulated devices at once: 64 threads, each asking its own
 // device (7 requests, each with a login challenge), against one device asked alone. Prints
-// both wall times and their ratio, measured in one run (goal: the crowd under 1.5 times one
-// device).
+// both wall times (the median of several rounds, with their range) and their ratio, measured
+// in one run (goal: the crowd under 1.5 times one device).
 //
 // Two set-ups: devices that take 10 ms to answer each request, as real devices' small CPUs
 // do (the ratio then shows whether queries to different devices wait for each other), and
@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_stats.h"
 #include "device/device_info.h"
 #include "port/net.h"
 #include "tests/support/netns_lab.h"
@@ -36,13 +37,8 @@ bool AskOne(const std::string& ip) {
   return GetDeviceInfo(0, Wide(ip), rec) == 0 && !rec[SLOT_FIRMWARE].empty();
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-// Returns the number of failed queries.
-int Measure(int delayMs) {
+// Returns the number of failed queries; `ratio` gets the crowd's median over one device's.
+int Measure(int delayMs, double* ratio) {
   testlab::NetnsLab lab(1);
   if (!lab.Ok()) {
     std::fprintf(stderr, "lab: %s\n", lab.Error().c_str());
@@ -72,11 +68,11 @@ int Measure(int delayMs) {
   for (const auto& ip : ips)
     if (!AskOne(ip)) ++failures;
 
-  std::vector<double> alone, crowd;
+  bench::Samples alone, crowd;
   for (int round = 0; round < kRounds; ++round) {
     auto t0 = Clock::now();
     if (!AskOne(ips[static_cast<std::size_t>(round % kDevices)])) ++failures;
-    alone.push_back(Ms(Clock::now() - t0));
+    alone.Add(Ms(Clock::now() - t0));
 
     std::vector<std::thread> threads;
     std::vector<char> ok(kDevices, 0);
@@ -84,17 +80,18 @@ int Measure(int delayMs) {
     for (int i = 0; i < kDevices; ++i)
       threads.emplace_back([&, i] { ok[static_cast<std::size_t>(i)] = AskOne(ips[static_cast<std::size_t>(i)]); });
     for (auto& t : threads) t.join();
-    crowd.push_back(Ms(Clock::now() - t0));
+    crowd.Add(Ms(Clock::now() - t0));
     for (char c : ok)
       if (!c) ++failures;
   }
   lab.LeaveHost();
-  double a = Median(alone), c = Median(crowd);
+  const double a = alone.Median(), c = crowd.Median();
   std::printf("device-info, devices answering after %2d ms:\n", delayMs);
-  std::printf("  one device alone      %9.2f ms (median of %d)\n", a, kRounds);
-  std::printf("  %d devices at once    %9.2f ms (median of %d)\n", kDevices, c, kRounds);
-  std::printf("  ratio crowd/alone     %9.2f (goal < 1.5)\n", c / a);
+  std::printf("  one device alone      %s\n", alone.Describe("ms", 2).c_str());
+  std::printf("  %d devices at once    %s\n", kDevices, crowd.Describe("ms", 2).c_str());
+  std::printf("  ratio crowd/alone     %9.2f\n", c / a);
   std::printf("  failed queries        %6d\n", failures);
+  *ratio = c / a;
   return failures;
 }
 
@@ -103,7 +100,11 @@ int Measure(int delayMs) {
 int main() {
   unsigned cpus = std::thread::hardware_concurrency();
   std::printf("device-info: %d threads, %d simulated devices, %u CPUs\n", kDevices, kDevices, cpus);
-  int failures = Measure(10);
-  failures += Measure(0);
+  double slowDevices = 0, quickDevices = 0;
+  int failures = Measure(10, &slowDevices);
+  failures += Measure(0, &quickDevices);
+  bench::PrintGoal("device-info: 64 devices at once against one (devices answering after 10 ms)", slowDevices, "",
+                   true, 1.5, 2);
+  bench::PrintGoal("device-info: failed queries", failures, "", true, 0, 0);
   return failures == 0 ? 0 : 1;
 }
