@@ -1,8 +1,9 @@
 // A reset batch of 64 simulated devices against one of a single device: the real batch engine
 // and reset workers, the devices' waits shortened (a clock 100 times faster than the real one:
 // the 30 s reboot wait takes 300 ms; each device is away 300 ms and thinks 10 ms before each
-// answer). Prints both wall times and their ratio, measured in one run (goal: 64 devices under
-// 1.5 times one device: the devices are worked on side by side, not one after the other).
+// answer). Prints both wall times (the medians of several rounds, with their range) and their
+// ratio, measured in one run (goal: 64 devices under 1.5 times one device: the devices are
+// worked on side by side, not one after the other).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "app/batch_engine.h"
+#include "bench/bench_stats.h"
 #include "app/system_command.h"
 #include "port/net.h"
 #include "port/text.h"
@@ -26,11 +28,6 @@ const int kDevices = 64;
 const int kRounds = 5;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // One reset batch over the rows; returns its wall time, and counts the rows that did not end
 // in 509.
@@ -75,16 +72,18 @@ int main() {
   std::printf("batch: reset of %d simulated devices, %u CPUs\n", kDevices, std::thread::hardware_concurrency());
   int failures = 0;
   ResetBatch(rows, &failures);  // warm-up: link-layer addresses, the simulator's threads
-  std::vector<double> alone, crowd;
+  bench::Samples alone, crowd;
   for (int round = 0; round < kRounds; ++round) {
-    alone.push_back(ResetBatch({rows[static_cast<std::size_t>(round)]}, &failures));
-    crowd.push_back(ResetBatch(rows, &failures));
+    alone.Add(ResetBatch({rows[static_cast<std::size_t>(round)]}, &failures));
+    crowd.Add(ResetBatch(rows, &failures));
   }
   sim.Leave();
-  const double a = Median(alone), c = Median(crowd);
-  std::printf("  one device             %9.1f ms (median of %d)\n", a, kRounds);
-  std::printf("  %d devices at once     %9.1f ms (median of %d)\n", kDevices, c, kRounds);
-  std::printf("  ratio 64/one           %9.2f (goal < 1.5)\n", c / a);
+  const double a = alone.Median(), c = crowd.Median();
+  std::printf("  one device             %s\n", alone.Describe("ms").c_str());
+  std::printf("  %d devices at once     %s\n", kDevices, crowd.Describe("ms").c_str());
+  std::printf("  ratio 64/one           %9.2f\n", c / a);
   std::printf("  rows not ending in 509 %6d\n", failures);
+  bench::PrintGoal("batch: a reset of 64 devices against one", c / a, "", true, 1.5, 2);
+  bench::PrintGoal("batch: rows not ending in 509", failures, "", true, 0, 0);
   return failures == 0 ? 0 : 1;
 }
