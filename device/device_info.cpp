@@ -75,7 +75,7 @@ unsigned GetDeviceInfo(int channel, const std::wstring& ip, DeviceRecord& rec) {
     ReadSlot(text, "Firmware Version = ", rec[SLOT_FIRMWARE]);
     ReadSlot(text, "VIDEO_CAMERA_NAME=", rec[SLOT_CAMERA_NAME]);
     ReadSlot(text, "Platform = ", rec[SLOT_PLATFORM]);
-    const bool lv = rec[SLOT_FIRMWARE].find(L"-LV") != std::wstring::npos;
+    const bool lv = IsLvModel(rec[SLOT_FIRMWARE]);
     ReadSlot(text, lv ? "Unit Type = " : "OEM_MODEL_DESC=", rec[SLOT_MODEL]);
     ReadSlot(text, lv ? "Production ID = " : "OEM_SERIAL_NUM=", rec[SLOT_SERIAL]);
 

@@ -22,7 +22,7 @@ bool HostChar(char c) {
 }  // namespace
 
 bool ParseUrl(const std::string& url, Url* out) {
-  std::string rest = url;
+  std::string rest = url.substr(0, url.find('#'));
   std::size_t scheme = rest.find("://");
   if (scheme != std::string::npos) {
     std::string s = rest.substr(0, scheme);
@@ -59,7 +59,7 @@ std::string SafeTarget(const std::string& target) {
   if (target.empty() || target[0] != '/') out += '/';
   for (char ch : target) {
     unsigned char c = static_cast<unsigned char>(ch);
-    if (c <= 0x20 || c >= 0x7F || std::strchr("\"<>\\^`{|}", ch)) AppendEscaped(&out, c);
+    if (c <= 0x20 || c >= 0x7F || std::strchr("#\"<>\\^`{|}", ch)) AppendEscaped(&out, c);
     else out += ch;
   }
   return out;

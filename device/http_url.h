@@ -11,14 +11,16 @@ struct Url {
   std::string target;  // path and query, "/" at least; made safe with SafeTarget
 };
 
-// Splits "http://host[:port][/path][?query]" (the scheme may be left out; "https" is not
-// served). False for another scheme, an empty or odd host, or a bad port.
+// Splits "http://host[:port][/path][?query][#fragment]" (the scheme may be left out;
+// "https" is not served; the fragment is the browser's own and is not sent). False for
+// another scheme, an empty or odd host, or a bad port.
 bool ParseUrl(const std::string& url, Url* out);
 
-// A request target that can go into a request line as it is: control bytes, spaces, '"',
-// '<', '>', '\', '^', '`', '{', '|', '}' and bytes of 0x80 and above are percent-encoded;
-// everything else (the path's '/' and the query's '&', '=', '?', '%') is kept. An empty
-// target becomes "/", one without a leading '/' gets one.
+// A request target that can go into a request line as it is: control bytes, spaces, DEL,
+// '#' (it would end the target), '"', '<', '>', '\', '^', '`', '{', '|', '}' and bytes of
+// 0x80 and above are percent-encoded; everything else (the path's '/', the query's '&', '=',
+// '?', ',', ':', '+', '%' and the letters in their case) is kept. An empty target becomes
+// "/", one without a leading '/' gets one.
 std::string SafeTarget(const std::string& target);
 
 // Percent-encodes, for a value placed in a query, only what cannot stand there: '&', '#',

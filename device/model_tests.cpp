@@ -74,3 +74,5 @@ bool HasPlatformVersionToken(const std::wstring& version) {
     if (p.size() >= 8 && p[0] == L'A' && p[2] == L'.' && p[5] == L'.') return true;
   return false;
 }
+
+bool IsLvModel(const std::wstring& text) { return text.find(L"-LV") != std::wstring::npos; }

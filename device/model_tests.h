@@ -21,3 +21,5 @@ bool CheckFirmwareVersion(const std::wstring& version);
 bool HasVersionTagToken(const std::wstring& version);
 // A '-'-separated piece of 8 or more characters of the form "A?.??.*".
 bool HasPlatformVersionToken(const std::wstring& version);
+// A device text (its firmware version) of the "-LV" line: "-LV" anywhere in it.
+bool IsLvModel(const std::wstring& text);

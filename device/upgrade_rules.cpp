@@ -105,7 +105,7 @@ std::wstring FindFiles(int channel, std::uint32_t kind, const std::wstring& vers
   switch (kind) {
     // The device's texts stand for themselves: a '*' or '?' in them widens nothing.
     case UPGRADE_FIRMWARE:
-      return LiteralPattern(version.substr(0, 7)) + L"*" + (Contains(text, L"-LV") ? L"-LV" : L"-QT") + L".upg";
+      return LiteralPattern(version.substr(0, 7)) + L"*" + (IsLvModel(text) ? L"-LV" : L"-QT") + L".upg";
     case UPGRADE_ISP_IMAGE:
     case UPGRADE_ISP_FIRMWARE:
     case UPGRADE_ISP_HARDWARE:

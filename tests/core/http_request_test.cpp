@@ -65,6 +65,8 @@ TEST(HttpUrl, SplitsHostPortAndTarget) {
       {"HTTP://host", true, "host", 80, "/"},
       {"host:81?x=1", true, "host", 81, "/?x=1"},
       {"http://h/a b", true, "h", 80, "/a%20b"},
+      {"http://h/list.txt?v=2#top", true, "h", 80, "/list.txt?v=2"},
+      {"http://h#x", true, "h", 80, "/"},
       {"https://host/", false, "", 0, ""},
       {"ftp://host/", false, "", 0, ""},
       {"http://:80/", false, "", 0, ""},
@@ -91,6 +93,9 @@ TEST(HttpUrl, SafeTargetNeverCarriesLineBreaksOrSpaces) {
   EXPECT_EQ(http::SafeTarget("/a?N=x y\r\nHost: evil\t\x01"), "/a?N=x%20y%0D%0AHost:%20evil%09%01");
   EXPECT_EQ(http::SafeTarget("/\xC3\xA9\x7F\"<>"), "/%C3%A9%7F%22%3C%3E");
   EXPECT_EQ(http::SafeTarget("/a%20b"), "/a%20b");  // already encoded text stays as it is
+  // A command as the user typed it: only what cannot stand in a target changes.
+  EXPECT_EQ(http::SafeTarget("/cgi-bin/cmd/system?DATE_CONFIG=1,01150000 2012,00:00:00,+05:30&A=b/C#2"),
+            "/cgi-bin/cmd/system?DATE_CONFIG=1,01150000%202012,00:00:00,+05:30&A=b/C%232");
 }
 
 TEST(HttpUrl, PercentEncodeOnlyWhatCannotStandInAQueryValue) {

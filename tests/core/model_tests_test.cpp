@@ -51,6 +51,9 @@ TEST(ModelTests, VersionTagAndPlatformTokens) {
       {L"A3.23.45-x", true},  {L"x-A3.23.45-----", true}, {L"x-A3-23.45", false}, {L"x-a3.23.45", false},
       {L"y-A1.00.00.123", true}};
   for (const auto& c : platform) EXPECT_EQ(HasPlatformVersionToken(c.first), c.second) << c.first;
+  const std::pair<const wchar_t*, bool> lv[] = {
+      {L"K7W-702-V1.2-LV", true}, {L"K7W-LV-0100", true}, {L"K7W-702LV", false}, {L"-lv", false}, {L"", false}};
+  for (const auto& c : lv) EXPECT_EQ(IsLvModel(c.first), c.second) << c.first;
 }
 
 }  // namespace

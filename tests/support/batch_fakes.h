@@ -2,6 +2,8 @@
 // a UI that records what it was asked and plays the boxes, and a report target that records
 // every status. Header-only; used by the portable tests of both trees.
 #pragma once
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -13,6 +15,7 @@
 
 #include "app/batch_context.h"
 #include "app/batch_operation.h"
+#include "app/device_requests.h"
 
 namespace testlab {
 
@@ -121,6 +124,59 @@ class RecordingClock : public ScaledClock {
  private:
   std::mutex m_lock;
   std::vector<std::string> m_waits;
+};
+
+// Devices behind DeviceRequests without a network: every CGI request is recorded as
+// "host path" and answered by the first rule whose host and path prefix match (an empty host
+// matches every device), else with "OK" (2 bytes).
+class ScriptedDevices : public DeviceRequests {
+ public:
+  struct Rule {
+    std::wstring host;
+    std::wstring pathPrefix;
+    int result;             // what GetCgi returns: a length, or -1, -2, -3
+    std::string body = "";  // the reply stored for a positive result
+  };
+  std::vector<Rule> rules;
+
+  int GetCgi(const std::wstring& host, const std::wstring& path, char* reply, int replySize, int, bool,
+             bool) override {
+    {
+      std::lock_guard<std::mutex> l(m_lock);
+      m_requests.push_back(host + L" " + path);
+    }
+    int result = 2;
+    std::string body = "OK";
+    for (const Rule& r : rules)
+      if ((r.host.empty() || r.host == host) && path.compare(0, r.pathPrefix.size(), r.pathPrefix) == 0) {
+        result = r.result;
+        body = r.body;
+        break;
+      }
+    if (reply && replySize > 0) {
+      const std::size_t n = result > 0 ? std::min<std::size_t>(body.size(), static_cast<std::size_t>(replySize) - 1) : 0;
+      body.copy(reply, n);
+      reply[n] = '\0';
+    }
+    return result;
+  }
+  unsigned GetDeviceInfo(int, const std::wstring&, DeviceRecord&) override { return 0; }
+
+  // Every request so far ("host path"), or those of one device (paths only), in order.
+  std::vector<std::wstring> Requests() {
+    std::lock_guard<std::mutex> l(m_lock);
+    return m_requests;
+  }
+  std::vector<std::wstring> RequestsOf(const std::wstring& host) {
+    std::vector<std::wstring> out;
+    for (const std::wstring& r : Requests())
+      if (r.compare(0, host.size() + 1, host + L" ") == 0) out.push_back(r.substr(host.size() + 1));
+    return out;
+  }
+
+ private:
+  std::mutex m_lock;
+  std::vector<std::wstring> m_requests;
 };
 
 inline BatchRow Row(RowHandle row, const std::wstring& ip, const std::wstring& mac = L"",

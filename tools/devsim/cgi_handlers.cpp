@@ -63,6 +63,12 @@ std::string CgiReply(const SimDevice& d, int index, const std::string& query) {
   int channel = 0;
   for (const auto& it : items)
     if (it.compare(0, 8, "CHANNEL=") == 0) channel = std::atoi(it.c_str() + 8);
+  // A device that knows one syntax of the date commands answers the other with an error.
+  const std::string syntax = Setting(d, "date_syntax", "");
+  for (const auto& it : items) {
+    const std::string key = it.substr(0, it.find('='));
+    if ((syntax == "new" && key == "DATE_CONFIG") || (syntax == "old" && key == "DATE_TYPE")) return "ERROR\n";
+  }
   std::string out;
   for (const auto& it : items) {
     if (it.compare(0, 8, "CHANNEL=") == 0) continue;

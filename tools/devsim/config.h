@@ -30,6 +30,8 @@
 //   sysinfo_all=1        SYSTEM_INFO also carries the OEM/camera name/multicast lines
 //   unit_type=, production_id=   the "Unit Type" and "Production ID" values
 //   KEY=value with KEY in upper case: a CGI parameter's value (VIDEO_ENCODER=MJPEG)
+//   date_syntax=old|new  the one syntax of the date commands the device knows (both when
+//                        not given): DATE_CONFIG=... (old) or DATE_TYPE=... (new)
 //
 // Upgrades (tools/devsim/upgrade_handlers.h): upgrade_page=, upload=, after_firmware=,
 //   after_ip=, network_firmware=
