@@ -17,6 +17,7 @@
 #include "device/firmware_upgrader.h"
 #include "device/helpers.h"
 #include "device/login.h"
+#include "dialogs/dlg_device_set_win.h"
 #include "kit/jgridtree.h"
 #include "kit/jmessagebox.h"
 #include "kit/jtreectrl.h"
@@ -66,6 +67,7 @@ Dlg_Main::Dlg_Main()
   m_Batch->Register(CMD_IP_SET, [this] {
     return std::make_unique<IpSetOperationWin>(MainIpSetHost(*this, m_IpSetDiscovery, m_BatchUi));
   });
+  RegisterDeviceSettings(*m_Batch, m_DeviceSettings);
 }
 
 Dlg_Main::~Dlg_Main() {
@@ -146,13 +148,15 @@ void Dlg_Main::LoadSettings() {
   std::map<std::wstring, std::wstring> manual;
   LoadManualIpSection(g_Settings.Document(), manual);
   m_List.SetManualDevices(manual);
-  // [FW_DATA], [RS_DATA], [DT_DATA], [AV_DATA], [MT_DATA] and [URL_DATA] stay in the
-  // settings document as loaded; their dialogs read and write them there.
+  LoadDeviceSettings(g_Settings.Document(), m_DeviceSettings);
+  // Sections that nothing reads yet ([FW_DATA], [RS_DATA], ...) stay in the settings document
+  // as loaded and are written back as they were.
 }
 
 void Dlg_Main::SaveSettings() {
   // The one write of the settings file at close: every section, the language last.
   SaveManualIpSection(g_Settings.Document(), m_List.ManualDevices());
+  SaveDeviceSettings(g_Settings.Document(), m_DeviceSettings);
   WriteLanguageId(g_Settings.Document(), g_LanguageId);
   g_Settings.Save();
 }
@@ -310,7 +314,6 @@ void Dlg_Main::RunCommand(UINT id) {
     }
     // Operations not built yet say so, under the button's own caption; each entry goes when
     // its operation lands.
-    case CMD_DEVICE_SETTINGS:
     case CMD_FIRMWARE_UPGRADE:
     case CMD_BACKUP:
     case CMD_RESTORE:

@@ -16,6 +16,7 @@
 #include "app/toolbar_layout.h"
 #include "app/worker_thread.h"
 #include "device/device_searcher.h"
+#include "dialogs/device_settings.h"
 #include "fx/controls.h"
 #include "fx/dlgtemplate.h"
 #include "kit/dlg_base.h"
@@ -155,6 +156,9 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   WorkerThread m_QueryManualIps;
   WorkerThread m_QueryAddedDevices;
   std::unique_ptr<DialogTemplate> m_Template;
+  // The device settings dialog's records: loaded at start-up, shown and filled by the dialog,
+  // copied by each device settings batch, saved at close.
+  DeviceSettings m_DeviceSettings;
   MainBatchUi m_BatchUi{*this};
   MainIpSetDiscovery m_IpSetDiscovery{*this};
   std::unique_ptr<BatchEngine> m_Batch;  // after what its threads use: it goes first

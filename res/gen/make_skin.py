@@ -268,6 +268,24 @@ def about_logo():
     return c
 
 
+def help_button():
+    # A round blue badge with a question mark, for the help buttons of the settings pages.
+    c = Canvas(25, 25)
+    c.shape(circle(12.5, 12.5, 12), FRAME)
+    c.shape(circle(12.5, 12.5, 11), vgrad(BLUE, DARK_BLUE, 25))
+    # the hook of the mark: the upper part of a ring, then a short stem
+    def hook(x, y):
+        d = abs(math.hypot(x - 12.5, y - 9.5) - 4.0) - 1.3
+        # keep the arc from the left side over the top to the lower right
+        a = math.atan2(y - 9.5, x - 12.5)
+        return d if -math.pi <= a <= math.pi * 0.35 else 1.0
+    c.shape(hook, WHITE)
+    c.line(14.2, 12.8, 12.5, 14.6, WHITE, 2.6)
+    c.line(12.5, 14.6, 12.5, 16.0, WHITE, 2.6)
+    c.shape(circle(12.5, 19.6, 1.5), WHITE)
+    return c
+
+
 def motion_help():
     w, h = 480, 338
     c = Canvas(w, h)
@@ -420,6 +438,7 @@ IMAGES = [
     (345, 'toolbar_shadow.png', toolbar_shadow, 'shade under each toolbar button'),
     (346, 'toolbar_background.png', toolbar_background, 'toolbar background, tiled every 1024 px'),
     (347, 'combo_arrow.png', combo_arrow, 'drop arrow of a combo box face'),
+    (348, 'help.png', help_button, 'help button of the settings pages (all four states)'),
     (349, 'header_hot.png', lambda: header('hot'), 'grid header item, mouse over'),
     (350, 'header_pressed.png', lambda: header('pressed'), 'grid header item, pressed'),
     (351, 'combo_strip.png', combo_strip, 'panel behind the main window\'s combo boxes'),

@@ -11,6 +11,13 @@
 //   dorvik_remote press ID            a mouse press on a skinned button (radio buttons)
 //   dorvik_remote check IP            a mouse press on the check box of the row of that address
 //   dorvik_remote set-ip ID A.B.C.D   fill an address field of the open dialog
+//   dorvik_remote set-text ID TEXT    fill an edit field of the open dialog (told to its parent
+//                                     as the user's change)
+//   dorvik_remote select ID INDEX     choose an entry of a list of the open dialog (told to its
+//                                     parent as the user's choice)
+//   dorvik_remote press-caption TEXT  a mouse press on the shown skinned button with that caption
+//                                     (the tabs of a dialog)
+//   dorvik_remote close-popup         close the newest shown dialog or box as its close box would
 //   dorvik_remote popups              print the program's shown dialogs and boxes, one a line:
 //                                     "<title>" (a wait box has an empty title)
 //   dorvik_remote wait-popup SECONDS [TITLE]   exit 0 once a dialog or box (with that title) is
@@ -116,7 +123,8 @@ HWND Tree() {
   return grid ? ::FindWindowExW(grid, nullptr, WC_TREEVIEWW, nullptr) : nullptr;
 }
 
-// The link button of the row whose address is ip.
+// The shown child window whose text is that text: the link button of the row whose address is
+// ip, or a dialog's skinned button.
 struct LinkSearch {
   const std::wstring* ip;
   HWND found;
@@ -503,6 +511,34 @@ int wmain(int argc, wchar_t** argv) {
     unsigned a = 0, b = 0, c = 0, d = 0;
     if (!h || std::swscanf(arg2, L"%u.%u.%u.%u", &a, &b, &c, &d) != 4) return 1;
     ::SendMessageW(h, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d));
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"set-text") && arg && arg2) {
+    HWND h = FindControl(_wtoi(arg));
+    if (!h) return 1;
+    ::SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arg2));
+    ::PostMessageW(::GetParent(h), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(h), EN_CHANGE), reinterpret_cast<LPARAM>(h));
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"select") && arg && arg2) {
+    HWND h = FindControl(_wtoi(arg));
+    if (!h || ::SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(_wtoi(arg2)), 0) == CB_ERR) return 1;
+    ::PostMessageW(::GetParent(h), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(h), CBN_SELCHANGE), reinterpret_cast<LPARAM>(h));
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"press-caption") && arg) {
+    const std::wstring caption = arg;
+    LinkSearch f{&caption, nullptr};
+    for (HWND p : Popups())
+      if (!f.found) ::EnumChildWindows(p, &MatchLink, reinterpret_cast<LPARAM>(&f));
+    if (!f.found) return 1;
+    PressAt(f.found, 3, 3);
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"close-popup")) {
+    const std::vector<HWND> shown = Popups();
+    if (shown.empty()) return 1;
+    ::PostMessageW(shown.front(), WM_SYSCOMMAND, SC_CLOSE, 0);
     return 0;
   }
   if (!std::wcscmp(cmd, L"popups")) {

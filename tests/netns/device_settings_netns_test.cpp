@@ -71,6 +71,20 @@ class DeviceSettingsNetns : public ::testing::Test {
     return out;
   }
 
+  // One device's whole work on the records as they are now, through the HTTP client.
+  int Run(const char* ip, RowHandle row) {
+    BatchContext context;
+    context.io = &HttpDeviceRequests();
+    context.clock = &m_clock;
+    context.report = &m_report;
+    context.stop = std::make_shared<BatchStop>();
+    DeviceJob job;
+    job.address = W(ip);
+    job.row = row;
+    job.settings = std::make_shared<const DeviceSettings>(m_records);
+    return RunDeviceSettings(context, job);
+  }
+
   static testlab::SharedSimulator s_sim;
   std::size_t m_mark = 0;
   DeviceSettings m_records;
@@ -122,16 +136,7 @@ TEST_F(DeviceSettingsNetns, UserLoginReachesTheDeviceWithItsOwnPassword) {
   SetUserLogin(L"admin", L"secret");
   m_records.dateTime.Server = false;
   m_records.dateTime.TimeZone = 24;
-  BatchContext context;
-  context.io = &HttpDeviceRequests();
-  context.clock = &m_clock;
-  context.report = &m_report;
-  context.stop = std::make_shared<BatchStop>();
-  DeviceJob job;
-  job.address = W(kOwnLogin);
-  job.row = 40;
-  job.settings = std::make_shared<const DeviceSettings>(m_records);
-  EXPECT_EQ(RunDeviceSettings(context, job), 512);
+  EXPECT_EQ(Run(kOwnLogin, 40), 512);
   EXPECT_EQ(Sent(kOwnLogin),
             (std::vector<std::string>{N(kDateConfigProbe),
                                       "/cgi-bin/cmd/system?DATE_CONFIG=1,011500002012,00:00:00,+05:45"
@@ -145,16 +150,7 @@ TEST_F(DeviceSettingsNetns, CommandBytesThatCannotStandInATargetAreEscaped) {
   m_records.dateTime.Enable = false;
   m_records.url.CGI = 0;
   m_records.url.Command = L"VIDEO_CAMERA_NAME=Gate #2\x00E9&POWER_LED=1,2:3+4/5";
-  BatchContext context;
-  context.io = &HttpDeviceRequests();
-  context.clock = &m_clock;
-  context.report = &m_report;
-  context.stop = std::make_shared<BatchStop>();
-  DeviceJob job;
-  job.address = W(kOlder);
-  job.row = 50;
-  job.settings = std::make_shared<const DeviceSettings>(m_records);
-  EXPECT_EQ(RunDeviceSettings(context, job), 512);
+  EXPECT_EQ(Run(kOlder, 50), 512);
   const std::vector<std::string> sent = Sent(kOlder);
   ASSERT_EQ(sent.size(), 1u);
   // The native build's 8-bit code page is UTF-8: é is C3 A9 here (the ANSI byte on Windows).

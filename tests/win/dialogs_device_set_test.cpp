@@ -1,0 +1,479 @@
+// The device settings dialog under Wine: its size follows the shown page's enable box (on a
+// click and on a tab switch), Apply with nothing enabled says so and stays, Apply fills the
+// records from the date/time and URL pages, the date lists follow the chosen month and rule
+// type; every text fits its room in all 13 languages, with screenshots of each page.
+#include "tests/win/kit_controls_support.h"
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dialogs/date_time_layout.h"
+#include "dialogs/dlg_date_time_win.h"
+#include "dialogs/dlg_device_set_win.h"
+#include "dialogs/dlg_url_win.h"
+#include "kit/jtabctrl_images.h"
+#include "kit/lang.h"
+
+using kittest::Script;
+
+namespace {
+
+const LANGID kLanguages[] = {1033, 1028, 2052, 1041, 1029, 1038, 1045, 1048, 1049, 0x0C0A, 0x040C, 0x0410, 0x0413};
+constexpr int kTabDateTime = 0, kTabMotion = 1, kTabUrl = 3;
+
+struct LanguageGuard {
+  LANGID saved = g_LanguageId;
+  ~LanguageGuard() { SetLanguage(saved); }
+};
+
+std::string Narrow(const CString& s) {
+  std::string out;
+  for (const wchar_t* p = s.GetString(); *p; ++p) out += *p < 128 ? static_cast<char>(*p) : '?';
+  return out;
+}
+
+// Steps run one after the other inside the dialog's modal loop; a step returns false while it
+// waits for something. The dialog is cancelled when the steps are done or time is up.
+INT_PTR RunWith(Dlg_DeviceSet& dialog, std::vector<std::function<bool()>> steps) {
+  std::size_t next = 0;
+  int settle = 0;
+  Script script([&](int) {
+    if (!dialog.m_hWnd || !::IsWindowVisible(dialog.m_hWnd)) return true;
+    if (settle > 0) {  // posted resizes and repaints land first
+      --settle;
+      return true;
+    }
+    if (next < steps.size()) {
+      if (steps[next]()) {
+        ++next;
+        settle = 2;
+      }
+      return true;
+    }
+    dialog.PostMessage(WM_COMMAND, IDCANCEL);
+    return false;
+  }, 600);
+  return dialog.DoModal();
+}
+
+template <typename Page>
+Page& PageOf(Dlg_DeviceSet& d, int tab) {
+  return *dynamic_cast<Page*>(d.Pages()[static_cast<std::size_t>(tab)].get());
+}
+
+void Press(CWnd& w) {
+  w.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  w.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+}
+
+void ShowTab(Dlg_DeviceSet& d, int tab) { Press(*d.Tabs().GetTabButton(tab)); }
+
+CWnd& Control(CWnd& page, UINT id) { return *page.GetDlgItem(static_cast<int>(id)); }
+
+void Choose(CWnd& page, UINT id, int index) {
+  CWnd& combo = Control(page, id);
+  combo.SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index));
+  page.SendMessage(WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo.m_hWnd));
+}
+
+int Count(CWnd& page, UINT id) { return static_cast<int>(Control(page, id).SendMessage(CB_GETCOUNT)); }
+
+bool Visible(CWnd& page, UINT id) { return (Control(page, id).GetStyle() & WS_VISIBLE) != 0; }
+
+struct Sizes {
+  CSize client, tabs, page;
+  CPoint apply;
+};
+
+Sizes Measure(Dlg_DeviceSet& d, CWnd& page) {
+  Sizes s;
+  CRect r;
+  d.GetClientRect(&r);
+  s.client = r.Size();
+  s.tabs = kittest::ChildRect(d, d.Tabs()).Size();
+  s.page = kittest::ChildRect(d.Tabs(), page).Size();
+  s.apply = kittest::ChildRect(d, *d.GetDlgItem(Dlg_DeviceSet::IDC_APPLY)).TopLeft();
+  return s;
+}
+
+void ExpectTall(const Sizes& s, bool tall, const char* when) {
+  EXPECT_EQ(s.client, CSize(653, tall ? 567 : 170)) << when;
+  EXPECT_EQ(s.tabs, CSize(619, tall ? 507 : 110)) << when;
+  EXPECT_EQ(s.page, CSize(617, tall ? 480 : 83)) << when;
+  EXPECT_EQ(s.apply, CPoint(261, tall ? 533 : 140)) << when;
+}
+
+TEST(DeviceSetDialog, SizeFollowsTheShownPagesEnableBox) {
+  DeviceSettings records;
+  records.url.Enable = true;
+  Dlg_DeviceSet d(records, CheckedPlatforms());
+  std::vector<Sizes> seen;
+  auto look = [&](int tab) {
+    return [&, tab] {
+      seen.push_back(Measure(d, *d.Pages()[static_cast<std::size_t>(tab)]));
+      return true;
+    };
+  };
+  auto& dt = PageOf<Dlg_DateTime>(d, kTabDateTime);
+  RunWith(d, {look(kTabDateTime),                                         // opens on the disabled date/time
+              [&] { Press(Control(dt, Dlg_DateTime::IDC_ENABLE)); return true; }, look(kTabDateTime),
+              [&] { ShowTab(d, kTabUrl); return true; }, look(kTabUrl),   // the URL page is enabled
+              [&] { ShowTab(d, kTabMotion); return true; }, look(kTabMotion),  // no settings yet
+              [&] { ShowTab(d, kTabDateTime); return true; }, look(kTabDateTime),
+              [&] { Press(Control(dt, Dlg_DateTime::IDC_ENABLE)); return true; }, look(kTabDateTime)});
+  ASSERT_EQ(seen.size(), 6u);
+  ExpectTall(seen[0], false, "opened");
+  ExpectTall(seen[1], true, "date/time enabled");
+  ExpectTall(seen[2], true, "URL tab");
+  ExpectTall(seen[3], false, "motion tab");
+  ExpectTall(seen[4], true, "back to date/time");
+  ExpectTall(seen[5], false, "date/time disabled");
+}
+
+struct FindTitle {
+  CString title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchTitle(HWND h, LPARAM p) {
+  auto* f = reinterpret_cast<FindTitle*>(p);
+  wchar_t text[128] = L"";
+  ::GetWindowTextW(h, text, 128);
+  if (::IsWindowVisible(h) && f->title == text) f->found = h;
+  return TRUE;
+}
+
+// A box of this program with that title while it is shown.
+HWND ShownBox(UINT titleId) {
+  FindTitle f{LoadLangString(titleId)};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &MatchTitle, reinterpret_cast<LPARAM>(&f));
+  return f.found;
+}
+
+// The warning box ("Warning").
+HWND ShownWarning() { return ShownBox(564); }
+
+TEST(DeviceSetDialog, ApplyWithNothingEnabledSaysSoAndStays) {
+  DeviceSettings records;
+  Dlg_DeviceSet d(records, CheckedPlatforms());
+  auto& url = PageOf<Dlg_URL>(d, kTabUrl);
+  bool warned = false, stayed = false;
+  const INT_PTR result = RunWith(d, {
+      [&] { d.PostMessage(WM_COMMAND, MAKEWPARAM(Dlg_DeviceSet::IDC_APPLY, BN_CLICKED)); return true; },
+      [&] {
+        HWND box = ShownWarning();
+        if (!box) return false;
+        warned = true;
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+      },
+      [&] {
+        stayed = !ShownWarning() && ::IsWindowVisible(d.m_hWnd);
+        ShowTab(d, kTabUrl);
+        Press(Control(url, Dlg_URL::IDC_ENABLE));
+        d.PostMessage(WM_COMMAND, MAKEWPARAM(Dlg_DeviceSet::IDC_APPLY, BN_CLICKED));
+        return true;
+      }});
+  EXPECT_TRUE(warned);
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(result, IDOK);
+  EXPECT_TRUE(records.url.Enable);
+  EXPECT_FALSE(records.dateTime.Enable);
+}
+
+TEST(DeviceSetDialog, ApplyFillsTheRecordsFromThePages) {
+  DeviceSettings records;
+  records.url.Command = L"OLD";
+  Dlg_DeviceSet d(records, CheckedPlatforms());
+  auto& dt = PageOf<Dlg_DateTime>(d, kTabDateTime);
+  auto& url = PageOf<Dlg_URL>(d, kTabUrl);
+  int typed = 0;
+  const INT_PTR result = RunWith(d, {
+      [&] {
+        Press(Control(dt, Dlg_DateTime::IDC_ENABLE));
+        Press(Control(dt, Dlg_DateTime::IDC_MANUAL));
+        Choose(dt, Dlg_DateTime::IDC_YEAR, 2026 - kFirstYear);
+        Choose(dt, Dlg_DateTime::IDC_MONTH, 1);  // February
+        Choose(dt, Dlg_DateTime::IDC_DAY, 27);
+        Choose(dt, Dlg_DateTime::IDC_HOUR, 23);
+        Choose(dt, Dlg_DateTime::IDC_MINUTE, 5);
+        Choose(dt, Dlg_DateTime::IDC_SECOND, 59);
+        Choose(dt, Dlg_DateTime::IDC_ZONE, 24);
+        Press(Control(dt, Dlg_DateTime::IDC_DST));
+        Choose(dt, Dlg_DateTime::IDC_RULE_TYPE + 1, 0);     // end rule by week
+        Choose(dt, Dlg_DateTime::IDC_RULE_DAY + 1, 3);      // Last
+        Choose(dt, Dlg_DateTime::IDC_RULE_WEEKDAY + 1, 6);  // Sunday
+        Choose(dt, Dlg_DateTime::IDC_RULE_MONTH + 1, 9);    // October
+        Choose(dt, Dlg_DateTime::IDC_RULE_HOUR + 1, 3);
+        return true;
+      },
+      [&] {
+        ShowTab(d, kTabUrl);
+        Press(Control(url, Dlg_URL::IDC_ENABLE));
+        Choose(url, Dlg_URL::IDC_CGI, 2);
+        CWnd& edit = Control(url, Dlg_URL::IDC_COMMAND);
+        edit.SetWindowText(L"");
+        edit.SetFocus();
+        // The field takes no more than the record holds.
+        for (int i = 0; i < 300; ++i) edit.SendMessage(WM_CHAR, L'A' + i % 26, 1);
+        typed = edit.GetWindowTextLength();
+        return true;
+      },
+      [&] { d.PostMessage(WM_COMMAND, MAKEWPARAM(Dlg_DeviceSet::IDC_APPLY, BN_CLICKED)); return true; }});
+  EXPECT_EQ(result, IDOK);
+  const DateTimeSettings& s = records.dateTime;
+  EXPECT_TRUE(s.Enable);
+  EXPECT_FALSE(s.Server);
+  EXPECT_TRUE(s.DLS);
+  EXPECT_EQ(s.Year, 2026);
+  EXPECT_EQ(s.Month, 2);
+  EXPECT_EQ(s.Day, 28);
+  EXPECT_EQ(s.Hour, 23);
+  EXPECT_EQ(s.Minute, 5);
+  EXPECT_EQ(s.Second, 59);
+  EXPECT_EQ(s.TimeZone, 24);
+  EXPECT_EQ(s.EType, 0);
+  EXPECT_EQ(s.EDay, 4);
+  EXPECT_EQ(s.EDayOfWeek, 7);
+  EXPECT_EQ(s.EMonth, 10);
+  EXPECT_EQ(s.EHour, 3);
+  EXPECT_EQ(s.SType, 0);  // the start rule as it was
+  EXPECT_EQ(s.SMonth, 7);
+  EXPECT_EQ(s.ServerIP, L"192.168.0.2");
+  EXPECT_EQ(s.Sync, 3600);
+  EXPECT_TRUE(records.url.Enable);
+  EXPECT_EQ(records.url.CGI, 2);
+  EXPECT_EQ(typed, 255);
+  EXPECT_EQ(records.url.Command.size(), kUrlCommandChars);
+}
+
+TEST(DeviceSetDialog, DayListsFollowTheMonthAndTheRuleType) {
+  DeviceSettings records;
+  records.dateTime.Enable = true;
+  records.dateTime.Server = false;
+  records.dateTime.DLS = true;
+  records.dateTime.Year = 2012;
+  records.dateTime.Month = 2;
+  records.dateTime.Day = 29;
+  Dlg_DeviceSet d(records, CheckedPlatforms());
+  auto& dt = PageOf<Dlg_DateTime>(d, kTabDateTime);
+  struct Seen {
+    int days = 0, daySel = -1, startDays = 0, endDays = 0;
+    bool startWeekday = false, endWeekday = false, interval = false, year = false;
+  };
+  std::vector<Seen> seen;
+  auto look = [&] {
+    Seen s;
+    s.days = Count(dt, Dlg_DateTime::IDC_DAY);
+    s.daySel = static_cast<int>(Control(dt, Dlg_DateTime::IDC_DAY).SendMessage(CB_GETCURSEL));
+    s.startDays = Count(dt, Dlg_DateTime::IDC_RULE_DAY);
+    s.endDays = Count(dt, Dlg_DateTime::IDC_RULE_DAY + 1);
+    s.startWeekday = Visible(dt, Dlg_DateTime::IDC_RULE_WEEKDAY);
+    s.endWeekday = Visible(dt, Dlg_DateTime::IDC_RULE_WEEKDAY + 1);
+    s.interval = Visible(dt, Dlg_DateTime::IDC_INTERVAL);
+    s.year = Visible(dt, Dlg_DateTime::IDC_YEAR);
+    seen.push_back(s);
+    return true;
+  };
+  RunWith(d, {look,
+              [&] { Choose(dt, Dlg_DateTime::IDC_YEAR, 2013 - kFirstYear); return true; }, look,
+              [&] {
+                Choose(dt, Dlg_DateTime::IDC_RULE_MONTH + 1, 1);  // the end rule (by day) in February
+                Choose(dt, Dlg_DateTime::IDC_RULE_TYPE, 1);       // the start rule by day too
+                return true;
+              },
+              look,
+              [&] {
+                Choose(dt, Dlg_DateTime::IDC_RULE_TYPE + 1, 0);
+                Press(Control(dt, Dlg_DateTime::IDC_SNTP));
+                return true;
+              },
+              look});
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[0].days, 29);  // 2012
+  EXPECT_EQ(seen[0].daySel, 28);
+  EXPECT_EQ(seen[0].startDays, 4);  // First ... Last
+  EXPECT_EQ(seen[0].endDays, 31);   // March
+  EXPECT_TRUE(seen[0].startWeekday);
+  EXPECT_FALSE(seen[0].endWeekday);
+  EXPECT_TRUE(seen[0].year);
+  EXPECT_FALSE(seen[0].interval);
+  EXPECT_EQ(seen[1].days, 28);  // 2013; the day starts again at 01
+  EXPECT_EQ(seen[1].daySel, 0);
+  EXPECT_EQ(seen[2].endDays, 29);  // a rule's February
+  EXPECT_EQ(seen[2].startDays, 31);  // July
+  EXPECT_FALSE(seen[2].startWeekday);
+  EXPECT_EQ(seen[3].endDays, 4);
+  EXPECT_TRUE(seen[3].endWeekday);
+  EXPECT_TRUE(seen[3].interval);
+  EXPECT_FALSE(seen[3].year);
+}
+
+// ---- every language --------------------------------------------------------------------
+
+bool Inside(const CRect& inner, const CRect& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+bool Overlap(const CRect& a, const CRect& b) {
+  RECT i;
+  return ::IntersectRect(&i, &a, &b) != FALSE;
+}
+
+// Rectangles in the page's client coordinates of its visible controls.
+std::vector<std::pair<HWND, CRect>> VisibleControls(CWnd& page) {
+  std::vector<std::pair<HWND, CRect>> out;
+  for (HWND c = ::GetWindow(page.m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    if (!::IsWindowVisible(c)) continue;
+    CRect r;
+    ::GetWindowRect(c, &r);
+    ::MapWindowPoints(nullptr, page.m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+    // A list's window includes its dropped part: only its closed field stands on the page.
+    if (auto* combo = dynamic_cast<CComboBox*>(CWnd::FromHandlePermanent(c))) {
+      COMBOBOXINFO info{};
+      info.cbSize = sizeof info;
+      if (::GetComboBoxInfo(c, &info)) r.bottom = r.top + (info.rcItem.bottom - info.rcItem.top) + 6;
+      (void)combo;
+    }
+    out.emplace_back(c, r);
+  }
+  return out;
+}
+
+// What does not fit on a page as it is shown: controls outside the page or over each other,
+// lists narrower than an entry, labels that run into the control of their row.
+std::vector<std::string> Misfits(CWnd& page, const std::vector<PageLabel>& labels) {
+  std::vector<std::string> out;
+  CRect client;
+  page.GetClientRect(&client);
+  const auto controls = VisibleControls(page);
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const int id = ::GetDlgCtrlID(controls[i].first);
+    if (!Inside(controls[i].second, client))
+      out.push_back("control " + std::to_string(id) + " leaves the page");
+    for (std::size_t j = i + 1; j < controls.size(); ++j)
+      if (Overlap(controls[i].second, controls[j].second))
+        out.push_back("controls " + std::to_string(id) + " and " +
+                      std::to_string(::GetDlgCtrlID(controls[j].first)) + " overlap");
+    if (auto* combo = dynamic_cast<CComboBox*>(CWnd::FromHandlePermanent(controls[i].first))) {
+      // The text starts 5 px in; the drop button takes the right end.
+      const int room = controls[i].second.Width() - 5 - ::GetSystemMetrics(SM_CXVSCROLL) - 2;
+      for (int k = 0; k < combo->GetCount(); ++k) {
+        CString item;
+        combo->GetLBText(k, item);
+        if (kittest::MeasureText(item).cx > room)
+          out.push_back("list " + std::to_string(id) + ": \"" + Narrow(item) + "\" is wider than the list");
+      }
+    }
+    if (auto* button = dynamic_cast<JButton*>(CWnd::FromHandlePermanent(controls[i].first))) {
+      const int need = kittest::MeasureText(button->m_Caption).cx;
+      if (!button->m_Caption.IsEmpty() && need > button->m_TextRect.Width())
+        out.push_back("button " + std::to_string(id) + ": caption cut");
+    }
+  }
+  for (const PageLabel& l : labels) {
+    const CSize need = kittest::MeasureText(l.text);
+    const CRect drawn(l.room.TopLeft(), need);
+    const std::string what = "label \"" + Narrow(l.text) + "\"";
+    if (need.cx > l.room.Width() || need.cy > l.room.Height()) out.push_back(what + " is cut");
+    if (!Inside(drawn, client)) out.push_back(what + " leaves the page");
+    for (const auto& c : controls)
+      if (Overlap(drawn, c.second)) out.push_back(what + " runs into control " + std::to_string(::GetDlgCtrlID(c.first)));
+  }
+  return out;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const std::string& l : lines) all += "\n  " + l;
+  return all;
+}
+
+// The tabs side by side within the strip, each caption whole; the Apply caption on its button.
+std::vector<std::string> DialogMisfits(Dlg_DeviceSet& d) {
+  std::vector<std::string> out;
+  JTabCtrl& tabs = d.Tabs();
+  CRect strip;
+  tabs.GetClientRect(&strip);
+  if (tabs.m_NextTabRect.right > strip.right) out.push_back("the tabs are wider than the strip");
+  for (int i = 0; i < tabs.GetTabCount(); ++i) {
+    JButton* b = tabs.GetTabButton(i);
+    if (kittest::MeasureText(b->m_Caption).cx > b->m_TextRect.Width())
+      out.push_back("tab \"" + Narrow(b->m_Caption) + "\" is cut");
+  }
+  auto* apply = dynamic_cast<JButton*>(CWnd::FromHandlePermanent(d.GetDlgItem(Dlg_DeviceSet::IDC_APPLY)->m_hWnd));
+  if (!apply || kittest::MeasureText(apply->m_Caption).cx > apply->m_TextRect.Width() - 8)
+    out.push_back("the Apply caption does not fit its button");
+  return out;
+}
+
+void Shot(HWND w, const std::wstring& name) {
+  ::SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  kittest::PumpFor(100);
+  CRect r;
+  ::GetWindowRect(w, &r);
+  EXPECT_TRUE(kittest::SaveScreenshot(name.c_str(), &r)) << std::string(name.begin(), name.end());
+}
+
+TEST(DeviceSetDialog, EveryTextFitsInEveryLanguage) {
+  LanguageGuard guard;
+  for (LANGID lang : kLanguages) {
+    SetLanguage(lang);
+    // Screenshots in English, in a language with long words and in a CJK one.
+    const wchar_t* shot = lang == 1033 ? L"en" : lang == 1038 ? L"hu" : lang == 1041 ? L"ja" : nullptr;
+    DeviceSettings records;
+    records.dateTime.Enable = true;
+    records.dateTime.DLS = true;
+    records.url.Enable = true;
+    records.url.Command = L"VIDEO_SATURATION=80";
+    Dlg_DeviceSet d(records, CheckedPlatforms());
+    auto& dt = PageOf<Dlg_DateTime>(d, kTabDateTime);
+    auto& url = PageOf<Dlg_URL>(d, kTabUrl);
+    std::vector<std::string> bad;
+    auto check = [&](const char* view, SettingsPage& page, const wchar_t* shotName) {
+      return [&, view, shotName] {
+        for (const std::string& m : Misfits(page, page.Labels())) bad.push_back(std::string(view) + ": " + m);
+        if (shot) Shot(d.m_hWnd, std::wstring(L"device_settings_") + shotName + L"_" + shot);
+        return true;
+      };
+    };
+    RunWith(d, {check("date/time, SNTP", dt, L"date_time_sntp"),
+                [&] {
+                  for (const std::string& m : DialogMisfits(d)) bad.push_back(m);
+                  Press(Control(dt, Dlg_DateTime::IDC_MANUAL));
+                  Choose(dt, Dlg_DateTime::IDC_RULE_TYPE + 1, 0);  // both rules with their weekday
+                  return true;
+                },
+                check("date/time, manual", dt, L"date_time_manual"),
+                [&] { ShowTab(d, kTabUrl); return true; },
+                check("URL", url, L"url"),
+                [&] {  // the help box (opened where screenshots are taken), whole on the screen
+                  const CSize form = kittest::MeasureText(LoadLangString(607));
+                  const CSize commands = kittest::MeasureText(LoadLangString(608));
+                  CRect screen;
+                  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
+                  if (std::max(form.cx, commands.cx) + 40 > screen.Width() || form.cy + commands.cy + 75 > screen.Height())
+                    bad.push_back("the URL help is larger than the screen");
+                  if (shot) url.PostMessage(WM_COMMAND, MAKEWPARAM(Dlg_URL::IDC_URL_HELP, BN_CLICKED));
+                  return true;
+                },
+                [&] {
+                  if (!shot) return true;
+                  HWND help = ShownBox(Dlg_URL::IDD);
+                  if (!help) return false;
+                  Shot(help, std::wstring(L"device_settings_url_help_") + shot);
+                  ::PostMessageW(help, WM_COMMAND, IDCANCEL, 0);
+                  return true;
+                },
+                [&] { ShowTab(d, kTabMotion); return true; },
+                check("motion", *d.Pages()[kTabMotion], L"short")});
+    EXPECT_TRUE(bad.empty()) << "language " << lang << Join(bad);
+  }
+}
+
+}  // namespace
+
+KITTEST_MAIN()
