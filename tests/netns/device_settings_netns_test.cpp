@@ -3,14 +3,17 @@
 // stop at the first failure (528 date and time, 537 URL command, 512 when everything passed).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/batch_engine.h"
 #include "device/login.h"
 #include "dialogs/date_time_apply.h"
 #include "dialogs/device_settings_operation.h"
+#include "port/stop_scope.h"
 #include "tests/support/batch_fakes.h"
 #include "tests/support/netns_lab.h"
 #include "tests/support/sim_suite.h"
@@ -25,6 +28,7 @@ const char kOwnLogin[] = "10.231.3.3";   // refuses the factory login the user w
 const char kRejects[] = "10.231.3.4";    // answers the URL command with ERROR
 const char kNoHttp[] = "10.231.3.5";     // no web server
 const char kDigest[] = "10.231.3.6";     // Digest login, older syntax
+const char kSilent[] = "10.231.3.7";     // takes the date request and never answers it
 
 const char kDevices[] =
     "ip=10.231.3.1 mac=00:0F:7C:00:30:01 date_syntax=old\n"
@@ -32,7 +36,8 @@ const char kDevices[] =
     "ip=10.231.3.3 mac=00:0F:7C:00:30:03 password=secret\n"
     "ip=10.231.3.4 mac=00:0F:7C:00:30:04 fail=/cgi-bin/cmd/encoder?VIDEO_SATURATION:error\n"
     "ip=10.231.3.5 mac=00:0F:7C:00:30:05 http=off\n"
-    "ip=10.231.3.6 mac=00:0F:7C:00:30:06 auth=digest\n";
+    "ip=10.231.3.6 mac=00:0F:7C:00:30:06 auth=digest\n"
+    "ip=10.231.3.7 mac=00:0F:7C:00:30:07 fail=/cgi-bin/cmd/system?DATE_CONFIG=:silent\n";
 
 std::wstring W(const char* s) { return std::wstring(s, s + std::char_traits<char>::length(s)); }
 std::string N(const std::wstring& s) { return std::string(s.begin(), s.end()); }
@@ -42,7 +47,7 @@ const char kUrl[] = "/cgi-bin/cmd/encoder?VIDEO_SATURATION=80";
 class DeviceSettingsNetns : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    s_sim.Start(kDevices, {kOlder, kNewer, kOwnLogin, kRejects, kNoHttp, kDigest});
+    s_sim.Start(kDevices, {kOlder, kNewer, kOwnLogin, kRejects, kNoHttp, kDigest, kSilent});
   }
   static void TearDownTestSuite() { s_sim.Stop(); }
 
@@ -72,12 +77,13 @@ class DeviceSettingsNetns : public ::testing::Test {
   }
 
   // One device's whole work on the records as they are now, through the HTTP client.
-  int Run(const char* ip, RowHandle row) {
+  int Run(const char* ip, RowHandle row, UpgradeClock* clock = nullptr,
+          std::shared_ptr<BatchStop> stop = std::make_shared<BatchStop>()) {
     BatchContext context;
     context.io = &HttpDeviceRequests();
-    context.clock = &m_clock;
+    context.clock = clock ? clock : &m_clock;
     context.report = &m_report;
-    context.stop = std::make_shared<BatchStop>();
+    context.stop = std::move(stop);
     DeviceJob job;
     job.address = W(ip);
     job.row = row;
@@ -155,6 +161,25 @@ TEST_F(DeviceSettingsNetns, CommandBytesThatCannotStandInATargetAreEscaped) {
   ASSERT_EQ(sent.size(), 1u);
   // The native build's 8-bit code page is UTF-8: é is C3 A9 here (the ANSI byte on Windows).
   EXPECT_EQ(sent[0], "/cgi-bin/cmd/system?VIDEO_CAMERA_NAME=Gate%20%232%C3%A9&POWER_LED=1,2:3+4/5");
+}
+
+TEST_F(DeviceSettingsNetns, StopGivesUpARequestInFlight) {
+  // The program closes while a device sits on the date request with its real 90 s time-out.
+  auto stop = std::make_shared<BatchStop>();
+  std::thread closer([stop] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    stop->Request();
+  });
+  const auto begin = std::chrono::steady_clock::now();
+  {
+    port::StopScope scope(&stop->Flag());  // as on the engine's worker threads
+    EXPECT_EQ(Run(kSilent, 60, &RealUpgradeClock(), stop), 0);
+  }
+  const auto took = std::chrono::steady_clock::now() - begin;
+  closer.join();
+  EXPECT_LT(took, std::chrono::seconds(30));
+  EXPECT_EQ(m_report.Of(60), (std::vector<int>{539}));  // nothing after the stop
+  EXPECT_EQ(Sent(kSilent).size(), 2u);
 }
 
 }  // namespace
