@@ -186,6 +186,7 @@ TEST(DeviceSetDialog, ApplyWithNothingEnabledSaysSoAndStays) {
 TEST(DeviceSetDialog, ApplyFillsTheRecordsFromThePages) {
   DeviceSettings records;
   records.url.Command = L"OLD";
+  records.dateTime.Sync = 999;  // an interval the list does not offer
   Dlg_DeviceSet d(records, CheckedPlatforms());
   auto& dt = PageOf<Dlg_DateTime>(d, kTabDateTime);
   auto& url = PageOf<Dlg_URL>(d, kTabUrl);
@@ -242,7 +243,7 @@ TEST(DeviceSetDialog, ApplyFillsTheRecordsFromThePages) {
   EXPECT_EQ(s.SType, 0);  // the start rule as it was
   EXPECT_EQ(s.SMonth, 7);
   EXPECT_EQ(s.ServerIP, L"192.168.0.2");
-  EXPECT_EQ(s.Sync, 3600);
+  EXPECT_EQ(s.Sync, 999);  // kept: no interval was chosen
   EXPECT_TRUE(records.url.Enable);
   EXPECT_EQ(records.url.CGI, 2);
   EXPECT_EQ(typed, 255);
