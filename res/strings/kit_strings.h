@@ -4,7 +4,6 @@
 // Button captions under their control ids.
 #define IDS_BUTTON_OK 1
 #define IDS_BUTTON_CANCEL 2
-#define IDS_BUTTON_APPLY 1002
 #define IDS_BUTTON_STOP_SCAN 1013
 
 // Application title.
