@@ -15,6 +15,8 @@
 #include "dialogs/dlg_url_win.h"
 #include "kit/jtabctrl_images.h"
 #include "kit/lang.h"
+#include "tests/win/label_fit.h"
+#include "tests/win/window_shot.h"
 
 using kittest::Script;
 
@@ -27,12 +29,6 @@ struct LanguageGuard {
   LANGID saved = g_LanguageId;
   ~LanguageGuard() { SetLanguage(saved); }
 };
-
-std::string Narrow(const CString& s) {
-  std::string out;
-  for (const wchar_t* p = s.GetString(); *p; ++p) out += *p < 128 ? static_cast<char>(*p) : '?';
-  return out;
-}
 
 // Steps run one after the other inside the dialog's modal loop; a step returns false while it
 // waits for something. The dialog is cancelled when the steps are done or time is up.
@@ -314,109 +310,15 @@ TEST(DeviceSetDialog, DayListsFollowTheMonthAndTheRuleType) {
 
 // ---- every language --------------------------------------------------------------------
 
-bool Inside(const CRect& inner, const CRect& outer) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-bool Overlap(const CRect& a, const CRect& b) {
-  RECT i;
-  return ::IntersectRect(&i, &a, &b) != FALSE;
-}
+std::string Join(const std::vector<std::string>& lines) { return labelfit::Join(lines); }
 
-// Rectangles in the page's client coordinates of its visible controls.
-std::vector<std::pair<HWND, CRect>> VisibleControls(CWnd& page) {
-  std::vector<std::pair<HWND, CRect>> out;
-  for (HWND c = ::GetWindow(page.m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-    if (!::IsWindowVisible(c)) continue;
-    CRect r;
-    ::GetWindowRect(c, &r);
-    ::MapWindowPoints(nullptr, page.m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-    // A list's window includes its dropped part: only its closed field stands on the page.
-    if (auto* combo = dynamic_cast<CComboBox*>(CWnd::FromHandlePermanent(c))) {
-      COMBOBOXINFO info{};
-      info.cbSize = sizeof info;
-      if (::GetComboBoxInfo(c, &info)) r.bottom = r.top + (info.rcItem.bottom - info.rcItem.top) + 6;
-      (void)combo;
-    }
-    out.emplace_back(c, r);
-  }
-  return out;
-}
-
-// What does not fit on a page as it is shown: controls outside the page or over each other,
-// lists narrower than an entry, labels that run into the control of their row.
-std::vector<std::string> Misfits(CWnd& page, const std::vector<PageLabel>& labels) {
-  std::vector<std::string> out;
+// The dialog's client area as painted, saved for looking at.
+void Shot(CWnd& w, const std::wstring& name) {
+  w.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   CRect client;
-  page.GetClientRect(&client);
-  const auto controls = VisibleControls(page);
-  for (std::size_t i = 0; i < controls.size(); ++i) {
-    const int id = ::GetDlgCtrlID(controls[i].first);
-    if (!Inside(controls[i].second, client))
-      out.push_back("control " + std::to_string(id) + " leaves the page");
-    for (std::size_t j = i + 1; j < controls.size(); ++j)
-      if (Overlap(controls[i].second, controls[j].second))
-        out.push_back("controls " + std::to_string(id) + " and " +
-                      std::to_string(::GetDlgCtrlID(controls[j].first)) + " overlap");
-    if (auto* combo = dynamic_cast<CComboBox*>(CWnd::FromHandlePermanent(controls[i].first))) {
-      // The text starts 5 px in; the drop button takes the right end.
-      const int room = controls[i].second.Width() - 5 - ::GetSystemMetrics(SM_CXVSCROLL) - 2;
-      for (int k = 0; k < combo->GetCount(); ++k) {
-        CString item;
-        combo->GetLBText(k, item);
-        if (kittest::MeasureText(item).cx > room)
-          out.push_back("list " + std::to_string(id) + ": \"" + Narrow(item) + "\" is wider than the list");
-      }
-    }
-    if (auto* button = dynamic_cast<JButton*>(CWnd::FromHandlePermanent(controls[i].first))) {
-      const int need = kittest::MeasureText(button->m_Caption).cx;
-      if (!button->m_Caption.IsEmpty() && need > button->m_TextRect.Width())
-        out.push_back("button " + std::to_string(id) + ": caption cut");
-    }
-  }
-  for (const PageLabel& l : labels) {
-    const CSize need = kittest::MeasureText(l.text);
-    const CRect drawn(l.room.TopLeft(), need);
-    const std::string what = "label \"" + Narrow(l.text) + "\"";
-    if (need.cx > l.room.Width() || need.cy > l.room.Height()) out.push_back(what + " is cut");
-    if (!Inside(drawn, client)) out.push_back(what + " leaves the page");
-    for (const auto& c : controls)
-      if (Overlap(drawn, c.second)) out.push_back(what + " runs into control " + std::to_string(::GetDlgCtrlID(c.first)));
-  }
-  return out;
-}
-
-std::string Join(const std::vector<std::string>& lines) {
-  std::string all;
-  for (const std::string& l : lines) all += "\n  " + l;
-  return all;
-}
-
-// The tabs side by side within the strip, each caption whole; the Apply caption on its button.
-std::vector<std::string> DialogMisfits(Dlg_DeviceSet& d) {
-  std::vector<std::string> out;
-  JTabCtrl& tabs = d.Tabs();
-  CRect strip;
-  tabs.GetClientRect(&strip);
-  if (tabs.m_NextTabRect.right > strip.right) out.push_back("the tabs are wider than the strip");
-  for (int i = 0; i < tabs.GetTabCount(); ++i) {
-    JButton* b = tabs.GetTabButton(i);
-    if (kittest::MeasureText(b->m_Caption).cx > b->m_TextRect.Width())
-      out.push_back("tab \"" + Narrow(b->m_Caption) + "\" is cut");
-  }
-  auto* apply = dynamic_cast<JButton*>(CWnd::FromHandlePermanent(d.GetDlgItem(Dlg_DeviceSet::IDC_APPLY)->m_hWnd));
-  if (!apply || kittest::MeasureText(apply->m_Caption).cx > apply->m_TextRect.Width() - 8)
-    out.push_back("the Apply caption does not fit its button");
-  return out;
-}
-
-void Shot(HWND w, const std::wstring& name) {
-  ::SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ::RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-  kittest::PumpFor(100);
-  CRect r;
-  ::GetWindowRect(w, &r);
-  EXPECT_TRUE(kittest::SaveScreenshot(name.c_str(), &r)) << std::string(name.begin(), name.end());
+  w.GetClientRect(&client);
+  wintest::ScreenShot shot(w, client);
+  EXPECT_TRUE(shot.SavePng(name.c_str())) << labelfit::Utf8(name);
 }
 
 TEST(DeviceSetDialog, EveryTextFitsInEveryLanguage) {
@@ -434,23 +336,22 @@ TEST(DeviceSetDialog, EveryTextFitsInEveryLanguage) {
     auto& dt = PageOf<Dlg_DateTime>(d, kTabDateTime);
     auto& url = PageOf<Dlg_URL>(d, kTabUrl);
     std::vector<std::string> bad;
-    auto check = [&](const char* view, SettingsPage& page, const wchar_t* shotName) {
+    auto check = [&](const char* view, const wchar_t* shotName) {
       return [&, view, shotName] {
-        for (const std::string& m : Misfits(page, page.Labels())) bad.push_back(std::string(view) + ": " + m);
-        if (shot) Shot(d.m_hWnd, std::wstring(L"device_settings_") + shotName + L"_" + shot);
+        for (const std::string& m : labelfit::CutTexts(d)) bad.push_back(std::string(view) + ": " + m);
+        if (shot) Shot(d, std::wstring(L"device_settings_") + shotName + L"_" + shot);
         return true;
       };
     };
-    RunWith(d, {check("date/time, SNTP", dt, L"date_time_sntp"),
+    RunWith(d, {check("date/time, SNTP", L"date_time_sntp"),
                 [&] {
-                  for (const std::string& m : DialogMisfits(d)) bad.push_back(m);
                   Press(Control(dt, Dlg_DateTime::IDC_MANUAL));
                   Choose(dt, Dlg_DateTime::IDC_RULE_TYPE + 1, 0);  // both rules with their weekday
                   return true;
                 },
-                check("date/time, manual", dt, L"date_time_manual"),
+                check("date/time, manual", L"date_time_manual"),
                 [&] { ShowTab(d, kTabUrl); return true; },
-                check("URL", url, L"url"),
+                check("URL", L"url"),
                 [&] {  // the help box (opened where screenshots are taken), whole on the screen
                   const CSize form = kittest::MeasureText(LoadLangString(607));
                   const CSize commands = kittest::MeasureText(LoadLangString(608));
@@ -465,12 +366,12 @@ TEST(DeviceSetDialog, EveryTextFitsInEveryLanguage) {
                   if (!shot) return true;
                   HWND help = ShownBox(Dlg_URL::IDD);
                   if (!help) return false;
-                  Shot(help, std::wstring(L"device_settings_url_help_") + shot);
+                  Shot(*CWnd::FromHandle(help), std::wstring(L"device_settings_url_help_") + shot);
                   ::PostMessageW(help, WM_COMMAND, IDCANCEL, 0);
                   return true;
                 },
                 [&] { ShowTab(d, kTabMotion); return true; },
-                check("motion", *d.Pages()[kTabMotion], L"short")});
+                check("motion", L"short")});
     EXPECT_TRUE(bad.empty()) << "language " << lang << Join(bad);
   }
 }
