@@ -230,9 +230,10 @@ void JTreeCtrl::DeferRedraw() {
   // is switched off for the burst and on again a while after its first row: the rows reach
   // the screen several times a second while they arrive, and at once when they stop.
   if (m_RedrawDeferred || !m_hWnd) return;
+  // Without its timer the drawing would never come back on by itself: then it stays on.
+  if (!::SetTimer(m_hWnd, kRedrawTimer, m_RedrawPace, nullptr)) return;
   SendMessage(WM_SETREDRAW, FALSE);
   m_RedrawDeferred = true;
-  ::SetTimer(m_hWnd, kRedrawTimer, m_RedrawPace, nullptr);
 }
 
 void JTreeCtrl::FlushRedraw() {
