@@ -25,9 +25,9 @@ std::wstring Trim(const std::wstring& s) {
   return s.substr(b, e - b);
 }
 
-// A value as it is written, so that reading it (Trim, then one pair of quotes dropped) gives
-// it back: line breaks left out (they would end the line and start another key), and the
-// value put in quotes when it would otherwise lose blanks or quotes at its ends.
+// A text as its value is held and written, so that reading it (Trim, then one pair of quotes
+// dropped) gives it back: line breaks left out (they would end the line and start another
+// key), and the text put in quotes when it would otherwise lose blanks or quotes at its ends.
 std::wstring StoredValue(const std::wstring& raw) {
   std::wstring value;
   for (wchar_t c : raw)
@@ -133,7 +133,8 @@ int IniDocument::GetInt(const std::wstring& section, const std::wstring& key, in
 }
 
 void IniDocument::Set(const std::wstring& section, const std::wstring& key,
-                      const std::wstring& value) {
+                      const std::wstring& text) {
+  const std::wstring value = StoredValue(text);
   Section& s = FindOrAdd(section);
   for (auto& e : s.entries)
     if (SameName(e.first, key)) {
@@ -165,7 +166,7 @@ std::string IniDocument::Serialize(const std::vector<std::wstring>& order) const
     first = false;
     text += L"[" + name + L"]\r\n";
     if (const Section* s = Find(name))
-      for (const auto& e : s->entries) text += e.first + L"=" + StoredValue(e.second) + L"\r\n";
+      for (const auto& e : s->entries) text += e.first + L"=" + e.second + L"\r\n";
   }
   std::string bytes = "\xFF\xFE";
   AppendUtf16Le(bytes, text);

@@ -24,8 +24,10 @@ class IniDocument {
   bool Has(const std::wstring& section, const std::wstring& key) const;
   bool HasSection(const std::wstring& section) const;
 
-  // Sets a key, creating the section and the key at the end when missing.
-  void Set(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+  // Sets a key to a text, creating the section and the key at the end when missing. The value
+  // is held as the file will hold it: Get gives back the same text (a text that would lose
+  // outer blanks or quotes is quoted; line breaks, which a value cannot hold, are left out).
+  void Set(const std::wstring& section, const std::wstring& key, const std::wstring& text);
   // Empties a section (its place in the order stays).
   void ClearSection(const std::wstring& section);
 
@@ -36,10 +38,8 @@ class IniDocument {
   // The file text of the given sections in the given order, each written as "[NAME]"
   // followed by its keys, one blank line between sections; a section that is not held is
   // written with no keys. UTF-16LE with its byte-order mark (as the wide private-profile API
-  // keeps a file it finds so), CR LF line ends: every text a value holds reads back the same,
-  // unpaired surrogates included; a value that would lose its outer blanks or quotes on
-  // reading is written in one more pair of quotes. Line breaks cannot stand in a value: they
-  // are left out.
+  // keeps a file it finds so), CR LF line ends: every value reads back the same, unpaired
+  // surrogates included.
   std::string Serialize(const std::vector<std::wstring>& order) const;
 
  private:

@@ -111,6 +111,13 @@ TEST(IniDocument, EveryTextAValueHoldsReadsBackTheSame) {
     const std::wstring got = back.Get(L"URL_DATA", L"Cmd" + std::to_wstring(++n), L"<missing>");
     EXPECT_EQ(got, v) << "value " << n;
   }
+  // What a file held reads the same after the program has written it again.
+  IniDocument loaded;
+  loaded.Parse("[FW_DATA]\r\nFolder=\"C:\\fw\\\"\r\nPlain=  x  \r\n");
+  IniDocument rewritten;
+  rewritten.Parse(loaded.Serialize({L"FW_DATA"}));
+  EXPECT_EQ(rewritten.Get(L"FW_DATA", L"Folder"), L"C:\\fw\\");
+  EXPECT_EQ(rewritten.Get(L"FW_DATA", L"Plain"), L"x");
 }
 
 TEST(SettingsFile, PathIsCutAfterTheLastBackslash) {
