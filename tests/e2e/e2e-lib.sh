@@ -45,10 +45,6 @@ if [ ! -f "$WINEPREFIX/.e2e-ready" ]; then
   ) 9>"$DORVIK_BUILD/wineprefix.lock"
   rm -rf "$WINEPREFIX"
   cp -a "$MAIN_PREFIX" "$WINEPREFIX"
-  # The test display has no window manager: Wine then draws the windows' frames itself, as
-  # Windows does, instead of waiting up to 2 s at every hidden window for a manager to answer.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  wineserver -w
   touch "$WINEPREFIX/.e2e-ready"
 fi
 
