@@ -40,6 +40,10 @@ class BatchReport {
   virtual void Status(RowHandle row, int id) = 0;
   // A device record for the grid (WM_DEVICE_FOUND with these flags and status).
   virtual void Found(const DeviceRecord& record, unsigned long lParam) = 0;
+  // The address and firmware version a device came back with after an upgrade
+  // (WM_DEVICE_ADDRESS, WM_DEVICE_FIRMWARE).
+  virtual void Address(RowHandle /*row*/, const std::wstring& /*ip*/) {}
+  virtual void Firmware(RowHandle /*row*/, const std::wstring& /*firmware*/) {}
 };
 
 struct BatchContext {

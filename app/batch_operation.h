@@ -22,6 +22,7 @@ struct BatchRow {
   std::wstring ip;        // cell 0
   std::wstring mac;       // the MAC Address column
   std::wstring firmware;  // the FW Version column
+  std::wstring serial;    // the Serial No. column
   bool blocked = false;   // address conflict, unreachable, or re-addressed since the search
   // The channel rows below a multi-channel device: row and cell 0 ("n - address").
   std::vector<std::pair<RowHandle, std::wstring>> channels;

@@ -37,6 +37,7 @@ BatchSelection MainBatchUi::TakeSelection() {
   const bool withName = g_ShowCameraName.load();
   const int macCell = ColumnIndexOf(501, withName);
   const int firmwareCell = ColumnIndexOf(502, withName);
+  const int serialCell = ColumnIndexOf(504, withName);
   std::vector<RowHandle> checked;
   tree->GetCheckedRows(checked);
   for (RowHandle row : checked) {
@@ -51,6 +52,7 @@ BatchSelection MainBatchUi::TakeSelection() {
     r.ip = cell(0);
     r.mac = cell(macCell);
     r.firmware = cell(firmwareCell);
+    r.serial = cell(serialCell);
     r.blocked = data->blocked;
     std::vector<RowHandle> children;
     tree->GetChildItems(row, children);
@@ -78,3 +80,13 @@ void MainBatchUi::Pump() { PumpMessages(); }
 void MainBatchUi::Status(RowHandle row, int id) { m_Main.ShowStatus(row, id); }
 
 void MainBatchUi::Found(const DeviceRecord& record, unsigned long lParam) { m_Main.DeliverFromWorker(record, lParam); }
+
+void MainBatchUi::Address(RowHandle row, const std::wstring& ip) {
+  if (m_Main.m_hWnd)
+    m_Main.SendMessage(WM_DEVICE_ADDRESS, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(ip.c_str()));
+}
+
+void MainBatchUi::Firmware(RowHandle row, const std::wstring& firmware) {
+  if (m_Main.m_hWnd)
+    m_Main.SendMessage(WM_DEVICE_FIRMWARE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(firmware.c_str()));
+}

@@ -21,6 +21,8 @@ class MainBatchUi : public BatchUi, public BatchReport {
 
   void Status(RowHandle row, int id) override;
   void Found(const DeviceRecord& record, unsigned long lParam) override;
+  void Address(RowHandle row, const std::wstring& ip) override;
+  void Firmware(RowHandle row, const std::wstring& firmware) override;
 
  private:
   Dlg_Main& m_Main;

@@ -18,6 +18,7 @@
 #include "device/helpers.h"
 #include "device/login.h"
 #include "dialogs/dlg_device_set_win.h"
+#include "dialogs/maintenance_commands_win.h"
 #include "kit/jgridtree.h"
 #include "kit/jmessagebox.h"
 #include "kit/jtreectrl.h"
@@ -68,6 +69,7 @@ Dlg_Main::Dlg_Main()
     return std::make_unique<IpSetOperationWin>(MainIpSetHost(*this, m_IpSetDiscovery, m_BatchUi));
   });
   RegisterDeviceSettings(*m_Batch, m_DeviceSettings);
+  RegisterMaintenanceCommands(*m_Batch);
 }
 
 Dlg_Main::~Dlg_Main() {
@@ -314,10 +316,6 @@ void Dlg_Main::RunCommand(UINT id) {
     }
     // Operations not built yet say so, under the button's own caption; each entry goes when
     // its operation lands.
-    case CMD_FIRMWARE_UPGRADE:
-    case CMD_BACKUP:
-    case CMD_RESTORE:
-    case CMD_DEVICE_LOG:
     case CMD_RANGE_SCAN: {
       JMessageBox box(kTextNotYet, id, jmsgbox::TYPE_WARNING, this);
       box.DoModal();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "device/cgi_urls.h"
+#include "device/config_file.h"
 #include "device/device_searcher.h"
 #include "device/model_tests.h"
 #include "device/multipart_upload.h"
@@ -258,13 +259,17 @@ int FirmwareUpgrader::UploadOne(UpgradeJob& job, int channel) {
     }
     if (!job.folder.empty()) {
       job.filePath = FindUpgradeFile(ch, job.folder, job);
-      if (job.kind == UPGRADE_FIRMWARE && HasVersionTagToken(job.firmware) && job.firmware.compare(0, 7, L"NVQ-040") != 0 &&
-          job.firmware.compare(0, 3, L"VTB") != 0) {
+      if (job.kind == UPGRADE_FIRMWARE && NeedsMd5File(job.firmware)) {
         std::wstring md5 = job.filePath;
         std::size_t p = md5.rfind(L".upg");
         if (p != std::wstring::npos) md5.replace(p, 4, L".md5");
         job.secondFilePath = job.filePath.empty() ? std::wstring() : md5;
       }
+    }
+    if (job.kind == UPGRADE_CONFIG_SET) {
+      // A file that cannot be read, or an .ini without its "#INFO" line, is never sent.
+      const int form = CheckRestoreFileForm(job.filePath);
+      if (form != 0) return form;
     }
     if (job.perChannel) version = job.firmware;
     int r = CheckUpgradeRule(m_io, job.kind, version, FileNameOf(job.filePath, false), job.ip);

@@ -34,7 +34,7 @@ std::wstring FormatTimeStamp(const std::tm& t) {
   return std::wstring(buf, buf + std::char_traits<char>::length(buf));
 }
 
-std::wstring GetTimeStamp() {
+std::tm LocalNow() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
 #ifdef _WIN32
@@ -42,8 +42,10 @@ std::wstring GetTimeStamp() {
 #else
   localtime_r(&now, &local);
 #endif
-  return FormatTimeStamp(local);
+  return local;
 }
+
+std::wstring GetTimeStamp() { return FormatTimeStamp(LocalNow()); }
 
 std::wstring WithTrailingBackslash(const std::wstring& folder) {
   if (!folder.empty() && folder.back() == L'\\') return folder;

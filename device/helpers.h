@@ -20,6 +20,8 @@ int ColumnIndexOf(int id);  // with g_ShowCameraName
 // "%d".
 std::wstring IntToString(int value);
 
+// The local date and time now.
+std::tm LocalNow();
 // "YYYYMMDD_HHMMSS" of the local date and time, for file names.
 std::wstring GetTimeStamp();
 std::wstring FormatTimeStamp(const std::tm& local);

@@ -76,3 +76,6 @@ bool HasPlatformVersionToken(const std::wstring& version) {
 }
 
 bool IsLvModel(const std::wstring& text) { return text.find(L"-LV") != std::wstring::npos; }
+bool IsK7W700Platform(const std::wstring& platform) {
+  return platform == L"K7W-700" || platform == L"K7W-701" || platform == L"K7W-702" || platform == L"K7W-703";
+}

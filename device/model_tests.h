@@ -23,3 +23,6 @@ bool HasVersionTagToken(const std::wstring& version);
 bool HasPlatformVersionToken(const std::wstring& version);
 // A device text (its firmware version) of the "-LV" line: "-LV" anywhere in it.
 bool IsLvModel(const std::wstring& text);
+// One of the platforms "K7W-700" to "K7W-703" (the whole text): the devices that take ISP
+// image and boot-loader uploads.
+bool IsK7W700Platform(const std::wstring& platform);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/cgi_urls.h"
+#include "device/config_file.h"
 #include "device/helpers.h"
 #include "device/model_tests.h"
 #include "device/upgrade_files.h"
@@ -112,19 +113,17 @@ std::wstring FindFiles(int channel, std::uint32_t kind, const std::wstring& vers
       return LiteralPattern(version.substr(0, 12)) + L"*.bin";
     case UPGRADE_ISP_DEV:
       return LiteralPattern(version.substr(0, 7)) + L"*.bin";
-    case UPGRADE_CONFIG_SET: {
-      std::wstring bare;
-      for (wchar_t c : mac)
-        if (c != L':') bare.push_back(c);
-      wchar_t ch[16];
-      std::swprintf(ch, 16, L"%02d", channel);
-      // Devices whose firmware carries the platform version token are backed up as .bin.
-      const wchar_t* ext = HasPlatformVersionToken(version) ? L".bin" : L".ini";
-      return L"Conf_" + LiteralPattern(bare) + L"_" + ch + L"_*" + ext;
-    }
+    case UPGRADE_CONFIG_SET:
+      // The backup's own name with any date; its MAC part can hold no wild card (the backup
+      // made it safe for a file name).
+      return BackupFileName(std::wstring(), mac, channel, L"*", IsBinaryBackup(version));
     default:
       return std::wstring();
   }
+}
+
+bool NeedsMd5File(const std::wstring& firmware) {
+  return HasVersionTagToken(firmware) && !StartsWith(firmware, L"NVQ-040") && !StartsWith(firmware, L"VTB");
 }
 
 int CheckUpgradeRule(UpgradeIo& io, std::uint32_t kind, const std::wstring& version, const std::wstring& fileBase,

@@ -12,6 +12,10 @@
 // has no files to choose.
 std::wstring FindFiles(int channel, std::uint32_t kind, const std::wstring& version, const std::wstring& mac);
 
+// True when a firmware upgrade of the device sends the image's ".md5" companion too: its
+// firmware text has a "V1", "V2" or "V3" token and is neither an "NVQ-040" nor a "VTB" one.
+bool NeedsMd5File(const std::wstring& firmware);
+
 // 508, or 521 when the maker's rules forbid the file for the device. A K7W-410 device may be
 // asked for its production id (through io).
 int CheckUpgradeRule(UpgradeIo& io, std::uint32_t kind, const std::wstring& version, const std::wstring& fileBase,

@@ -5,6 +5,8 @@
 #define IDS_BUTTON_OK 1
 #define IDS_BUTTON_CANCEL 2
 #define IDS_BUTTON_STOP_SCAN 1013
+// The browse button of the dialogs.
+#define IDS_BUTTON_BROWSE 1234
 
 // Application title.
 #define IDS_APP_TITLE 128

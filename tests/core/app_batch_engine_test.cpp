@@ -257,25 +257,9 @@ TEST(BatchEngine, RegisteredCommandsRunByTheirIds) {
 
 // ---- the upgrade engine under the watcher ---------------------------------------------------
 
-class NoIo : public UpgradeIo {
- public:
-  int GetCgi(const std::wstring&, const std::wstring&, char* reply, int, int) override {
-    reply[0] = 0;
-    return -1;
-  }
-  int GetUrl(const std::wstring&, int, char* reply, int) override {
-    reply[0] = 0;
-    return 0;  // the device does not answer the upgrade request
-  }
-};
-class NoSearch : public UpgradeRediscovery {
- public:
-  void SearchAgain() override {}
-};
-
 TEST(BatchEngine, BatchEndsOnlyWhenTheUpgradeEnginesWorkersHaveEnded) {
-  NoIo io;
-  NoSearch search;
+  testlab::SilentUpgradeIo io;  // the device does not answer the upgrade request
+  testlab::NoRediscovery search;
   ScaledClock clock(1000);
   FirmwareUpgrader upgrader(&io, &search, &clock);
   Engine e(&upgrader);

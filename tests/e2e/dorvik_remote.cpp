@@ -28,6 +28,8 @@
 //                                     is on screen: "<colour> <id>", colour green, red or none,
 //                                     id the string-table id whose text it shows (0: none of
 //                                     them); texts are read in LANGID (default 1033)
+//   dorvik_remote shows IP TEXT       exit 0 when a cell of the row of that address shows TEXT
+//                                     (as the grid draws it), 1 otherwise
 //   dorvik_remote shot-rows FILE      save the grid window's pixels as a BMP (debugging)
 //
 // Rows are found by the caption of their link button, which is the row's address. The status
@@ -198,14 +200,20 @@ Pixels Screen(const RECT& r) {
   return p;
 }
 
-enum Ink { NONE = 0, GREEN = 1, RED = 2 };
+enum Ink { NONE = 0, GREEN = 1, RED = 2, GREY = 3 };
 
-// Status text is drawn green #438C12 or dark red #BB0000; every other text of a row is grey.
+// Status text is drawn green #438C12 or dark red #BB0000; every other text of a row is grey
+// #444444 (the darker part of its glyphs is taken: the grid lines #858585 are lighter).
 Ink InkOf(COLORREF c) {
   const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
   if (g > r + 30 && g > b + 30) return GREEN;
   if (r > g + 60 && r > b + 60) return RED;
+  if (r < 0x70 && g < 0x70 && b < 0x70 && std::abs(r - g) < 24 && std::abs(g - b) < 24) return GREY;
   return NONE;
+}
+
+COLORREF InkColour(Ink ink) {
+  return ink == GREEN ? RGB(0x43, 0x8C, 0x12) : ink == RED ? RGB(187, 0, 0) : RGB(0x44, 0x44, 0x44);
 }
 
 struct Mask {
@@ -263,7 +271,7 @@ Mask Rendered(const std::wstring& text, Ink ink, COLORREF back, int w) {
   ::FillRect(mem, &all, brush);
   ::DeleteObject(brush);
   ::SetBkMode(mem, TRANSPARENT);
-  ::SetTextColor(mem, ink == GREEN ? RGB(0x43, 0x8C, 0x12) : RGB(187, 0, 0));
+  ::SetTextColor(mem, InkColour(ink));
   ::DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &all,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   Pixels p = FromDc(mem, 0, 0, w, h);
@@ -385,6 +393,24 @@ bool ReadRow(const std::wstring& ip, LANGID lang, std::string* out) {
   if (bestLikeness < 0.9) best = 0;
   *out = std::string(ink == GREEN ? "green " : "red ") + std::to_string(best);
   return true;
+}
+
+// Whether a cell of the row of that address shows the text, in the grid's grey.
+bool RowShows(const std::wstring& ip, const std::wstring& text) {
+  HWND tree = Tree();
+  RECT band;
+  if (!RowBand(tree, ip, &band)) return false;
+  const Pixels p = Screen(band);
+  std::vector<int> lines = ColumnLines(p);
+  lines.insert(lines.begin(), 0);
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+    const int from = lines[i] + 1, to = lines[i + 1];
+    if (to - from < 8) continue;
+    const Mask seen = InkMask(p, GREY, from, to);
+    const COLORREF back = p.At(from + 1, 2);
+    if (seen.count > 0 && Likeness(seen, Rendered(text, GREY, back, to - from)) >= 0.9) return true;
+  }
+  return false;
 }
 
 bool SaveBmp(const Pixels& p, const wchar_t* path) {
@@ -541,6 +567,7 @@ int wmain(int argc, wchar_t** argv) {
     ::PostMessageW(shown.front(), WM_SYSCOMMAND, SC_CLOSE, 0);
     return 0;
   }
+  if (!std::wcscmp(cmd, L"shows") && arg && arg2) return RowShows(arg, arg2) ? 0 : 1;
   if (!std::wcscmp(cmd, L"popups")) {
     for (HWND p : Popups()) std::printf("%ls\n", TextOf(p).c_str());
     return 0;

@@ -16,6 +16,7 @@
 #include "app/batch_context.h"
 #include "app/batch_operation.h"
 #include "app/device_requests.h"
+#include "device/firmware_upgrader.h"
 
 namespace testlab {
 
@@ -177,6 +178,23 @@ class ScriptedDevices : public DeviceRequests {
  private:
   std::mutex m_lock;
   std::vector<std::wstring> m_requests;
+};
+
+// An upgrade engine's devices that never answer, and a search that finds nothing.
+class SilentUpgradeIo : public UpgradeIo {
+ public:
+  int GetCgi(const std::wstring&, const std::wstring&, char* reply, int, int) override {
+    reply[0] = 0;
+    return -1;
+  }
+  int GetUrl(const std::wstring&, int, char* reply, int) override {
+    reply[0] = 0;
+    return 0;
+  }
+};
+class NoRediscovery : public UpgradeRediscovery {
+ public:
+  void SearchAgain() override {}
 };
 
 inline BatchRow Row(RowHandle row, const std::wstring& ip, const std::wstring& mac = L"",

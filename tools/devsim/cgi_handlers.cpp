@@ -93,6 +93,8 @@ std::string CgiReply(const SimDevice& d, int index, const std::string& query) {
       line("Unit Type", Setting(d, "unit_type", d.fields.model));
       line("Production ID", Setting(d, "production_id", d.fields.serial));
       line("Platform", d.platform);
+      if (!Setting(d, "profile_id", "").empty()) line("Profile ID", Setting(d, "profile_id", ""));
+      if (!Setting(d, "isp_generation", "").empty()) line("ISP_GENERATION", Setting(d, "isp_generation", ""));
       if (IsRecorder(d) || Setting(d, "sysinfo_all", "0") == "1") {
         out += Quoted("OEM_MODEL_DESC", Param(d, index, "OEM_MODEL_DESC", channel));
         out += Quoted("OEM_SERIAL_NUM", Param(d, index, "OEM_SERIAL_NUM", channel));

@@ -4,8 +4,9 @@
 // of channel n > 0 is reported as "<name>-<n>"); "KEY=value" sets a parameter of the device
 // (kept while the simulator runs) and is answered "KEY='value'"; a bare "KEY" asks for it:
 //   SYSTEM_INFO  lines "Firmware Version = ..", "MAC Address = ..", "Unit Type = ..",
-//                "Production ID = ..", "Platform = .." (values in single quotes when the
-//                device has sysinfo_quotes=1); recorders (models NVQ-/VTB-, or
+//                "Production ID = ..", "Platform = .." and, when the device has them,
+//                "Profile ID = .." (profile_id=) and "ISP_GENERATION = .." (isp_generation=)
+//                (values in single quotes when the device has sysinfo_quotes=1); recorders (models NVQ-/VTB-, or
 //                sysinfo_all=1) add the OEM_INFO, VIDEO_CAMERA_NAME and V2_MULTICAST_IP lines
 //   OEM_INFO     "OEM_MODEL_DESC='..'" and "OEM_SERIAL_NUM='..'"
 //   any other    "KEY='value'" from the device's parameters (empty value when unknown)

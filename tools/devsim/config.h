@@ -29,12 +29,15 @@
 //   sysinfo_quotes=1     SYSTEM_INFO values in single quotes
 //   sysinfo_all=1        SYSTEM_INFO also carries the OEM/camera name/multicast lines
 //   unit_type=, production_id=   the "Unit Type" and "Production ID" values
+//   profile_id=, isp_generation=   "Profile ID" and "ISP_GENERATION" lines of SYSTEM_INFO
 //   KEY=value with KEY in upper case: a CGI parameter's value (VIDEO_ENCODER=MJPEG)
 //   date_syntax=old|new  the one syntax of the date commands the device knows (both when
 //                        not given): DATE_CONFIG=... (old) or DATE_TYPE=... (new)
 //
 // Upgrades (tools/devsim/upgrade_handlers.h): upgrade_page=, upload=, after_firmware=,
-//   after_ip=, network_firmware=
+//   after_ip=, network_firmware=, upload_drop_after=
+// Configuration and black-box log (tools/devsim/config_handlers.h): config_size=, blackbox=,
+//   blackbox_size=
 // System commands and reboots (tools/devsim/system_handlers.h): reboot_ms=, isp_firmware=,
 //   isp_dev=, isp_hardware=
 #pragma once

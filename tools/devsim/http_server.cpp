@@ -450,7 +450,11 @@ void HttpService::Serve(int fd, int deviceIndex) {
     req.body.resize(length);
     std::memcpy(&req.body[0], in.data(), have);
     in.erase(0, have);
+    // A device that drops the connection in the middle of an upload.
+    const std::size_t dropAt = static_cast<std::size_t>(std::strtoull(Setting(d, "upload_drop_after", "0").c_str(), nullptr, 10));
+    const bool drop = dropAt > 0 && req.method == "POST" && dropAt < length;
     for (int waited = 0; have < length && m_running && waited < kIdleMs;) {
+      if (drop && have >= dropAt) break;
       pollfd p{fd, POLLIN, 0};
       int r = poll(&p, 1, 100);
       if (r < 0 && errno != EINTR) break;
@@ -462,6 +466,12 @@ void HttpService::Serve(int fd, int deviceIndex) {
       if (n <= 0) break;
       have += static_cast<std::size_t>(n);
       waited = 0;
+    }
+    if (drop && have >= dropAt) {
+      m_log.Write("upload " + d.fields.ip + " dropped after " + std::to_string(have) + " bytes");
+      linger lg{1, 0};
+      setsockopt(fd, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
+      break;
     }
     if (have < length) break;
     m_log.Write("http " + local + " " + req.method + " " + req.target);

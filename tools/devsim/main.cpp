@@ -17,6 +17,7 @@
 #include "tools/devsim/address_move.h"
 #include "tools/devsim/config.h"
 #include "tools/devsim/cgi_handlers.h"
+#include "tools/devsim/config_handlers.h"
 #include "tools/devsim/discovery_service.h"
 #include "tools/devsim/http_server.h"
 #include "tools/devsim/request_log.h"
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
   devsim::RegisterCgiHandlers(httpHandlers);
   devsim::RegisterUpgradeHandlers(httpHandlers, log);  // update page, upload receiver
   devsim::RegisterSystemHandlers(httpHandlers, log);   // SYSTEM_LOG, CONFIG_RESET, SAVE_REBOOT
+  devsim::RegisterConfigHandlers(httpHandlers);        // GET_BLACKBOX_MSG (CONFIG_GET: update page)
   auto* http = new devsim::HttpService(devices, httpHandlers, log);
   // An IP-set request moves a device: away for a moment, then at its new address on this
   // namespace's network, its web server with it.

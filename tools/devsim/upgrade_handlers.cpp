@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "tools/devsim/config_handlers.h"
 #include "tools/devsim/system_handlers.h"
 #include "tools/devsim/upgrade_state.h"
 
@@ -56,6 +57,11 @@ std::string Page(const SimDevice& d) {
 HttpReply UpdatePage(const HttpRequest& req, RequestLog& log) {
   HttpReply r;
   r.headers.emplace_back("Content-Type", "text/html");
+  if (UpdateKey(req.target) == "CONFIG_GET") {
+    r.headers.back().second = "text/plain";
+    r.body = ConfigurationOf(*req.device, req.deviceIndex, ChannelOfQuery(req.query));
+    return r;
+  }
   if (UpdateKey(req.target) == "FIRMWARE_NETWORK") {
     log.Write("upgrade " + req.device->fields.ip + " network");
     RebootAfterUpgrade(req, Setting(*req.device, "network_firmware", ""));
@@ -133,8 +139,10 @@ HttpReply UploadReceiver(const HttpRequest& req, RequestLog& log) {
       UpgradeState::Instance().SetIspVersion(req.deviceIndex, key, base);
       RebootAfterUpgrade(req, std::string());
     } else if (key == "CONFIG_SET") {
+      const int channel = ChannelOfQuery(req.Header("referer"));  // its '&' items
+      StoreConfiguration(d, req.deviceIndex, channel, req.body.substr(parts.firstAt, parts.firstSize), log);
       // A channel's configuration is applied at once; the device's own makes it reboot.
-      if (req.Header("referer").find("CHANNEL=") == std::string::npos) RebootAfterUpgrade(req, std::string());
+      if (channel == 0) RebootAfterUpgrade(req, std::string());
     } else {
       RebootAfterUpgrade(req, base);
     }
@@ -168,6 +176,7 @@ std::string CheckUploadBody(const std::string& contentType, const std::string& b
       if (first) {
         parts->firstField = name;
         parts->firstName = file;
+        parts->firstAt = contentAt;
         parts->firstSize = contentLen;
       } else if (index == 1 && !parts->hasSecond) {
         parts->hasSecond = true;

@@ -8,7 +8,9 @@
 //        types, the "Apply" submit), the closing delimiter and the trailing NUL byte that
 //        Content-Length counts; a bad upload is answered 400 "ERROR: <reason>"; a good one as
 //        configured, and then the device reboots (except after the restore of one channel's
-//        configuration, CONFIG_SET with a CHANNEL part, which is applied at once)
+//        configuration, CONFIG_SET with a CHANNEL part, which is applied at once); a restored
+//        configuration is what CONFIG_GET returns from then on (tools/devsim/config_handlers.h)
+//   GET  /cgi-bin/update?...&[CHANNEL=n&]CONFIG_GET   the configuration (config_handlers.h)
 // Every upload is logged: "upload <ip> ok key=<KEY> file=<name> size=<n> [second=<name>
 // size2=<n>]" or "upload <ip> bad <reason>". The ISP version lines that an ISP upgrade
 // changes are read with SYSTEM_LOG (tools/devsim/system_handlers.h).
@@ -25,6 +27,8 @@
 //                  version, or TEXT
 //   after_ip=default|TEXT   comes back on 192.168.0.100 or on TEXT (default: its own)
 //   network_firmware=TEXT   the firmware a network upgrade brings (default: unchanged)
+//   upload_drop_after=N   the connection is reset once N bytes of an upload's body have come
+//                  (tools/devsim/http_server.cpp); logged "upload <ip> dropped after <n> bytes"
 // While a device is away every connection to it is reset (tools/devsim/http_server.h).
 #pragma once
 #include "tools/devsim/http_server.h"
@@ -39,6 +43,7 @@ void RegisterUpgradeHandlers(HttpRegistry& registry, RequestLog& log);
 // field and file names and sizes it carries.
 struct UploadParts {
   std::string firstField, firstName, secondField, secondName, submitField, submitValue;
+  std::size_t firstAt = 0;  // where the first file's bytes begin in the body
   std::size_t firstSize = 0, secondSize = 0;
   bool hasSecond = false;
 };

@@ -1,0 +1,44 @@
+// String ids of the firmware, backup, restore and troubleshooting dialogs (texts in
+// res/strings/maintenance.*.rc).
+#pragma once
+
+// Message box texts.
+#define IDS_DOWNLOAD_CENTER_FAILED 4
+#define IDS_SELECT_FOLDER 547
+#define IDS_SELECT_FILE 548
+#define IDS_NOT_SAME_PLATFORM 551
+#define IDS_NOT_SAME_ISP_PLATFORM 552
+#define IDS_WRONG_UPLOAD_FILE 553
+
+// The troubleshooting dialog's caption (its template id).
+#define IDS_CAPTION_TROUBLESHOOTING 367
+
+// Labels.
+#define IDS_LABEL_FIRMWARE_FOLDER 615
+#define IDS_LABEL_FIRMWARE_FILE 616
+#define IDS_LABEL_MD5_FILE 617
+#define IDS_LABEL_FILE_TYPE 618
+#define IDS_LABEL_ISP_FILE_TYPE 619
+#define IDS_LABEL_CONFIG_FOLDER 620
+#define IDS_LABEL_CONFIG_FILE 621
+#define IDS_LABEL_NAMING_RULE 622
+#define IDS_LABEL_BACKUP_FOLDER 623
+#define IDS_LABEL_LOG_FOLDER 1237
+
+// Items of the file type lists.
+#define IDS_TYPE_FIRMWARE_IMAGE 1207
+#define IDS_TYPE_ISP_IMAGE 1701
+#define IDS_ISP_FIRMWARE 1702
+#define IDS_ISP_RESOURCE 1703
+#define IDS_ISP_HARDWARE 1704
+
+// Option buttons.
+#define IDS_OPTION_BLACKBOX 1235
+#define IDS_OPTION_BOOTLOADER 1236
+#define IDS_OPTION_FROM_FOLDER 1705
+#define IDS_OPTION_ONE_FILE 1706
+#define IDS_OPTION_NETWORK 1707
+#define IDS_OPTION_ONE_CHANNEL 1708
+#define IDS_OPTION_ALL_CHANNELS 1709
+#define IDS_OPTION_DEVICE_CONFIG 1710
+#define IDS_OPTION_CHANNEL_CONFIGS 1711
