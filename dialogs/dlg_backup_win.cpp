@@ -59,7 +59,7 @@ void Dlg_Backup::OnBnClickedBrowse() {
 void Dlg_Backup::OnBnClickedOk() {
   const std::wstring folder = m_Path.GetWindowTextString().GetString();
   if (const unsigned refusal = CheckBackupFolder(folder)) {
-    ShowMessageBox(refusal);
+    Warn(refusal);
     return;
   }
   m_Folder = folder;

@@ -78,7 +78,7 @@ void Dlg_Debug::OnBnClicked1235() {
 
 void Dlg_Debug::OnBnClicked1236() {
   if (m_Platform.empty()) {
-    ShowMessageBox(IDS_NOT_SAME_PLATFORM);
+    Warn(IDS_NOT_SAME_PLATFORM);
     CheckOption(m_BlackBox);
     return;
   }
@@ -96,7 +96,7 @@ void Dlg_Debug::OnBnClickedBrowse() {
 void Dlg_Debug::OnBnClickedOk() {
   const std::wstring text = m_Path.GetWindowTextString().GetString();
   if (const unsigned refusal = CheckDebugApply(m_Mode, text, m_Platform)) {
-    ShowMessageBox(refusal);
+    Warn(refusal);
     return;
   }
   m_Chosen = text;

@@ -211,7 +211,7 @@ void Dlg_Firmware::ApplyFolderMode() {
 void Dlg_Firmware::ApplyFileMode() {
   const int type = Type();
   if (const unsigned refusal = FileModeRefusal(m_Probe, type)) {
-    ShowMessageBox(refusal);
+    Warn(refusal);
     CheckOption(m_FolderMode);
     ApplyFolderMode();
     return;
@@ -263,7 +263,7 @@ void Dlg_Firmware::OnBnClickedOk() {
   m_Choice.perChannel = Shown(m_AllChannels) && m_AllChannels.IsChecked();
   const std::wstring text = m_Path.GetWindowTextString().GetString();
   if (text.empty() && mode != FirmwareMode::Network) {
-    ShowMessageBox(mode == FirmwareMode::Folder ? IDS_SELECT_FOLDER : IDS_SELECT_FILE);
+    Warn(mode == FirmwareMode::Folder ? IDS_SELECT_FOLDER : IDS_SELECT_FILE);
     return;
   }
   if (mode == FirmwareMode::Folder) {
@@ -276,7 +276,7 @@ void Dlg_Firmware::OnBnClickedOk() {
     const bool md5Shown = Shown(m_Md5);
     const std::wstring md5 = md5Shown ? std::wstring(m_Md5.GetWindowTextString().GetString()) : std::wstring();
     if (const unsigned refusal = CheckFirmwareFiles(m_Probe, m_Choice.kind, m_Choice.perChannel, text, md5, md5Shown)) {
-      ShowMessageBox(refusal);
+      Warn(refusal);
       return;
     }
     m_Choice.filePath = text;
@@ -286,13 +286,13 @@ void Dlg_Firmware::OnBnClickedOk() {
   }
   // The network upgrade goes through the firmware check centre.
   if (const unsigned refusal = CheckNetworkDevices(m_Rows)) {
-    ShowMessageBox(refusal);
+    Warn(refusal);
     return;
   }
   const CentreResult result =
       Centre() ? Centre()(this, m_Rows, &m_Choice.networkAddresses) : CentreResult::CannotStart;
   if (result == CentreResult::CannotStart) {
-    ShowMessageBox(IDS_DOWNLOAD_CENTER_FAILED);
+    Warn(IDS_DOWNLOAD_CENTER_FAILED);
     return;
   }
   EndDialog(result == CentreResult::Applied ? IDOK : IDCANCEL);

@@ -106,7 +106,7 @@ void Dlg_Restore::OnBnClicked1112() {
 
 void Dlg_Restore::OnBnClicked1113() {
   if (const unsigned refusal = SingleFileRefusal(m_Prep)) {
-    ShowMessageBox(refusal);
+    Warn(refusal);
     CheckOption(m_FromFolder);
     Invalidate();
     return;
@@ -120,12 +120,12 @@ void Dlg_Restore::OnBnClickedCheckFile() {
   const bool singleFile = m_OneFile.IsChecked();
   m_Choice.channels = m_ChannelConfigs.IsChecked();
   if (text.empty()) {
-    ShowMessageBox(singleFile ? IDS_SELECT_FILE : IDS_SELECT_FOLDER);
+    Warn(singleFile ? IDS_SELECT_FILE : IDS_SELECT_FOLDER);
     return;
   }
   if (singleFile) {
     if (const unsigned refusal = CheckRestoreFile(m_Prep, m_Choice.channels, text)) {
-      ShowMessageBox(refusal);
+      Warn(refusal);
       return;
     }
   }

@@ -503,6 +503,7 @@ TEST(MaintenanceDialogs, BackupNeedsAFolder) {
   const INT_PTR result = RunModal(dlg, [&](int n) {
     if (JMessageBox* box = OpenBox()) {
       refused += box->m_Text == SkinDialog::LoadText(IDS_SELECT_FOLDER);
+      EXPECT_FALSE(dlg.IsWindowEnabled());  // the warning is the dialog's own: it waits for it
       box->PostMessage(WM_COMMAND, IDOK);
       return true;
     }
