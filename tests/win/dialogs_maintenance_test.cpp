@@ -21,6 +21,7 @@
 #include "res/strings/maintenance_strings.h"
 #include "tests/win/kit_controls_support.h"
 #include "tests/win/label_fit.h"
+#include "tests/win/window_shot.h"
 
 namespace {
 
@@ -114,14 +115,15 @@ std::vector<std::string> LayoutProblems(CWnd& dlg) {
   return out;
 }
 
-// The dialog's window as it is on screen, saved as screenshots/<name>.png.
+// The dialog's client area as painted, saved as screenshots/<name>.png (read from the
+// dialog's own surface: windows of tests that run beside this one cannot cover it).
 void Shot(CWnd& dlg, const std::wstring& name) {
-  ::SetWindowPos(dlg.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  dlg.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  dlg.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   kittest::PumpFor(200);
-  CRect r;
-  dlg.GetWindowRect(&r);
-  EXPECT_TRUE(kittest::SaveScreenshot(name.c_str(), &r));
+  CRect client;
+  dlg.GetClientRect(&client);
+  wintest::ScreenShot shot(dlg, client);
+  EXPECT_TRUE(shot.SavePng(name.c_str())) << Narrow(name);
 }
 
 std::wstring ShotName(const wchar_t* dialog, LANGID lang) {
