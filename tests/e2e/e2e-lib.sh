@@ -43,8 +43,7 @@ if [ ! -f "$WINEPREFIX/.e2e-ready" ]; then
     WINEPREFIX=$MAIN_PREFIX wine_prefix_ready
     WINEPREFIX=$MAIN_PREFIX wineserver -w
   ) 9>"$DORVIK_BUILD/wineprefix.lock"
-  rm -rf "$WINEPREFIX"
-  cp -a "$MAIN_PREFIX" "$WINEPREFIX"
+  wine_prefix_copy "$MAIN_PREFIX" "$WINEPREFIX"
   touch "$WINEPREFIX/.e2e-ready"
 fi
 
