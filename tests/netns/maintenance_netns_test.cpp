@@ -45,6 +45,8 @@ const char kNoBox[] = "10.231.3.5";     // does not know GET_BLACKBOX_MSG
 const char kOwnLogin[] = "10.231.3.6";  // refuses the user's login
 const char kNoHttp[] = "10.231.3.7";    // no web server
 const char kOddSerial[] = "10.231.3.8"; // its serial number holds "..\"
+const char kLoader[] = "10.231.3.9";    // takes a boot-loader image
+const char kOldLoader[] = "10.231.3.10"; // too old a firmware for one
 
 const char kDevices[] =
     "ip=10.231.3.1 mac=00:0F:7C:00:30:01 firmware=K7W-320-V3.13.01-QT model=CAM-1 serial=SER301 "
@@ -60,7 +62,9 @@ const char kDevices[] =
     "ip=10.231.3.5 mac=00:0F:7C:00:30:05 firmware=K7W-320-V3.13.01-QT serial=SER305 blackbox=unknown\n"
     "ip=10.231.3.6 mac=00:0F:7C:00:30:06 firmware=K7W-320-V3.13.01-QT serial=SER306 password=secret\n"
     "ip=10.231.3.7 mac=00:0F:7C:00:30:07 http=off\n"
-    "ip=10.231.3.8 mac=00:0F:7C:00:30:08 firmware=K7W-320-V3.13.01-QT serial=..\\..\\SER308 blackbox_size=70000\n";
+    "ip=10.231.3.8 mac=00:0F:7C:00:30:08 firmware=K7W-320-V3.13.01-QT serial=..\\..\\SER308 blackbox_size=70000\n"
+    "ip=10.231.3.9 mac=00:0F:7C:00:30:09 firmware=K7W-700-V6.09.05-LV serial=SER309 reboot_ms=300\n"
+    "ip=10.231.3.10 mac=00:0F:7C:00:30:0A firmware=K7W-700-V6.08.10-LV serial=SER310 reboot_ms=300\n";
 
 // Every discovery record that arrives while an upgrade batch runs goes to the engine, as the
 // main window does it.
@@ -92,7 +96,8 @@ class Played : public Op {
 class MaintenanceNetns : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    s_sim.Start(kDevices, {kSingle, kEncoder, kBroken, kLong, kNoBox, kOwnLogin, kNoHttp, kOddSerial});
+    s_sim.Start(kDevices,
+                {kSingle, kEncoder, kBroken, kLong, kNoBox, kOwnLogin, kNoHttp, kOddSerial, kLoader, kOldLoader});
   }
   static void TearDownTestSuite() { s_sim.Stop(); }
 
@@ -327,6 +332,27 @@ TEST_F(MaintenanceNetns, DeviceLogsWithEveryVerdict) {
   // Nothing was written beside the folder.
   for (const auto& e : fs::directory_iterator(m_folder.parent_path()))
     EXPECT_EQ(e.path().filename().string().find("SER308"), std::string::npos) << e.path();
+}
+
+TEST_F(MaintenanceNetns, BootLoaderImageGoesThroughTheUpgradeEngine) {
+  StartDiscovery();
+  const std::string image = (m_folder / "K7W-700-V6.10.01-LV.upg").string();
+  std::ofstream(image, std::ios::binary) << std::string(50000, 'b');
+  m_ui.selection.rows = {Single(90, kLoader, "00:0F:7C:00:30:09", L"K7W-700-V6.09.05-LV"),
+                         Single(91, kOldLoader, "00:0F:7C:00:30:0A", L"K7W-700-V6.08.10-LV")};
+  Played<DebugOperation> loader;
+  loader.dialog = [&](DebugOperation& op) {
+    EXPECT_EQ(op.Platform(), L"K7W-700");
+    EXPECT_EQ(CheckDebugApply(kDebugBootloader, W(image), op.Platform()), 0u);
+    op.SetTask(kDebugBootloader, W(image));
+    return true;
+  };
+  m_engine->Run(loader);
+  // Back with the image's firmware; the device below 6.08.30 is refused by the upgrade rule.
+  EXPECT_EQ(m_report.Of(90), (std::vector<int>{518, 520, 519, 508, 508}));
+  EXPECT_EQ(m_report.Of(91), (std::vector<int>{518, 521}));
+  EXPECT_EQ(Log("upload 10.231.3.9 ok key=BOOTLOADER_FIRMWARE file=K7W-700-V6.10.01-LV.upg size=50000").size(), 1u);
+  EXPECT_EQ(Log("upload 10.231.3.10").size(), 0u);
 }
 
 }  // namespace
