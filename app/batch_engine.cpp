@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cwchar>
 #include <utility>
 #include <vector>
 
@@ -158,6 +159,13 @@ std::wstring Folded(const std::wstring& s) {
 }
 
 }  // namespace
+
+std::vector<int> ChannelNumbers(const BatchRow& row) {
+  std::vector<int> numbers;
+  for (const auto& channel : row.channels)
+    numbers.push_back(static_cast<int>(std::wcstol(channel.second.c_str(), nullptr, 10)));
+  return numbers;
+}
 
 void KeepOnePerDevice(std::vector<BatchRow>& rows) {
   std::vector<std::wstring> seen;

@@ -28,6 +28,10 @@ struct BatchRow {
   std::vector<std::pair<RowHandle, std::wstring>> channels;
 };
 
+// The channel numbers of a device's channel rows, in order: the number each row's cell 0
+// begins with (0 when it begins with none).
+std::vector<int> ChannelNumbers(const BatchRow& row);
+
 // The checked device rows of a command, in the grid's checked-row order.
 struct BatchSelection {
   std::vector<BatchRow> rows;

@@ -8,10 +8,14 @@ bool AnyGroupEnabled(const DeviceSettings& s) {
 
 void LoadDeviceSettings(const IniDocument& doc, DeviceSettings& s) {
   LoadDateTimeSettings(doc, s.dateTime);
+  LoadAvSettings(doc, s.av);
+  LoadMotionSettings(doc, s.motion);
   LoadUrlSettings(doc, s.url);
 }
 
 void SaveDeviceSettings(IniDocument& doc, const DeviceSettings& s) {
   SaveDateTimeSettings(doc, s.dateTime);
+  SaveAvSettings(doc, s.av);
+  SaveMotionSettings(doc, s.motion);
   SaveUrlSettings(doc, s.url);
 }

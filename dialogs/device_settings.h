@@ -19,7 +19,6 @@ struct DeviceSettings {
 // Whether any page is enabled (motion, date and time, audio/video, URL).
 bool AnyGroupEnabled(const DeviceSettings& s);
 
-// Every page's section of the settings file ([DT_DATA], [URL_DATA], ...); sections of pages
-// that keep none stay in the file as they were.
+// Every page's section of the settings file: [DT_DATA], [AV_DATA], [MT_DATA], [URL_DATA].
 void LoadDeviceSettings(const IniDocument& doc, DeviceSettings& s);
 void SaveDeviceSettings(IniDocument& doc, const DeviceSettings& s);

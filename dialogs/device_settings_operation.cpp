@@ -64,6 +64,7 @@ void DeviceSettingsOperation::Start(BatchRun& run) {
     job.address = r.ip;
     job.firmware = r.firmware;
     job.row = r.row;
+    job.channels = ChannelNumbers(r);
     job.settings = settings;
     if (!run.StartWorker([job](const BatchContext& c) { RunDeviceSettings(c, job); }))
       run.Context().Status(r.row, kSettingsNotStarted);

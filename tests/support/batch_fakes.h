@@ -129,7 +129,7 @@ class RecordingClock : public ScaledClock {
 
 // Devices behind DeviceRequests without a network: every CGI request is recorded as
 // "host path" and answered by the first rule whose host and path prefix match (an empty host
-// matches every device), else with "OK" (2 bytes).
+// matches every device) and that has answers left, else with "OK" (2 bytes).
 class ScriptedDevices : public DeviceRequests {
  public:
   struct Rule {
@@ -137,23 +137,29 @@ class ScriptedDevices : public DeviceRequests {
     std::wstring pathPrefix;
     int result;             // what GetCgi returns: a length, or -1, -2, -3
     std::string body = "";  // the reply stored for a positive result
+    int times = -1;         // how many requests the rule answers (-1: all)
   };
   std::vector<Rule> rules;
 
   int GetCgi(const std::wstring& host, const std::wstring& path, char* reply, int replySize, int, bool,
              bool) override {
+    int result = 2;
+    std::string body = "OK";
     {
       std::lock_guard<std::mutex> l(m_lock);
       m_requests.push_back(host + L" " + path);
-    }
-    int result = 2;
-    std::string body = "OK";
-    for (const Rule& r : rules)
-      if ((r.host.empty() || r.host == host) && path.compare(0, r.pathPrefix.size(), r.pathPrefix) == 0) {
-        result = r.result;
-        body = r.body;
-        break;
+      m_used.resize(rules.size());
+      for (std::size_t i = 0; i < rules.size(); ++i) {
+        const Rule& r = rules[i];
+        if ((r.host.empty() || r.host == host) && path.compare(0, r.pathPrefix.size(), r.pathPrefix) == 0 &&
+            (r.times < 0 || m_used[i] < r.times)) {
+          ++m_used[i];
+          result = r.result;
+          body = r.body;
+          break;
+        }
       }
+    }
     if (reply && replySize > 0) {
       const std::size_t n = result > 0 ? std::min<std::size_t>(body.size(), static_cast<std::size_t>(replySize) - 1) : 0;
       body.copy(reply, n);
@@ -178,6 +184,7 @@ class ScriptedDevices : public DeviceRequests {
  private:
   std::mutex m_lock;
   std::vector<std::wstring> m_requests;
+  std::vector<int> m_used;  // answers given by each rule
 };
 
 // An upgrade engine's devices that never answer, and a search that finds nothing.
