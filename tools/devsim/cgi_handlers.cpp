@@ -1,6 +1,8 @@
 #include "tools/devsim/cgi_handlers.h"
 #include "tools/devsim/upgrade_state.h"
 
+#include "tools/devsim/av_handlers.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <map>
@@ -69,9 +71,11 @@ std::string CgiReply(const SimDevice& d, int index, const std::string& query) {
     const std::string key = it.substr(0, it.find('='));
     if ((syntax == "new" && key == "DATE_CONFIG") || (syntax == "old" && key == "DATE_TYPE")) return "ERROR\n";
   }
+  if (AvRefuses(d, items)) return "ERROR\n";
   std::string out;
   for (const auto& it : items) {
     if (it.compare(0, 8, "CHANNEL=") == 0) continue;
+    if (AvItem(d, index, channel, it, &out)) continue;
     std::size_t eq = it.find('=');
     if (eq != std::string::npos) {
       std::string key = it.substr(0, eq), value = it.substr(eq + 1);
@@ -95,6 +99,7 @@ std::string CgiReply(const SimDevice& d, int index, const std::string& query) {
       line("Platform", d.platform);
       if (!Setting(d, "profile_id", "").empty()) line("Profile ID", Setting(d, "profile_id", ""));
       if (!Setting(d, "isp_generation", "").empty()) line("ISP_GENERATION", Setting(d, "isp_generation", ""));
+      out += AvSystemInfoLines(d);
       if (IsRecorder(d) || Setting(d, "sysinfo_all", "0") == "1") {
         out += Quoted("OEM_MODEL_DESC", Param(d, index, "OEM_MODEL_DESC", channel));
         out += Quoted("OEM_SERIAL_NUM", Param(d, index, "OEM_SERIAL_NUM", channel));

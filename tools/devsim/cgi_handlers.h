@@ -10,6 +10,8 @@
 //                sysinfo_all=1) add the OEM_INFO, VIDEO_CAMERA_NAME and V2_MULTICAST_IP lines
 //   OEM_INFO     "OEM_MODEL_DESC='..'" and "OEM_SERIAL_NUM='..'"
 //   any other    "KEY='value'" from the device's parameters (empty value when unknown)
+// The audio/video and motion keys, and the requests a device refuses for them, are
+// tools/devsim/av_handlers.h.
 // A device with date_syntax=new answers any request with a DATE_CONFIG item "ERROR" (its
 // firmware knows only DATE_TYPE=...), one with date_syntax=old any with a DATE_TYPE item.
 #pragma once

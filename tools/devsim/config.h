@@ -38,6 +38,8 @@
 //   after_ip=, network_firmware=, upload_drop_after=
 // Configuration and black-box log (tools/devsim/config_handlers.h): config_size=, blackbox=,
 //   blackbox_size=
+// Audio/video and motion detection (tools/devsim/av_handlers.h): res_cap=, fps_cap=,
+//   cap_busy=, codecs=, audio=, audio_level=, streaming_mode=, pir=, motion1= to motion3=
 // System commands and reboots (tools/devsim/system_handlers.h): reboot_ms=, isp_firmware=,
 //   isp_dev=, isp_hardware=
 #pragma once
