@@ -26,6 +26,7 @@
 #include "kit/palette.h"
 #include "kit/png_cache.h"
 #include "port/text.h"
+#include "res/strings/av_strings.h"
 
 CEdit g_UserEdit;
 CEdit g_PasswordEdit;
@@ -237,6 +238,8 @@ void Dlg_Main::LayoutStrip() {
 }
 
 void Dlg_Main::Relabel() {
+  // Streams 1 and 2 start each language without a bitrate cap, in that language's words.
+  for (int i = 0; i < 2; ++i) m_DeviceSettings.av.channels[i].MaxBitrate = LoadLangString(IDS_AV_UNLIMITED).GetString();
   LayoutToolbar();
   m_SearchMode.ResetContent();
   m_SearchMode.AddString(LoadLangString(kTextBasicSearch));

@@ -6,6 +6,7 @@
 
 #include "device/device_info.h"
 #include "device/model_tests.h"
+#include "dialogs/av_page.h"
 #include "port/text.h"
 
 namespace {
@@ -223,10 +224,9 @@ std::wstring QualityFragment(const std::wstring& codec, int quality, int gop) {
 }
 
 bool IsHighRate(const std::wstring& rate) {
-  static const wchar_t* const kHigh[] = {L"6M", L"5.5M", L"5M", L"4.5M", L"4M", L"3.5M"};
-  for (const wchar_t* h : kHigh)
-    if (rate == h) return true;
-  return false;
+  // The rates listed before the cap.
+  const int i = RateIndex(rate);
+  return i >= 0 && i < RateIndex(kCapRate);
 }
 
 std::wstring PlainBitrateFragment(const std::wstring& bitrate) {

@@ -5,6 +5,7 @@
 #include "app/batch_context.h"
 #include "device/model_tests.h"
 #include "dialogs/av_apply.h"
+#include "dialogs/av_page.h"
 #include "dialogs/date_time_apply.h"
 #include "dialogs/motion_apply.h"
 #include "dialogs/url_command.h"
@@ -26,8 +27,7 @@ CheckedPlatforms ReadCheckedPlatforms(const BatchSelection& rows) {
 }
 
 void KeepStreamModeFor(AvSettings& av, const std::wstring& family) {
-  if (av.StreamMode == 5 && family != L"K7W-701" && family != L"K7W-702" && family != L"K7W-703")
-    av.StreamMode = 1;
+  if (av.StreamMode == kTripleStream && !HasTripleStream(family)) av.StreamMode = kSingleStream;
 }
 
 const SettingsStep kSettingsSteps[4] = {

@@ -5,7 +5,9 @@
 #include "app/batch_commands.h"
 #include "app/batch_engine.h"
 #include "fx/app.h"
+#include "dialogs/dlg_av_set_win.h"
 #include "dialogs/dlg_date_time_win.h"
+#include "dialogs/dlg_motion_win.h"
 #include "dialogs/dlg_url_win.h"
 #include "kit/lang.h"
 
@@ -27,8 +29,8 @@ Dlg_DeviceSet::Dlg_DeviceSet(DeviceSettings& records, const CheckedPlatforms& pl
   InitModalIndirect(m_Template.Get());
   // The pages in tab order.
   m_Pages.push_back(std::make_unique<Dlg_DateTime>(&records.dateTime));
-  m_Pages.push_back(std::make_unique<Dlg_EmptyPage>(314, 1051));  // motion
-  m_Pages.push_back(std::make_unique<Dlg_EmptyPage>(315, 1086));  // audio and video
+  m_Pages.push_back(std::make_unique<Dlg_Motion>(&records.motion));
+  m_Pages.push_back(std::make_unique<Dlg_AVSet>(&records.av, platforms.family, platforms.newFirmware));
   m_Pages.push_back(std::make_unique<Dlg_URL>(&records.url));
 }
 
@@ -88,6 +90,10 @@ void Dlg_DeviceSet::OnPageEnable(SettingsPage* page, bool enabled) {
 }
 
 void Dlg_DeviceSet::OnBnClickedOk() {
+  // A page that cannot give what it shows (a motion window out of shape) keeps the dialog
+  // open with its message, and the records as they were.
+  for (auto& page : m_Pages)
+    if (page->m_hWnd && !page->Check()) return;
   for (auto& page : m_Pages)
     if (page->m_hWnd) page->Collect();
   if (AnyGroupEnabled(m_Records))

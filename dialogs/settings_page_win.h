@@ -28,6 +28,9 @@ class SettingsPage : public Dlg_Base {
   UINT EnableBoxId() const { return m_EnableBoxId; }
   // Makes the page's window inside the tab control (hidden until its tab shows it).
   BOOL CreatePage(CWnd* tabs);
+  // Whether the page can give what it shows; when not, it has said why (the dialog's Apply
+  // then stays, and no page is copied).
+  virtual bool Check() { return true; }
   // Copies what the page shows into its record (the dialog's Apply).
   virtual void Collect() {}
   virtual bool IsEnabled() const { return false; }
@@ -48,12 +51,6 @@ class SettingsPage : public Dlg_Base {
   // OnInitDialog.
   DialogTemplate m_Template;
   UINT m_EnableBoxId;
-};
-
-// A page whose settings come later: it has no enable box and keeps the dialog short.
-class Dlg_EmptyPage : public SettingsPage {
- public:
-  using SettingsPage::SettingsPage;
 };
 
 // The skin's title colour and the grey of rules and panel borders.

@@ -10,6 +10,7 @@
 
 #include "app/settings_file.h"
 #include "dialogs/av_apply.h"
+#include "dialogs/av_page.h"
 #include "dialogs/device_job.h"
 #include "tests/support/batch_fakes.h"
 
@@ -252,6 +253,38 @@ TEST(AvRequestTexts, QualityAndBitrateFragments) {
     c.Bitrate = b.rate;
     EXPECT_EQ(BitrateFragment(c, b.capped), b.text) << b.max << " " << b.rate;
   }
+}
+
+TEST(AvPage, EnableMatrixAndCodecPairing) {
+  struct Case {
+    const wchar_t* codec;
+    bool constant, unlimited;
+    AvColumnEnables e;  // mode, max rate, rate, quality, GOP
+  } cases[] = {
+      {L"H264", true, true, {true, true, true, false, false}},
+      {L"H264", true, false, {true, true, false, false, false}},   // a cap chosen: no rate
+      {L"MPEG4", false, true, {true, false, false, true, true}},   // variable: quality and GOP
+      {L"MJPEG", true, true, {false, false, false, true, false}},  // MJPEG: quality only
+      {L"MJPEG", false, false, {false, false, false, true, false}},
+  };
+  for (const Case& c : cases) {
+    const AvColumnEnables e = ColumnEnables(c.codec, c.constant, c.unlimited);
+    EXPECT_EQ((std::vector<bool>{e.mode, e.maxRate, e.rate, e.quality, e.gop}),
+              (std::vector<bool>{c.e.mode, c.e.maxRate, c.e.rate, c.e.quality, c.e.gop}))
+        << c.codec << " " << c.constant << c.unlimited;
+  }
+  using Codecs = std::vector<std::wstring>;
+  EXPECT_EQ(PairedCodecs(L"MJPEG"), (Codecs{L"H264", L"MPEG4", L"MJPEG"}));
+  EXPECT_EQ(PairedCodecs(L"H264"), (Codecs{L"H264", L"MJPEG"}));
+  EXPECT_EQ(PairedCodecs(L"MPEG4"), (Codecs{L"MPEG4", L"MJPEG"}));
+  EXPECT_EQ(KeptCodec(L"H264", PairedCodecs(L"MPEG4")), L"MPEG4");
+  EXPECT_EQ(KeptCodec(L"MJPEG", PairedCodecs(L"MPEG4")), L"MJPEG");
+  EXPECT_EQ(KeptCodec(L"MPEG4", PairedCodecs(L"MJPEG")), L"MPEG4");
+  for (const wchar_t* f : {L"K7W-701", L"K7W-702", L"K7W-703"}) EXPECT_TRUE(HasTripleStream(f));
+  for (const wchar_t* f : {L"K7W-704", L"", L"K7W-70"}) EXPECT_FALSE(HasTripleStream(f));
+  EXPECT_EQ(RateIndex(L"6M"), 0);
+  EXPECT_EQ(RateIndex(L"28K"), 18);
+  EXPECT_EQ(RateIndex(L"Unlimited"), -1);
 }
 
 // ---- whole devices ---------------------------------------------------------
