@@ -146,11 +146,15 @@ BOOL Dlg_AVSet::OnInitDialog() {
   if (s.StreamMode == kSingleStream) OnBnClickedSingleStream();
   if (s.StreamMode == kDualStream) OnBnClickedDualStream();
   if (s.StreamMode == kTripleStream) OnBnClickedTripleStream();
-  m_Triple.ShowWindow(HasTripleStream(m_Family) ? SW_SHOW : SW_HIDE);
   m_Sensitivity.EnableWindow(!m_NewFirmware);
-
-  for (HWND c = ::GetWindow(m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) AddChildToRegion(CWnd::FromHandle(c));
+  OnEnableChanged();
   return TRUE;
+}
+
+void Dlg_AVSet::OnEnableChanged() {
+  ShowContent(m_Enable.m_Checked, {&m_Enable});
+  // The third stream only for the families that have it.
+  if (!HasTripleStream(m_Family)) m_Triple.ShowWindow(SW_HIDE);
 }
 
 void Dlg_AVSet::Layout() {
@@ -329,6 +333,7 @@ void Dlg_AVSet::FromDialog(AvSettings& out) const {
 std::vector<PageLabel> Dlg_AVSet::Labels() const {
   std::vector<PageLabel> out;
   out.push_back(PageLabel{m_Title, LoadLangString(IDS_AV_TITLE), kPageTitleColour});
+  if (!m_Enable.m_Checked) return out;
   out.push_back(PageLabel{m_ModeLabel, LoadLangString(IDS_AV_STREAM_MODE), SKIN_TEXT_COLOUR});
   const int line = TextHeight();
   const int bandTextTop = m_VideoBand.top + (kBandHeight - line) / 2;
@@ -353,7 +358,9 @@ void Dlg_AVSet::DrawSkin(CDC* dc) {
     for (int r = 1; r < rows; ++r)
       dc->FillSolidRect(all.left + 1, band.bottom + 4 + r * m_RowPitch - 3, all.Width() - 2, 1, RGB(0xFF, 0xFF, 0xFF));
   };
-  panel(m_VideoPanel, m_VideoBand, AV_ROWS);
-  panel(m_AudioPanel, m_AudioBand, 3);
+  if (m_Enable.m_Checked) {
+    panel(m_VideoPanel, m_VideoBand, AV_ROWS);
+    panel(m_AudioPanel, m_AudioBand, 3);
+  }
   SettingsPage::DrawSkin(dc);
 }

@@ -41,6 +41,8 @@ class Dlg_AVSet : public SettingsPage {
 
   void Collect() override { FromDialog(*m_Settings); }
   bool IsEnabled() const override { return m_Enable.m_Checked; }
+  // Shows the page's settings while its enable box is on, only the box while it is off.
+  void OnEnableChanged() override;
   std::vector<PageLabel> Labels() const override;
 
   // Copies the controls into the record.

@@ -162,7 +162,7 @@ BOOL Dlg_Motion::OnInitDialog() {
   SelectValue(m_PirTimer, s.TimerPIR);
 
   Layout();
-  for (HWND c = ::GetWindow(m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) AddChildToRegion(CWnd::FromHandle(c));
+  OnEnableChanged();
   return TRUE;
 }
 
@@ -318,6 +318,7 @@ bool Dlg_Motion::Check() {
 std::vector<PageLabel> Dlg_Motion::Labels() const {
   std::vector<PageLabel> out;
   out.push_back(PageLabel{m_Title, LoadLangString(IDS_MOTION_TITLE), kPageTitleColour});
+  if (!m_Enable.m_Checked) return out;
   const UINT heads[5] = {IDS_MOTION_REGION, IDS_MOTION_SIZE_POSITION, IDS_MOTION_SENSITIVITY, IDS_MOTION_TIMER,
                          IDS_MOTION_THRESHOLD};
   for (int c = 0; c < 5; ++c) out.push_back(PageLabel{m_Heads[c], LoadLangString(heads[c]), SKIN_TEXT_COLOUR});
@@ -341,10 +342,13 @@ std::vector<PageLabel> Dlg_Motion::Labels() const {
 
 void Dlg_Motion::DrawSkin(CDC* dc) {
   DrawTitleRule(dc, m_Title);
-  DrawTitleRule(dc, m_PirTitle);
-  dc->FillSolidRect(&m_Panel, kPageRuleColour);
-  dc->FillSolidRect(m_Panel.left + 1, m_Band.bottom, m_Panel.Width() - 2, m_Panel.bottom - m_Band.bottom - 1, kPanelFill);
-  for (int i = 1; i < kMotionWindows; ++i)
-    dc->FillSolidRect(m_Panel.left + 1, m_RowTop[i] - 4, m_Panel.Width() - 2, 1, RGB(0xFF, 0xFF, 0xFF));
+  if (m_Enable.m_Checked) {
+    DrawTitleRule(dc, m_PirTitle);
+    dc->FillSolidRect(&m_Panel, kPageRuleColour);
+    dc->FillSolidRect(m_Panel.left + 1, m_Band.bottom, m_Panel.Width() - 2, m_Panel.bottom - m_Band.bottom - 1,
+                      kPanelFill);
+    for (int i = 1; i < kMotionWindows; ++i)
+      dc->FillSolidRect(m_Panel.left + 1, m_RowTop[i] - 4, m_Panel.Width() - 2, 1, RGB(0xFF, 0xFF, 0xFF));
+  }
   SettingsPage::DrawSkin(dc);
 }

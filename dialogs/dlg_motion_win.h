@@ -42,6 +42,8 @@ class Dlg_Motion : public SettingsPage {
   bool Check() override;
   void Collect() override { ReadPage(*m_Settings); }
   bool IsEnabled() const override { return m_Enable.m_Checked; }
+  // Shows the page's settings while its enable box is on, only the box while it is off.
+  void OnEnableChanged() override { ShowContent(m_Enable.m_Checked, {&m_Enable, &m_Help}); }
   std::vector<PageLabel> Labels() const override;
 
   // Checks the typed windows and reads the page into `out`: false, with the warning shown and

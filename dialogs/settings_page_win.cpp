@@ -27,6 +27,7 @@ BOOL SettingsPage::CreatePage(CWnd* tabs) { return CreateIndirect(m_Template.Get
 
 BOOL SettingsPage::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (LOWORD(wParam) == m_EnableBoxId && HIWORD(wParam) == BN_CLICKED) {
+    OnEnableChanged();
     PostEnableState();
     return TRUE;
   }
@@ -37,6 +38,17 @@ void SettingsPage::PostEnableState() {
   HWND tabs = m_hWnd ? ::GetParent(m_hWnd) : nullptr;
   HWND dialog = tabs ? ::GetParent(tabs) : nullptr;
   if (dialog) ::PostMessageW(dialog, WM_PAGE_ENABLE, reinterpret_cast<WPARAM>(this), IsEnabled() ? 1 : 0);
+}
+
+void SettingsPage::ShowContent(bool show, std::initializer_list<const CWnd*> keep) {
+  for (HWND c = ::GetWindow(m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    bool kept = false;
+    for (const CWnd* k : keep) kept = kept || k->m_hWnd == c;
+    if (!kept) ::ShowWindow(c, show ? SW_SHOWNA : SW_HIDE);
+  }
+  ResetChildRegion();
+  for (HWND c = ::GetWindow(m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) AddChildToRegion(CWnd::FromHandle(c));
+  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void SettingsPage::DrawSkin(CDC* dc) {

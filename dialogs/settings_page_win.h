@@ -6,6 +6,7 @@
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <vector>
 
 #include "fx/dlgtemplate.h"
@@ -47,6 +48,12 @@ class SettingsPage : public Dlg_Base {
  protected:
   // Tells the dialog (the page's grandparent) the enable state.
   void PostEnableState();
+  // The enable box was clicked (or the page shown): before the dialog hears of it.
+  virtual void OnEnableChanged() {}
+  // Shows or hides every control of the page but those in `keep`: a page whose enable box is
+  // off shows only that box (and what stands beside its title), so nothing is cut by the
+  // dialog's short layout.
+  void ShowContent(bool show, std::initializer_list<const CWnd*> keep);
   // The page's template; a page adds its controls in its constructor and places them in
   // OnInitDialog.
   DialogTemplate m_Template;

@@ -1,5 +1,6 @@
 #include "kit/jcombobox.h"
 
+#include "kit/jbutton_look.h"
 #include "kit/jcombobox_rows.h"
 #include "kit/lang.h"
 #include "kit/palette.h"
@@ -50,7 +51,11 @@ void JComboBox::DrawItem(LPDRAWITEMSTRUCT dis) {
     CRect fill(rows.fill.left, rows.fill.top, rows.fill.right, rows.fill.bottom);
     mem->FillSolidRect(&fill, (dis->itemState & ODS_SELECTED) ? kRowSelected : kRowFill);
     CRect textRect(rows.text.left, rows.text.top, rows.text.right, rows.text.bottom);
+    // A list that takes no input shows its choice greyed, as a disabled button its caption.
+    const bool disabled = (dis->itemState & ODS_DISABLED) != 0;
+    if (disabled) mem->SetTextColor(jbutton::kTextDisabled);
     mem->DrawText(text, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (disabled) mem->SetTextColor(RGB(0, 0, 0));
   }
   ::BitBlt(dis->hDC, 0, item.top, width, height, mem->GetSafeHdc(), 0, 0, SRCCOPY);
   ReleaseMemDC();

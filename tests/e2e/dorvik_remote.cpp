@@ -63,13 +63,14 @@ struct Look {
   HWND found;
 };
 
+// Pages of one dialog may use the same control id: a shown control wins over a hidden one.
 BOOL CALLBACK MatchId(HWND h, LPARAM p) {
   Look* l = reinterpret_cast<Look*>(p);
-  if (::GetDlgCtrlID(h) == l->id) {
-    l->found = h;
-    return FALSE;
-  }
-  return TRUE;
+  if (::GetDlgCtrlID(h) != l->id) return TRUE;
+  if (!l->found) l->found = h;
+  if (!::IsWindowVisible(h)) return TRUE;
+  l->found = h;
+  return FALSE;
 }
 
 HWND FindChildById(HWND parent, int id) {
