@@ -15,7 +15,6 @@ constexpr int kGap = 12;
 constexpr int kBandHeight = 24;  // the grey band on top of a panel
 constexpr int kRowPitch = 26;
 constexpr int kModeGroup = 0, kAudioGroup = 1;
-const COLORREF kPanelFill = RGB(0xEA, 0xEA, 0xEA);
 
 constexpr int kResolutionCount = 13;
 constexpr int kFpsCount = 5;
@@ -26,23 +25,6 @@ UINT ResolutionText(int index) {
   return index < 9 ? IDS_AV_FIRST_RESOLUTION + static_cast<UINT>(index)
                    : IDS_AV_MORE_RESOLUTIONS + static_cast<UINT>(index - 9);
 }
-
-CString Number(int v) {
-  CString s;
-  s.Format(L"%d", v);
-  return s;
-}
-
-void Move(CWnd& w, int x, int y) { w.SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }
-
-CSize SizeOf(const CWnd& w) {
-  CRect r;
-  w.GetWindowRect(&r);
-  return r.Size();
-}
-
-// A button level with the lists of the row at `rowY`.
-void MoveInRow(CWnd& w, int x, int rowY) { Move(w, x, rowY + (kPageControlHeight - SizeOf(w).cy) / 2); }
 
 // Selects the entry with that value, or the one with `fallback` when there is none.
 void SelectValueOr(CComboBox& combo, int value, int fallback) {
@@ -95,7 +77,7 @@ BOOL Dlg_AVSet::OnInitDialog() {
   for (JButton* b : {&m_Single, &m_Dual, &m_Triple, &m_AudioOn, &m_AudioOff}) SetRadioImages(*b);
   m_Single.m_GroupId = m_Dual.m_GroupId = m_Triple.m_GroupId = kModeGroup;
   m_AudioOn.m_GroupId = m_AudioOff.m_GroupId = kAudioGroup;
-  m_AudioOn.m_BackColour = m_AudioOff.m_BackColour = kPanelFill;
+  m_AudioOn.m_BackColour = m_AudioOff.m_BackColour = kPagePanelColour;
   m_RadioButtons = {&m_Single, &m_Dual, &m_Triple, &m_AudioOn, &m_AudioOff};
 
   // The lists, each entry with its value.
@@ -110,11 +92,11 @@ BOOL Dlg_AVSet::OnInitDialog() {
       AddItem(Combo(AV_MAX_RATE, c), rate, i);
       AddItem(Combo(AV_RATE, c), rate, i);
     }
-    for (int q = 1; q <= 100; ++q) AddItem(Combo(AV_QUALITY, c), Number(q), q);
-    for (int g = 1; g <= 60; ++g) AddItem(Combo(AV_GOP, c), Number(g), g);
+    for (int q = 1; q <= 100; ++q) AddItem(Combo(AV_QUALITY, c), NumberText(q), q);
+    for (int g = 1; g <= 60; ++g) AddItem(Combo(AV_GOP, c), NumberText(g), g);
   }
   for (int i = 0; i < 2; ++i) AddItem(m_Sensitivity, LoadLangString(IDS_AV_HIGH + static_cast<UINT>(i)), i);
-  for (int v = 0; v <= 100; ++v) AddItem(m_Volume, Number(v), v);
+  for (int v = 0; v <= 100; ++v) AddItem(m_Volume, NumberText(v), v);
 
   // The record. Each encoder list holds only the stored codec until a stream mode fills it.
   m_Enable.m_Checked = s.Enable;
@@ -161,7 +143,7 @@ void Dlg_AVSet::Layout() {
   const int line = TextHeight();
   const int drop = (kPageControlHeight - line) / 2;
   const int right = kSettingsPageWidth - kMargin;
-  Move(m_Enable, kMargin, 8);
+  MoveControl(m_Enable, kMargin, 8);
   m_Title = CRect(kMargin, 40, right, 40 + line);
 
   // Stream mode: its label, then the three buttons in a row.
@@ -171,8 +153,8 @@ void Dlg_AVSet::Layout() {
   m_ModeLabel = CRect(m_LabelLeft, modeY + drop, m_LabelLeft + modeLabel, modeY + drop + line);
   int x = m_ModeLabel.right + kGap + 8;
   for (JButton* b : {&m_Single, &m_Dual, &m_Triple}) {
-    MoveInRow(*b, x, modeY);
-    x += SizeOf(*b).cx + kGap;
+    MoveInLine(*b, x, modeY);
+    x += ControlSize(*b).cx + kGap;
   }
 
   // The labels' column, then three columns of lists as wide as the room allows.
@@ -208,8 +190,8 @@ void Dlg_AVSet::Layout() {
     const int y = audioRow + i * kRowPitch;
     m_RowLabels[AV_ROWS + i] = CRect(m_LabelLeft, y + drop, columnsLeft - kGap, y + drop + line);
   }
-  MoveInRow(m_AudioOn, columnX(0), audioRow);
-  MoveInRow(m_AudioOff, columnX(1), audioRow);
+  MoveInLine(m_AudioOn, columnX(0), audioRow);
+  MoveInLine(m_AudioOff, columnX(1), audioRow);
   PlaceCombo(m_Sensitivity, columnX(0), audioRow + kRowPitch, columnWidth, kPageControlHeight);
   PlaceCombo(m_Volume, columnX(0), audioRow + 2 * kRowPitch, columnWidth, kPageControlHeight);
   m_AudioPanel = CRect(kMargin, audioTop, right, audioRow + 3 * kRowPitch + 1);
@@ -353,7 +335,7 @@ void Dlg_AVSet::DrawSkin(CDC* dc) {
   DrawTitleRule(dc, m_Title);
   auto panel = [&](const CRect& all, const CRect& band, int rows) {
     dc->FillSolidRect(&all, kPageRuleColour);
-    dc->FillSolidRect(all.left + 1, band.bottom, all.Width() - 2, all.bottom - band.bottom - 1, kPanelFill);
+    dc->FillSolidRect(all.left + 1, band.bottom, all.Width() - 2, all.bottom - band.bottom - 1, kPagePanelColour);
     // A line under every row but the last.
     for (int r = 1; r < rows; ++r)
       dc->FillSolidRect(all.left + 1, band.bottom + 4 + r * m_RowPitch - 3, all.Width() - 2, 1, RGB(0xFF, 0xFF, 0xFF));

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int kRadioGroup = 1;
-const COLORREF kPanelFill = RGB(0xEA, 0xEA, 0xEA);
 
 CString Number(const wchar_t* format, int v) {
   CString s;
@@ -302,7 +301,7 @@ void Dlg_DateTime::DrawSkin(CDC* dc) {
   DrawTitleRule(dc, CRect(l.title.x, l.title.y, kSettingsPageWidth - l.title.x, l.title.Bottom()));
   if (m_Dst.m_Checked) {
     dc->FillSolidRect(l.panel.x, l.panel.y, l.panel.w, l.panel.h, kPageRuleColour);
-    dc->FillSolidRect(l.panel.x + 1, l.panel.y + 1, l.panel.w - 2, l.panel.h - 2, kPanelFill);
+    dc->FillSolidRect(l.panel.x + 1, l.panel.y + 1, l.panel.w - 2, l.panel.h - 2, kPagePanelColour);
   }
   SettingsPage::DrawSkin(dc);
   if (m_Server.m_hWnd && m_Server.IsWindowVisible()) FrameChild(dc, &m_Server);

@@ -22,28 +22,10 @@ constexpr int kEditChars = 6;
 constexpr int kHelpSize = 25;
 constexpr UINT kHelpImage = 348;
 constexpr UINT kHelpPicture = 362;
-const COLORREF kPanelFill = RGB(0xEA, 0xEA, 0xEA);
 const wchar_t* const kSeparators[3] = {L"X", L"@", L"X"};
 
-CString Number(int v) {
-  CString s;
-  s.Format(L"%d", v);
-  return s;
-}
-
-void Move(CWnd& w, int x, int y) { w.SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }
-
-CSize SizeOf(const CWnd& w) {
-  CRect r;
-  w.GetWindowRect(&r);
-  return r.Size();
-}
-
-// A control level with a line of height kPageControlHeight at `y`.
-void MoveInLine(CWnd& w, int x, int y) { Move(w, x, y + (kPageControlHeight - SizeOf(w).cy) / 2); }
-
 void FillNumbers(JComboBox& combo, int last) {
-  for (int v = 0; v <= last; ++v) AddItem(combo, Number(v), v);
+  for (int v = 0; v <= last; ++v) AddItem(combo, NumberText(v), v);
 }
 
 int EditNumber(const CEdit& edit) {
@@ -124,10 +106,10 @@ BOOL Dlg_Motion::OnInitDialog() {
   m_RadioButtons.clear();
   for (int i = 0; i < kMotionWindows; ++i) {
     SetCheckBoxImages(m_Window[i]);
-    m_Window[i].m_BackColour = kPanelFill;
+    m_Window[i].m_BackColour = kPagePanelColour;
     for (JButton* r : {&m_Full[i], &m_Coordinates[i], &m_Keep[i]}) {
       SetRadioImages(*r);
-      r->m_BackColour = kPanelFill;
+      r->m_BackColour = kPagePanelColour;
       r->m_GroupId = i;
       m_RadioButtons.push_back(r);
     }
@@ -152,7 +134,7 @@ BOOL Dlg_Motion::OnInitDialog() {
     for (int k = 0; k < 4; ++k) {
       m_Edits[i][k].SetFont(&g_Font);
       m_Edits[i][k].LimitText(kEditChars);
-      m_Edits[i][k].SetWindowText(Number(values[k]));
+      m_Edits[i][k].SetWindowText(NumberText(values[k]));
     }
     SelectValue(m_Sensitivity[i], w.Sensitive);
     SelectValue(m_Timer[i], w.Timer);
@@ -171,9 +153,9 @@ void Dlg_Motion::Layout() {
   const int right = kSettingsPageWidth - kMargin;
   const int h = kPageControlHeight;
   auto labelRoom = [&](int x, int y, int w) { return CRect(x, y + (h - line) / 2, x + w, y + (h - line) / 2 + line); };
-  Move(m_Enable, kMargin, 8);
+  MoveControl(m_Enable, kMargin, 8);
   m_Title = CRect(kMargin, 40, right - kHelpSize - kGap, 40 + line);
-  Move(m_Help, right - kHelpSize, 40 + line / 2 - kHelpSize / 2);
+  MoveControl(m_Help, right - kHelpSize, 40 + line / 2 - kHelpSize / 2);
 
   // Columns: the window's box and number; its three modes (the coordinates with their four
   // fields); then sensitivity, timer and threshold, each as wide as its caption or its list.
@@ -181,11 +163,11 @@ void Dlg_Motion::Layout() {
                          IDS_MOTION_THRESHOLD};
   int widths[5];
   for (int c = 0; c < 5; ++c) widths[c] = TextWidth(LoadLangString(heads[c]));
-  const int boxWidth = SizeOf(m_All).cx;
+  const int boxWidth = ControlSize(m_All).cx;
   const int separator = TextWidth(L"@") + 8;
-  const int coordinates = SizeOf(m_Coordinates[0]).cx + 4 + 4 * kEditWidth + 3 * separator;
+  const int coordinates = ControlSize(m_Coordinates[0]).cx + 4 + 4 * kEditWidth + 3 * separator;
   widths[0] = std::max(widths[0] + boxWidth + 4, boxWidth + 4 + TextWidth(L"3"));
-  widths[1] = std::max<int>({widths[1], coordinates, static_cast<int>(SizeOf(m_Full[0]).cx), static_cast<int>(SizeOf(m_Keep[0]).cx)});
+  widths[1] = std::max<int>({widths[1], coordinates, static_cast<int>(ControlSize(m_Full[0]).cx), static_cast<int>(ControlSize(m_Keep[0]).cx)});
   const int list = std::max(WidestItem(m_Timer[0]), WidestItem(m_Sensitivity[0])) + kComboExtra;
   for (int c = 2; c < 5; ++c) widths[c] = std::max(widths[c], list);
   // What room is left goes between the columns.
@@ -212,7 +194,7 @@ void Dlg_Motion::Layout() {
     MoveInLine(m_Full[i], x[1], y);
     MoveInLine(m_Coordinates[i], x[1], middle);
     MoveInLine(m_Keep[i], x[1], y + 2 * kLinePitch);
-    int ex = x[1] + SizeOf(m_Coordinates[i]).cx + 4;
+    int ex = x[1] + ControlSize(m_Coordinates[i]).cx + 4;
     for (int k = 0; k < 4; ++k) {
       m_Edits[i][k].MoveWindow(ex, middle, kEditWidth, h, FALSE);
       ex += kEditWidth;
@@ -232,7 +214,7 @@ void Dlg_Motion::Layout() {
   m_PirTitle = CRect(kMargin, pirTop, right, pirTop + line);
   const int pirY = pirTop + line + 16;
   MoveInLine(m_Pir, kMargin + kInset, pirY);
-  int px = kMargin + kInset + SizeOf(m_Pir).cx + 2 * kGap;
+  int px = kMargin + kInset + ControlSize(m_Pir).cx + 2 * kGap;
   const UINT pirLabels[2] = {IDS_MOTION_SENSITIVITY, IDS_MOTION_TIMER};
   JComboBox* pirLists[2] = {&m_PirSensitivity, &m_PirTimer};
   for (int k = 0; k < 2; ++k) {
@@ -323,7 +305,7 @@ std::vector<PageLabel> Dlg_Motion::Labels() const {
                          IDS_MOTION_THRESHOLD};
   for (int c = 0; c < 5; ++c) out.push_back(PageLabel{m_Heads[c], LoadLangString(heads[c]), SKIN_TEXT_COLOUR});
   for (int i = 0; i < kMotionWindows; ++i) {
-    out.push_back(PageLabel{m_Numbers[i], Number(i + 1), SKIN_TEXT_COLOUR});
+    out.push_back(PageLabel{m_Numbers[i], NumberText(i + 1), SKIN_TEXT_COLOUR});
     for (int k = 0; k < 3; ++k) {
       // Centred between the fields.
       CRect room = m_Separators[i][k];
@@ -346,7 +328,7 @@ void Dlg_Motion::DrawSkin(CDC* dc) {
     DrawTitleRule(dc, m_PirTitle);
     dc->FillSolidRect(&m_Panel, kPageRuleColour);
     dc->FillSolidRect(m_Panel.left + 1, m_Band.bottom, m_Panel.Width() - 2, m_Panel.bottom - m_Band.bottom - 1,
-                      kPanelFill);
+                      kPagePanelColour);
     for (int i = 1; i < kMotionWindows; ++i)
       dc->FillSolidRect(m_Panel.left + 1, m_RowTop[i] - 4, m_Panel.Width() - 2, 1, RGB(0xFF, 0xFF, 0xFF));
   }

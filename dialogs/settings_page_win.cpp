@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "dialogs/date_time_layout.h"
 #include "kit/lang.h"
 #include "kit/palette.h"
 
@@ -62,6 +63,24 @@ void SettingsPage::DrawSkin(CDC* dc) {
 
 void DrawTitleRule(CDC* dc, const CRect& title) {
   dc->FillSolidRect(title.left, title.bottom + 4, title.Width(), 1, kPageRuleColour);
+}
+
+void MoveControl(CWnd& w, int x, int y) {
+  w.SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+CSize ControlSize(const CWnd& w) {
+  CRect r;
+  w.GetWindowRect(&r);
+  return r.Size();
+}
+
+void MoveInLine(CWnd& w, int x, int lineY) { MoveControl(w, x, lineY + (kPageControlHeight - ControlSize(w).cy) / 2); }
+
+CString NumberText(int v) {
+  CString s;
+  s.Format(L"%d", v);
+  return s;
 }
 
 void SetCheckBoxImages(JButton& box) { SetMarkImages(box, kCheckImages); }

@@ -63,6 +63,8 @@ class SettingsPage : public Dlg_Base {
 // The skin's title colour and the grey of rules and panel borders.
 constexpr COLORREF kPageTitleColour = RGB(0x14, 0x60, 0xB2);
 constexpr COLORREF kPageRuleColour = RGB(0xB2, 0xB2, 0xB2);
+// The fill of a page's framed panels.
+constexpr COLORREF kPagePanelColour = RGB(0xEA, 0xEA, 0xEA);
 // The rule under a page's title.
 void DrawTitleRule(CDC* dc, const CRect& title);
 
@@ -72,6 +74,13 @@ void SetCheckBoxImages(JButton& box);
 void SetRadioImages(JButton& radio);
 // An owner-drawn list of a page at its place, with a dropped list of up to 12 rows.
 void PlaceCombo(CComboBox& combo, int x, int y, int w, int h);
+// Moves a control, its size kept.
+void MoveControl(CWnd& w, int x, int y);
+CSize ControlSize(const CWnd& w);
+// Moves a control level with a line of lists at `lineY`.
+void MoveInLine(CWnd& w, int x, int lineY);
+// "%d".
+CString NumberText(int v);
 // Widths of texts in the skin font (g_Font), as the pages draw them.
 int TextWidth(const CString& text);
 int TextHeight();

@@ -13,11 +13,10 @@
 #include "dialogs/av_page.h"
 #include "dialogs/device_job.h"
 #include "tests/support/batch_fakes.h"
+#include "tests/support/settings_worker_fixture.h"
 
 namespace {
 
-using testlab::RecordingClock;
-using testlab::RecordingReport;
 using testlab::ScriptedDevices;
 
 std::string CapReply(const std::string& list) { return "VIDEO_RESOLUTION_CAP='" + list + "'\n"; }
@@ -294,18 +293,8 @@ const std::wstring E = L"/cgi-bin/cmd/encoder?";
 const wchar_t kOldFirmware[] = L"K7W-320-1.01.06";
 const wchar_t kNewFirmware[] = L"K7W-701-A3.01.02-LV";
 
-struct AvDevices : ::testing::Test {
-  ScriptedDevices devices;
-  RecordingReport report;
-  RecordingClock clock{1000};
-  BatchContext context;
-  DeviceSettings records;
-
+struct AvDevices : testlab::SettingsWorkerTest {
   void SetUp() override {
-    context.io = &devices;
-    context.clock = &clock;
-    context.report = &report;
-    context.stop = std::make_shared<BatchStop>();
     AvSettings& av = records.av;
     av.Enable = true;
     av.AudioEnable = true;
@@ -331,13 +320,7 @@ struct AvDevices : ::testing::Test {
     }
   }
   DeviceJob Job(const std::wstring& ip, const std::wstring& firmware, std::vector<int> channels = {}) {
-    DeviceJob job;
-    job.address = ip;
-    job.firmware = firmware;
-    job.row = 1;
-    job.channels = std::move(channels);
-    job.settings = std::make_shared<const DeviceSettings>(records);
-    return job;
+    return JobOf(ip, 1, firmware, std::move(channels));
   }
 };
 

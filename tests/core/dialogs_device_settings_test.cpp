@@ -14,6 +14,7 @@
 #include "dialogs/device_settings_operation.h"
 #include "dialogs/url_command.h"
 #include "tests/support/batch_fakes.h"
+#include "tests/support/settings_worker_fixture.h"
 
 namespace {
 
@@ -123,28 +124,12 @@ TEST(DeviceSettingsPreparation, FamilyNewFirmwareAndStreamMode) {
   }
 }
 
-struct Worker : ::testing::Test {
-  ScriptedDevices devices;
-  RecordingReport report;
-  RecordingClock clock{1000};
-  BatchContext context;
-  DeviceSettings records;
-
+struct Worker : testlab::SettingsWorkerTest {
   void SetUp() override {
-    context.io = &devices;
-    context.clock = &clock;
-    context.report = &report;
-    context.stop = std::make_shared<BatchStop>();
     records.url.CGI = 1;
     records.url.Command = L"VIDEO_SATURATION=80";
   }
-  DeviceJob Job(RowHandle row, const std::wstring& ip) {
-    DeviceJob job;
-    job.address = ip;
-    job.row = row;
-    job.settings = std::make_shared<const DeviceSettings>(records);
-    return job;
-  }
+  DeviceJob Job(RowHandle row, const std::wstring& ip) { return JobOf(ip, row); }
 };
 
 const wchar_t kUrl[] = L"/cgi-bin/cmd/encoder?VIDEO_SATURATION=80";

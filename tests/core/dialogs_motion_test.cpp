@@ -11,11 +11,10 @@
 #include "dialogs/device_job.h"
 #include "dialogs/motion_apply.h"
 #include "tests/support/batch_fakes.h"
+#include "tests/support/settings_worker_fixture.h"
 
 namespace {
 
-using testlab::RecordingClock;
-using testlab::RecordingReport;
 using testlab::ScriptedDevices;
 
 TEST(MotionSettingsRecord, WrittenInOrderAndReadBack) {
@@ -174,18 +173,8 @@ const std::wstring kInfo = L"/cgi-bin/cmd/system?SYSTEM_INFO";
 const std::wstring E = L"/cgi-bin/cmd/encoder?";
 const wchar_t kEnabled[] = L"/cgi-bin/cmd/encoder?MOTION_ENABLED=0x01";
 
-struct MotionDevices : ::testing::Test {
-  ScriptedDevices devices;
-  RecordingReport report;
-  RecordingClock clock{1000};
-  BatchContext context;
-  DeviceSettings records;
-
+struct MotionDevices : testlab::SettingsWorkerTest {
   void SetUp() override {
-    context.io = &devices;
-    context.clock = &clock;
-    context.report = &report;
-    context.stop = std::make_shared<BatchStop>();
     MotionSettings& m = records.motion;
     m.Enable = true;
     m.windows[0].State = true;  // full image
@@ -210,14 +199,7 @@ struct MotionDevices : ::testing::Test {
                                "MOTION_CONFIG='3,1," + n + "," + n + ",200,100,70,1,10'\n"});
     }
   }
-  DeviceJob Job(const std::wstring& ip, std::vector<int> channels = {}) {
-    DeviceJob job;
-    job.address = ip;
-    job.row = 1;
-    job.channels = std::move(channels);
-    job.settings = std::make_shared<const DeviceSettings>(records);
-    return job;
-  }
+  DeviceJob Job(const std::wstring& ip, std::vector<int> channels = {}) { return JobOf(ip, 1, L"", std::move(channels)); }
   static std::wstring Set(int ch, const std::wstring& pir = L"") {
     const std::wstring n = std::to_wstring(ch);
     return E + L"CHANNEL=" + n + L"&MOTION_CONFIG=1,1,0,0,1919,1079,70,1,10&MOTION_CONFIG=2,1,10,20,330,260,70,1,10" +

@@ -47,10 +47,7 @@ class AvMotionNetns : public testlab::SimulatorSuite<AvMotionNetns> {
 
  protected:
   void Begin() override {
-    m_context.io = &HttpDeviceRequests();
-    m_context.clock = &m_clock;
-    m_context.report = &m_report;
-    m_context.stop = std::make_shared<BatchStop>();
+    m_context = testlab::TestContext(&HttpDeviceRequests(), &m_clock, &m_report);
     AvSettings& av = m_records.av;
     av.Enable = true;
     av.AudioEnable = true;

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -203,6 +204,16 @@ class NoRediscovery : public UpgradeRediscovery {
  public:
   void SearchAgain() override {}
 };
+
+// A batch's context over these devices, clock and report, with a stop of its own.
+inline BatchContext TestContext(DeviceRequests* io, UpgradeClock* clock, BatchReport* report) {
+  BatchContext c;
+  c.io = io;
+  c.clock = clock;
+  c.report = report;
+  c.stop = std::make_shared<BatchStop>();
+  return c;
+}
 
 inline BatchRow Row(RowHandle row, const std::wstring& ip, const std::wstring& mac = L"",
                     bool blocked = false, const std::wstring& firmware = L"") {

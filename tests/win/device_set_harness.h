@@ -19,6 +19,12 @@ namespace setharness {
 const LANGID kLanguages[] = {1033, 1028, 2052, 1041, 1029, 1038, 1045, 1048, 1049, 0x0C0A, 0x040C, 0x0410, 0x0413};
 constexpr int kTabDateTime = 0, kTabMotion = 1, kTabAv = 2, kTabUrl = 3;
 
+// Screenshots are taken in English, in a language with long words and in a CJK one: the
+// name's suffix for those, null for the others.
+inline const wchar_t* ShotLanguage(LANGID lang) {
+  return lang == 1033 ? L"en" : lang == 1038 ? L"hu" : lang == 1041 ? L"ja" : nullptr;
+}
+
 struct LanguageGuard {
   LANGID saved = g_LanguageId;
   ~LanguageGuard() { SetLanguage(saved); }
@@ -125,6 +131,17 @@ inline HWND ShownBox(UINT titleId) {
 
 // The warning box ("Warning").
 inline HWND ShownWarning() { return ShownBox(564); }
+
+// A step that waits for the warning box and closes it with OK; `seen` tells it came.
+inline std::function<bool()> DismissWarning(bool* seen) {
+  return [seen] {
+    HWND box = ShownWarning();
+    if (!box) return false;
+    *seen = true;
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
 
 // The window's client area saved as a screenshot of the test run.
 inline void Shot(CWnd& w, const std::wstring& name) {

@@ -2,13 +2,14 @@
 // input for each codec and bitrate mode, the codecs two streams may pair, the stream modes of
 // the device families, the page giving back what it showed, the motion windows' rules on
 // Apply; every text fits in all 13 languages, with screenshots of both pages.
+#include "tests/win/device_set_harness.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "dialogs/dlg_av_set_win.h"
 #include "dialogs/dlg_motion_win.h"
-#include "tests/win/device_set_harness.h"
 
 using namespace setharness;
 
@@ -220,13 +221,7 @@ TEST(MotionPage, WindowOutOfShapeKeepsTheDialogOpen) {
         d.PostMessage(WM_COMMAND, MAKEWPARAM(Dlg_DeviceSet::IDC_APPLY, BN_CLICKED));
         return true;
       },
-      [&] {
-        HWND box = ShownWarning();
-        if (!box) return false;
-        warned = true;
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        return true;
-      },
+      DismissWarning(&warned),
       [&] {
         stayed = !ShownWarning() && ::IsWindowVisible(d.m_hWnd) && !records.motion.Enable;
         // Window 3: coordinates typed, then the whole image: its fields are emptied.
@@ -275,7 +270,7 @@ TEST(AvMotionPages, EveryTextFitsInEveryLanguage) {
   LanguageGuard guard;
   for (LANGID lang : kLanguages) {
     SetLanguage(lang);
-    const wchar_t* shot = lang == 1033 ? L"en" : lang == 1038 ? L"hu" : lang == 1041 ? L"ja" : nullptr;
+    const wchar_t* shot = ShotLanguage(lang);
     DeviceSettings records;
     records.av.Enable = true;
     records.av.StreamMode = 5;

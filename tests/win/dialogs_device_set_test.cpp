@@ -2,7 +2,7 @@
 // click and on a tab switch), Apply with nothing enabled says so and stays, Apply fills the
 // records from the date/time and URL pages, the date lists follow the chosen month and rule
 // type; every text fits its room in all 13 languages, with screenshots of each page.
-#include "tests/win/kit_controls_support.h"
+#include "tests/win/device_set_harness.h"
 
 #include <algorithm>
 #include <functional>
@@ -15,68 +15,10 @@
 #include "dialogs/dlg_url_win.h"
 #include "kit/jtabctrl_images.h"
 #include "kit/lang.h"
-#include "tests/win/label_fit.h"
-#include "tests/win/window_shot.h"
 
-using kittest::Script;
+using namespace setharness;
 
 namespace {
-
-const LANGID kLanguages[] = {1033, 1028, 2052, 1041, 1029, 1038, 1045, 1048, 1049, 0x0C0A, 0x040C, 0x0410, 0x0413};
-constexpr int kTabDateTime = 0, kTabMotion = 1, kTabUrl = 3;
-
-struct LanguageGuard {
-  LANGID saved = g_LanguageId;
-  ~LanguageGuard() { SetLanguage(saved); }
-};
-
-// Steps run one after the other inside the dialog's modal loop; a step returns false while it
-// waits for something. The dialog is cancelled when the steps are done or time is up.
-INT_PTR RunWith(Dlg_DeviceSet& dialog, std::vector<std::function<bool()>> steps) {
-  std::size_t next = 0;
-  int settle = 0;
-  Script script([&](int) {
-    if (!dialog.m_hWnd || !::IsWindowVisible(dialog.m_hWnd)) return true;
-    if (settle > 0) {  // posted resizes and repaints land first
-      --settle;
-      return true;
-    }
-    if (next < steps.size()) {
-      if (steps[next]()) {
-        ++next;
-        settle = 2;
-      }
-      return true;
-    }
-    dialog.PostMessage(WM_COMMAND, IDCANCEL);
-    return false;
-  }, 600);
-  return dialog.DoModal();
-}
-
-template <typename Page>
-Page& PageOf(Dlg_DeviceSet& d, int tab) {
-  return *dynamic_cast<Page*>(d.Pages()[static_cast<std::size_t>(tab)].get());
-}
-
-void Press(CWnd& w) {
-  w.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  w.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-}
-
-void ShowTab(Dlg_DeviceSet& d, int tab) { Press(*d.Tabs().GetTabButton(tab)); }
-
-CWnd& Control(CWnd& page, UINT id) { return *page.GetDlgItem(static_cast<int>(id)); }
-
-void Choose(CWnd& page, UINT id, int index) {
-  CWnd& combo = Control(page, id);
-  combo.SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index));
-  page.SendMessage(WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo.m_hWnd));
-}
-
-int Count(CWnd& page, UINT id) { return static_cast<int>(Control(page, id).SendMessage(CB_GETCOUNT)); }
-
-bool Visible(CWnd& page, UINT id) { return (Control(page, id).GetStyle() & WS_VISIBLE) != 0; }
 
 struct Sizes {
   CSize client, tabs, page;
@@ -116,7 +58,7 @@ TEST(DeviceSetDialog, SizeFollowsTheShownPagesEnableBox) {
   RunWith(d, {look(kTabDateTime),                                         // opens on the disabled date/time
               [&] { Press(Control(dt, Dlg_DateTime::IDC_ENABLE)); return true; }, look(kTabDateTime),
               [&] { ShowTab(d, kTabUrl); return true; }, look(kTabUrl),   // the URL page is enabled
-              [&] { ShowTab(d, kTabMotion); return true; }, look(kTabMotion),  // no settings yet
+              [&] { ShowTab(d, kTabMotion); return true; }, look(kTabMotion),  // switched off
               [&] { ShowTab(d, kTabDateTime); return true; }, look(kTabDateTime),
               [&] { Press(Control(dt, Dlg_DateTime::IDC_ENABLE)); return true; }, look(kTabDateTime)});
   ASSERT_EQ(seen.size(), 6u);
@@ -128,29 +70,6 @@ TEST(DeviceSetDialog, SizeFollowsTheShownPagesEnableBox) {
   ExpectTall(seen[5], false, "date/time disabled");
 }
 
-struct FindTitle {
-  CString title;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchTitle(HWND h, LPARAM p) {
-  auto* f = reinterpret_cast<FindTitle*>(p);
-  wchar_t text[128] = L"";
-  ::GetWindowTextW(h, text, 128);
-  if (::IsWindowVisible(h) && f->title == text) f->found = h;
-  return TRUE;
-}
-
-// A box of this program with that title while it is shown.
-HWND ShownBox(UINT titleId) {
-  FindTitle f{LoadLangString(titleId)};
-  ::EnumThreadWindows(::GetCurrentThreadId(), &MatchTitle, reinterpret_cast<LPARAM>(&f));
-  return f.found;
-}
-
-// The warning box ("Warning").
-HWND ShownWarning() { return ShownBox(564); }
-
 TEST(DeviceSetDialog, ApplyWithNothingEnabledSaysSoAndStays) {
   DeviceSettings records;
   Dlg_DeviceSet d(records, CheckedPlatforms());
@@ -158,13 +77,7 @@ TEST(DeviceSetDialog, ApplyWithNothingEnabledSaysSoAndStays) {
   bool warned = false, stayed = false;
   const INT_PTR result = RunWith(d, {
       [&] { d.PostMessage(WM_COMMAND, MAKEWPARAM(Dlg_DeviceSet::IDC_APPLY, BN_CLICKED)); return true; },
-      [&] {
-        HWND box = ShownWarning();
-        if (!box) return false;
-        warned = true;
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        return true;
-      },
+      DismissWarning(&warned),
       [&] {
         stayed = !ShownWarning() && ::IsWindowVisible(d.m_hWnd);
         ShowTab(d, kTabUrl);
@@ -312,21 +225,11 @@ TEST(DeviceSetDialog, DayListsFollowTheMonthAndTheRuleType) {
 
 std::string Join(const std::vector<std::string>& lines) { return labelfit::Join(lines); }
 
-// The dialog's client area as painted, saved for looking at.
-void Shot(CWnd& w, const std::wstring& name) {
-  w.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  CRect client;
-  w.GetClientRect(&client);
-  wintest::ScreenShot shot(w, client);
-  EXPECT_TRUE(shot.SavePng(name.c_str())) << labelfit::Utf8(name);
-}
-
 TEST(DeviceSetDialog, EveryTextFitsInEveryLanguage) {
   LanguageGuard guard;
   for (LANGID lang : kLanguages) {
     SetLanguage(lang);
-    // Screenshots in English, in a language with long words and in a CJK one.
-    const wchar_t* shot = lang == 1033 ? L"en" : lang == 1038 ? L"hu" : lang == 1041 ? L"ja" : nullptr;
+    const wchar_t* shot = ShotLanguage(lang);
     DeviceSettings records;
     records.dateTime.Enable = true;
     records.dateTime.DLS = true;
