@@ -160,10 +160,13 @@ std::wstring Folded(const std::wstring& s) {
 
 }  // namespace
 
+int ChannelNumberOf(const std::wstring& channelCell) {
+  return static_cast<int>(std::wcstol(channelCell.c_str(), nullptr, 10));
+}
+
 std::vector<int> ChannelNumbers(const BatchRow& row) {
   std::vector<int> numbers;
-  for (const auto& channel : row.channels)
-    numbers.push_back(static_cast<int>(std::wcstol(channel.second.c_str(), nullptr, 10)));
+  for (const auto& channel : row.channels) numbers.push_back(ChannelNumberOf(channel.second));
   return numbers;
 }
 

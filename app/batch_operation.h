@@ -28,8 +28,10 @@ struct BatchRow {
   std::vector<std::pair<RowHandle, std::wstring>> channels;
 };
 
-// The channel numbers of a device's channel rows, in order: the number each row's cell 0
-// begins with (0 when it begins with none).
+// The channel number a channel row shows in its first cell ("3 - 10.0.0.5" is 3); 0 when the
+// text does not begin with one.
+int ChannelNumberOf(const std::wstring& channelCell);
+// The channel numbers of a device's channel rows, in order.
 std::vector<int> ChannelNumbers(const BatchRow& row);
 
 // The checked device rows of a command, in the grid's checked-row order.

@@ -1,6 +1,5 @@
 #include "app/upgrade_batch.h"
 
-#include <cwchar>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,10 +26,6 @@ class ReportEvents : public UpgradeEvents {
 };
 
 }  // namespace
-
-int ChannelNumberOf(const std::wstring& channelCell) {
-  return static_cast<int>(std::wcstol(channelCell.c_str(), nullptr, 10));
-}
 
 UpgradeEvents* UpgradeEventsFor(BatchReport* report) {
   static std::mutex lock;

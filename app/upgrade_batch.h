@@ -9,10 +9,6 @@
 #include "app/batch_operation.h"
 #include "device/upgrade_job.h"
 
-// The channel number a channel row shows in its first cell ("3 - 10.0.0.5" is 3); 0 when the
-// text does not begin with one.
-int ChannelNumberOf(const std::wstring& channelCell);
-
 // Where the engine's workers of a batch report: the batch's report target. The adapter of a
 // target lives as long as the program, so that no worker can outlive it.
 UpgradeEvents* UpgradeEventsFor(BatchReport* report);
