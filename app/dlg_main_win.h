@@ -79,6 +79,8 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   void DeliverFromWorker(const DeviceRecord& record, unsigned long lParam);
   int RefreshCount() const { return m_RefreshCount; }
   DeviceList& List() { return m_List; }
+  // The device settings dialog's records (settings section, shown and filled by the dialog).
+  DeviceSettings& SettingsRecords() { return m_DeviceSettings; }
 
   // DiscoveryOwner (dispatcher thread).
   void ParseDiscoveryReply(const std::uint8_t* reply) override;

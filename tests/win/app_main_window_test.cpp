@@ -25,6 +25,7 @@
 #include "kit/lang.h"
 #include "kit/palette.h"
 #include "port/exe_file.h"
+#include "res/strings/av_strings.h"
 #include "tests/win/kit_controls_support.h"
 #include "tests/win/label_fit.h"
 #include "tests/win/window_shot.h"
@@ -296,6 +297,21 @@ const Language kLanguages[] = {{1033, L"en"}, {1028, L"zh-TW"}, {2052, L"zh-CN"}
                                {1029, L"cs"}, {1038, L"hu"},    {1045, L"pl"},    {1048, L"ro"},
                                {1049, L"ru"}, {1034, L"es"},    {1036, L"fr"},    {1040, L"it"},
                                {1043, L"nl"}};
+
+// A language change lifts the bitrate cap of streams 1 and 2, in the new language's words (the
+// video/audio page shows them as its "Unlimited" entry); stream 3 keeps the cap it was given.
+TEST_F(MainWindow, LanguageChangeLiftsTheCapOfStreamsOneAndTwo) {
+  AvSettings& av = main()->SettingsRecords().av;
+  for (AvChannelSettings& c : av.channels) c.MaxBitrate = L"3M";
+  for (LANGID lang : {LANGID(1038), LANGID(1041), LANGID(1033)}) {
+    Relabel(lang);
+    const std::wstring unlimited = LoadLangString(IDS_AV_UNLIMITED).GetString();
+    EXPECT_EQ(av.channels[0].MaxBitrate, unlimited) << lang;
+    EXPECT_EQ(av.channels[1].MaxBitrate, unlimited) << lang;
+    EXPECT_EQ(av.channels[2].MaxBitrate, L"3M") << lang;
+    if (lang != 1033) EXPECT_NE(unlimited, L"Unlimited") << lang;
+  }
+}
 
 // Rows as a search leaves them: answers, a conflict pair, work under way and its outcomes.
 void FillRows() {
