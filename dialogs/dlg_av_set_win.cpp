@@ -134,9 +134,8 @@ BOOL Dlg_AVSet::OnInitDialog() {
 }
 
 void Dlg_AVSet::OnEnableChanged() {
-  ShowContent(m_Enable.m_Checked, {&m_Enable});
   // The third stream only for the families that have it.
-  if (!HasTripleStream(m_Family)) m_Triple.ShowWindow(SW_HIDE);
+  ShowContent(m_Enable.m_Checked, {&m_Enable}, {HasTripleStream(m_Family) ? nullptr : &m_Triple});
 }
 
 void Dlg_AVSet::Layout() {

@@ -41,11 +41,13 @@ void SettingsPage::PostEnableState() {
   if (dialog) ::PostMessageW(dialog, WM_PAGE_ENABLE, reinterpret_cast<WPARAM>(this), IsEnabled() ? 1 : 0);
 }
 
-void SettingsPage::ShowContent(bool show, std::initializer_list<const CWnd*> keep) {
+void SettingsPage::ShowContent(bool show, std::initializer_list<const CWnd*> keep,
+                               std::initializer_list<const CWnd*> never) {
   for (HWND c = ::GetWindow(m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-    bool kept = false;
+    bool kept = false, hidden = false;
     for (const CWnd* k : keep) kept = kept || k->m_hWnd == c;
-    if (!kept) ::ShowWindow(c, show ? SW_SHOWNA : SW_HIDE);
+    for (const CWnd* n : never) hidden = hidden || (n && n->m_hWnd == c);
+    if (!kept) ::ShowWindow(c, show && !hidden ? SW_SHOWNA : SW_HIDE);
   }
   ResetChildRegion();
   for (HWND c = ::GetWindow(m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) AddChildToRegion(CWnd::FromHandle(c));

@@ -52,8 +52,10 @@ class SettingsPage : public Dlg_Base {
   virtual void OnEnableChanged() {}
   // Shows or hides every control of the page but those in `keep`: a page whose enable box is
   // off shows only that box (and what stands beside its title), so nothing is cut by the
-  // dialog's short layout.
-  void ShowContent(bool show, std::initializer_list<const CWnd*> keep);
+  // dialog's short layout. Those in `never` (null entries allowed) stay hidden either way, and
+  // the skin is painted where they stand.
+  void ShowContent(bool show, std::initializer_list<const CWnd*> keep,
+                   std::initializer_list<const CWnd*> never = {});
   // The page's template; a page adds its controls in its constructor and places them in
   // OnInitDialog.
   DialogTemplate m_Template;

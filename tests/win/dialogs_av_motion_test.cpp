@@ -116,10 +116,17 @@ TEST(AvPage, StreamModesAndCodecPairingPerFamily) {
     Dlg_DeviceSet d(records, Platforms(L"K2A-010", true));
     auto& av = PageOf<Dlg_AVSet>(d, kTabAv);
     bool triple = true, stream2Before = true, sensitivity = true;
+    COLORREF whereTripleStands = SKIN_KEY_COLOUR;
     Codecs stream2, stream1;
     RunWith(d, {[&] {
                   ShowTab(d, kTabAv);
                   triple = Visible(av, Dlg_AVSet::IDC_TRIPLE);
+                  // The hidden button leaves no hole in the skin (a hole shows what was
+                  // drawn there before).
+                  CRect r;
+                  Control(av, Dlg_AVSet::IDC_TRIPLE).GetWindowRect(&r);
+                  av.ScreenToClient(&r);
+                  if (CDC* mem = av.PrepareMemDC()) whereTripleStands = mem->GetPixel(r.CenterPoint().x, r.CenterPoint().y);
                   stream2Before = Enabled(av, Id(AV_ENCODER, 1));
                   sensitivity = Enabled(av, Dlg_AVSet::IDC_SENSITIVITY);
                   Press(Control(av, Dlg_AVSet::IDC_DUAL));
@@ -133,6 +140,8 @@ TEST(AvPage, StreamModesAndCodecPairingPerFamily) {
                   return true;
                 }});
     EXPECT_FALSE(triple);
+    EXPECT_NE(whereTripleStands, SKIN_KEY_COLOUR);
+    EXPECT_NE(whereTripleStands, CLR_INVALID);
     EXPECT_FALSE(stream2Before);
     EXPECT_FALSE(sensitivity);
     EXPECT_EQ(stream2, (Codecs{L"H264", L"MJPEG"}));
