@@ -44,7 +44,9 @@ void DeviceSearcher::Search(const std::string& localAddress) {
   bool sendFailed = false;
   {
     std::lock_guard<std::mutex> ops(m_socketOps);
-    ClearQueues();
+    // The earlier sockets close first: nothing they received reaches the queues after this.
+    CloseAll();
+    EndSearch();
     for (int i = 0; i < kSocketCount; ++i) {
       bool failed = false;
       m_sockets[i].OpenBroadcast(localAddress, kDiscoveryPorts[i], &failed);
@@ -60,10 +62,9 @@ void DeviceSearcher::Search(const std::string& localAddress) {
 
 void DeviceSearcher::CloseSockets() {
   std::lock_guard<std::mutex> ops(m_socketOps);
-  m_abandon = true;
   CloseAll();
   // What this search's answers still queue is of no use to the next one.
-  ClearQueues();
+  EndSearch();
 }
 
 void DeviceSearcher::Stop() {
@@ -73,7 +74,7 @@ void DeviceSearcher::Stop() {
     m_running = false;
     m_stopped = true;
     CloseAll();
-    ClearQueues();
+    EndSearch();
     threads.swap(m_threads);
   }
   // Joined without the lock: the dispatcher may be in the owner's handler, which may wait for
@@ -106,13 +107,26 @@ void DeviceSearcher::CloseAll() {
   for (auto& s : m_sockets) s.Close();
 }
 
-void DeviceSearcher::ClearQueues() {
+void DeviceSearcher::EndSearch() {
   // The acknowledgements stay: an address change may be confirmed across a new search.
   std::lock_guard<std::mutex> l(m_lock);
   m_texts.clear();
   m_replies6005.clear();
   m_replies6055.clear();
   m_shortSeen = 0;
+  m_abandon = true;
+}
+
+template <typename Queue, typename Item>
+bool DeviceSearcher::Take(Queue& queue, Item& out) {
+  std::lock_guard<std::mutex> l(m_lock);
+  // Once stopped, no handler starts any more.
+  if (!m_running || queue.empty()) return false;
+  out = std::move(queue.front());
+  queue.pop_front();
+  // Taken after the last EndSearch: the entry belongs to the search running.
+  m_abandon = false;
+  return true;
 }
 
 template <typename Queue, typename Item>
@@ -136,20 +150,23 @@ void DeviceSearcher::Run(int role) {
   }
 }
 
+// Each receiver queues what it received while its socket is still held (JSocket::Receive's
+// `take`), so that the close of a search leaves none of its answers to be queued after it.
 void DeviceSearcher::ReceiveText() {
   char buf[kReceiveBufferSize];
-  while (m_running) {
+  const auto take = [&](int n) {
     // A datagram longer than the longest text is not a recorder's answer: not even cut short.
-    int n = m_sockets[0].Receive(buf, kReceiveBufferSize, kReceiveWaitMs);
-    if (n > 0 && n <= kRecorderTextMax) Push(m_texts, kMaxTexts, std::string(buf, static_cast<std::size_t>(n)));
+    if (n <= kRecorderTextMax) Push(m_texts, kMaxTexts, std::string(buf, static_cast<std::size_t>(n)));
+  };
+  while (m_running) {
+    m_sockets[0].Receive(buf, kReceiveBufferSize, kReceiveWaitMs, take);
     port::YieldSlice();
   }
 }
 
 void DeviceSearcher::ReceiveReplies(JSocket& socket, std::deque<Reply>& queue) {
   std::uint8_t buf[kReceiveBufferSize];
-  while (m_running) {
-    int n = socket.Receive(buf, kReceiveBufferSize, kReceiveWaitMs);
+  const auto take = [&](int n) {
     if (n == kDiscoveryReplyLength) {
       Reply r;
       std::memcpy(r.data(), buf, r.size());
@@ -159,50 +176,40 @@ void DeviceSearcher::ReceiveReplies(JSocket& socket, std::deque<Reply>& queue) {
       std::memcpy(a.data(), buf, a.size());
       Push(m_acks, kMaxAcks, a);
     }
+  };
+  while (m_running) {
+    socket.Receive(buf, kReceiveBufferSize, kReceiveWaitMs, take);
     port::YieldSlice();
   }
 }
 
 void DeviceSearcher::ReceiveShortReplies(JSocket& socket) {
   std::uint8_t buf[kReceiveBufferSize];
+  const auto take = [&](int n) {
+    if (n != kDiscoveryReplyShortLength) return;
+    std::lock_guard<std::mutex> l(m_lock);
+    ++m_shortSeen;
+  };
   while (m_running) {
-    int n = socket.Receive(buf, kReceiveBufferSize, kReceiveWaitMs);
-    if (n == kDiscoveryReplyShortLength) {
-      std::lock_guard<std::mutex> l(m_lock);
-      ++m_shortSeen;
-    }
+    socket.Receive(buf, kReceiveBufferSize, kReceiveWaitMs, take);
     port::YieldSlice();
   }
-}
-
-// Moves the oldest entry of queue into out under lock; false when the queue is empty.
-template <typename Queue, typename Item>
-bool TakeOldest(std::mutex& lock, Queue& queue, Item& out) {
-  std::lock_guard<std::mutex> l(lock);
-  if (queue.empty()) return false;
-  out = std::move(queue.front());
-  queue.pop_front();
-  return true;
 }
 
 void DeviceSearcher::Dispatch() {
   Reply buf6005{}, buf6055{};
   Ack ack{};
   std::string text;
-  // The owner's requests on this thread end at a stop, and at a new search for the pass
-  // that was running when it began.
+  // The owner's requests on this thread end at a stop, and when the search whose answer
+  // they are for ends.
   port::StopScope stopped(&m_stopped);
   port::StopScope abandoned(&m_abandon);
   // One pass hands over at most one entry of each queue, then pauses.
   while (m_running) {
-    m_abandon = false;
-    if (TakeOldest(m_lock, m_replies6005, buf6005) && m_owner)
-      Guarded([&] { m_owner->ParseDiscoveryReply(buf6005.data()); });
-    if (TakeOldest(m_lock, m_replies6055, buf6055) && m_owner)
-      Guarded([&] { m_owner->ParseDiscoveryReply(buf6055.data()); });
-    if (TakeOldest(m_lock, m_texts, text) && m_owner)
-      Guarded([&] { m_owner->AddDiscoveredDevice(text.c_str()); });
-    if (TakeOldest(m_lock, m_acks, ack) && m_owner) Guarded([&] { m_owner->OnIpSetReply(ack.data()); });
+    if (Take(m_replies6005, buf6005) && m_owner) Guarded([&] { m_owner->ParseDiscoveryReply(buf6005.data()); });
+    if (Take(m_replies6055, buf6055) && m_owner) Guarded([&] { m_owner->ParseDiscoveryReply(buf6055.data()); });
+    if (Take(m_texts, text) && m_owner) Guarded([&] { m_owner->AddDiscoveredDevice(text.c_str()); });
+    if (Take(m_acks, ack) && m_owner) Guarded([&] { m_owner->OnIpSetReply(ack.data()); });
     port::SleepMs(kDispatchPauseMs);
   }
 }

@@ -2,7 +2,9 @@
 // its owner through five receiver threads and one dispatcher thread. Each queue holds a
 // bounded number of answers (what does not fit is dropped and counted), so no flood of
 // datagrams can exhaust memory. The owner's handlers run on the dispatcher thread; requests
-// they make there are abandoned at once by a new search or a stop (port/stop_scope.h).
+// they make there for an answer of one search are abandoned at once when that search ends (a
+// new search, CloseSockets or a stop: port/stop_scope.h). What a closed socket received never
+// reaches the queues once it is closed, so every answer queued belongs to the search running.
 #pragma once
 #include <array>
 #include <atomic>
@@ -48,9 +50,9 @@ class DeviceSearcher {
 
   // Empties the ARP cache (Windows), stores the owner and starts the six threads once.
   void Start(DiscoveryOwner* owner);
-  // Empties the reply and text queues and broadcasts the probe from localAddress on the five
-  // ports (closing each port's earlier socket first). A probe that leaves only in part is
-  // reported once ("Send fail", JSocket::SetSendFailHandler), after every lock is let go.
+  // Ends the last search as CloseSockets does, then broadcasts the probe from localAddress on
+  // the five ports. A probe that leaves only in part is reported once ("Send fail",
+  // JSocket::SetSendFailHandler), after every lock is let go.
   void Search(const std::string& localAddress);
   // Closes the five sockets, drops the answers still queued (but the acknowledgements) and
   // abandons the owner's request in flight on the dispatcher; the threads go on and wait for
@@ -78,7 +80,13 @@ class DeviceSearcher {
   void ReceiveReplies(JSocket& socket, std::deque<Reply>& queue);
   void ReceiveShortReplies(JSocket& socket);
   void Dispatch();
-  void ClearQueues();
+  // Under the queues' lock: drops the answers queued (but the acknowledgements) and marks the
+  // owner's request in flight, which was for one of them, as abandoned.
+  void EndSearch();
+  // Moves the oldest entry of queue into out; false when the queue is empty or the engine is
+  // stopping. The handler the entry is for starts with nothing abandoned.
+  template <typename Queue, typename Item>
+  bool Take(Queue& queue, Item& out);
   void CloseAll();
   // Appends under the lock when the queue has room, else counts the answer as dropped.
   template <typename Queue, typename Item>
@@ -86,7 +94,9 @@ class DeviceSearcher {
 
   std::atomic<bool> m_running{true};
   std::atomic<bool> m_stopped{false};  // set by Stop: the dispatcher's requests end
-  std::atomic<bool> m_abandon{false};  // set by CloseSockets: its request in flight ends
+  // Set when the search ends whose answer the dispatcher handles: its request in flight ends.
+  // Set and cleared under m_lock, with the queues emptied and the entry taken.
+  std::atomic<bool> m_abandon{false};
   mutable std::mutex m_addressLock;
   std::string m_localAddress;
   DiscoveryOwner* m_owner = nullptr;

@@ -97,7 +97,9 @@ bool JSocket::Connect(const std::string& address, std::uint16_t port) {
   return port::ConnectTimeout(m_handle, address, port, kConnectTimeoutMs);
 }
 
-int JSocket::Receive(void* buf, int len, int timeoutMs) {
+int JSocket::Receive(void* buf, int len, int timeoutMs) { return Receive(buf, len, timeoutMs, nullptr); }
+
+int JSocket::Receive(void* buf, int len, int timeoutMs, const std::function<void(int)>& take) {
   if (!m_replacing) {
     std::shared_lock<std::shared_mutex> r(m_lock);
     if (m_handle != port::kInvalidSocket) {
@@ -107,6 +109,7 @@ int JSocket::Receive(void* buf, int len, int timeoutMs) {
       // The sender's address is recorded, as the platform does; nobody reads it.
       (void)from;
       (void)fromPort;
+      if (n > 0 && take) take(n);
       return n;
     }
   }

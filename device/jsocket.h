@@ -34,6 +34,10 @@ class JSocket {
   // whole length (more than len when it did not fit), or -1 when there was none or the
   // socket is closed (then after a short pause, so a closed socket costs no CPU).
   int Receive(void* buf, int len, int timeoutMs);
+  // The same, and a datagram that came is handed to `take` (with its whole length) before
+  // the socket is let go: once a Close has returned, no datagram of the closed socket is
+  // still on its way to whoever takes them.
+  int Receive(void* buf, int len, int timeoutMs, const std::function<void(int)>& take);
 
   // For the single owner of a TCP socket: send every byte / receive some bytes.
   bool SendAll(const void* data, std::size_t len, int timeoutMs);

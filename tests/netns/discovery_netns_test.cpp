@@ -7,6 +7,7 @@
 #include <future>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -426,13 +427,66 @@ TEST_F(DiscoveryNetns, SendFailIsReportedWithNoLockHeld) {
   delete searcher;
 }
 
+TEST_F(DiscoveryNetns, ADatagramInHandIsTakenBeforeTheCloseReturns) {
+  // What a socket received is handed over while the socket is held: the close waits for it, so
+  // nothing of a closed search is queued after the close.
+  ASSERT_TRUE(lab->EnterHost());
+  JSocket socket;
+  ASSERT_EQ(socket.OpenBroadcast(NetnsLab::kHostIp, 6005), kDiscoveryProbeLength);
+  std::mutex m;
+  std::condition_variable cv;
+  bool inHand = false, letGo = false;
+  Sender sender;
+  ASSERT_TRUE(sender.Ok());
+  std::thread receiver([&] {
+    char buf[600];
+    bool taken = false;
+    const auto take = [&](int n) {
+      if (n != kDiscoveryReplyLength) return;  // the probe itself comes back too
+      std::unique_lock<std::mutex> l(m);
+      inHand = taken = true;
+      cv.notify_all();
+      cv.wait(l, [&] { return letGo; });
+    };
+    for (int i = 0; i < 200 && !taken; ++i) socket.Receive(buf, sizeof buf, 50, take);
+  });
+  EXPECT_TRUE(sender.Send(6005, std::string(kDiscoveryReplyLength, 'r')));
+  bool received;
+  {
+    std::unique_lock<std::mutex> l(m);
+    received = cv.wait_for(l, std::chrono::seconds(10), [&] { return inHand; });
+  }
+  if (!received) {
+    socket.Close();
+    receiver.join();
+    FAIL() << "the datagram never came";
+  }
+  std::atomic<bool> closed{false};
+  std::thread closer([&] {
+    socket.Close();
+    closed = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(closed.load()) << "the close returned while a datagram of the socket was still in hand";
+  {
+    std::lock_guard<std::mutex> l(m);
+    letGo = true;
+    cv.notify_all();
+  }
+  closer.join();
+  receiver.join();
+  EXPECT_TRUE(closed.load());
+  EXPECT_FALSE(socket.IsOpen());
+}
+
 TEST_F(DiscoveryNetns, StopAndNewSearchesAbandonTheOwnersRequests) {
   // The owner asks each device over HTTP on the dispatcher thread, as the advanced search does;
-  // the device never answers.
+  // the device never answers. Each search's device answers twice (6005 and 6055): the second
+  // answer of an ended search must never start a request.
   ASSERT_TRUE(lab->AddDeviceAddresses(0, {DeviceIp(1)}));
-  std::string conf = lab->Dir() + "/silent.conf";
+  const std::string conf = lab->Dir() + "/silent.conf", simLog = lab->Dir() + "/silent.log";
   std::ofstream(conf) << "ip=" << DeviceIp(1) << " mac=00:0F:7C:00:00:01 fail=/cgi-bin/cmd/system?SYSTEM_INFO:silent\n";
-  ASSERT_GT(lab->StartSimulator(0, {"--config", conf}), 0);
+  ASSERT_GT(lab->StartSimulator(0, {"--config", conf, "--log", simLog}), 0);
   ASSERT_TRUE(lab->EnterHost());
   class AskingOwner : public RecordingOwner {
    public:
@@ -445,26 +499,50 @@ TEST_F(DiscoveryNetns, StopAndNewSearchesAbandonTheOwnersRequests) {
     }
     std::atomic<int> asked{0}, answered{0};
   } owner;
+  auto deviceLog = [&] { return testlab::ReadFile(simLog); };
+  // The requests that reached the device: two for each ask, the one its login challenge
+  // answers and the one with the login, which waits there for ever.
+  auto reached = [&] {
+    const std::string log = deviceLog();
+    int n = 0;
+    for (std::size_t p = 0; (p = log.find("GET /cgi-bin/cmd/system?SYSTEM_INFO", p)) != std::string::npos; ++p) ++n;
+    return n;
+  };
+  // The owner has asked n times, and the n-th request waits at the device.
+  auto inFlight = [&](int n) { return owner.asked == n && reached() == 2 * n; };
+  auto waitFor = [](const std::function<bool()>& done) {
+    for (int i = 0; i < 1000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return done();
+  };
+  // The waits below are for conditions; their 10 s limit is far below the request's 90 s.
   DeviceSearcher searcher;
   searcher.Start(&owner);
   searcher.Search(NetnsLab::kHostIp);
-  for (int i = 0; i < 300 && owner.asked < 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_EQ(owner.asked.load(), 1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  auto t0 = std::chrono::steady_clock::now();
+  ASSERT_TRUE(waitFor([&] { return inFlight(1); })) << owner.asked << " asked; the device's log:\n" << deviceLog();
+
+  // Closing the sockets ends the request in flight, and the search's other answer is dropped.
   searcher.CloseSockets();
-  for (int i = 0; i < 500 && owner.answered < 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_GE(owner.answered.load(), 1) << "a new search waited for the request in flight";
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  const int before = owner.asked;
+  EXPECT_TRUE(waitFor([&] { return owner.answered == 1; })) << "the closed search's request was waited out";
+  EXPECT_EQ(owner.asked.load(), 1) << "an answer of the closed search was handled after the close";
+
+  // A new search, then another one without a close between them: the second ends the
+  // request that the first one's answer started.
   searcher.Search(NetnsLab::kHostIp);
-  for (int i = 0; i < 300 && owner.asked <= before; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_GT(owner.asked.load(), before);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  t0 = std::chrono::steady_clock::now();
-  searcher.Stop();
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
-  EXPECT_LT(ms, 5000) << "Stop waited for the request in flight";
+  ASSERT_TRUE(waitFor([&] { return inFlight(2); })) << owner.asked << " asked; the device's log:\n" << deviceLog();
+  searcher.Search(NetnsLab::kHostIp);
+  EXPECT_TRUE(waitFor([&] { return owner.answered == 2; })) << "a new search waited for the request in flight";
+  ASSERT_TRUE(waitFor([&] { return inFlight(3); })) << owner.asked << " asked; the device's log:\n" << deviceLog();
+
+  // The stop ends the last one, and the search's other answer is handed to nobody.
+  std::atomic<bool> stopped{false};
+  std::thread stopper([&] {
+    searcher.Stop();
+    stopped = true;
+  });
+  EXPECT_TRUE(waitFor([&] { return stopped.load(); })) << "Stop waited for the request in flight";
+  stopper.join();
+  EXPECT_EQ(owner.asked.load(), 3);
+  EXPECT_EQ(owner.answered.load(), 3);
 }
 
 }  // namespace
