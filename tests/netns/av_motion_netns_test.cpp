@@ -1,6 +1,7 @@
 // Audio/video and motion settings against simulated devices of several platforms: the whole
 // request sequence each device gets in its platform's form, the capability lists of a busy
-// device, the stop at the first failure with its id, and the windows the devices keep.
+// device, the stop at the first failure (whatever its kind) with its step's id, and the
+// windows the devices keep.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +25,16 @@ const char kUnknown[] = "10.231.4.6";   // a platform no one knows, with audio
 const char kEptz[] = "10.231.4.7";      // streams in EPTZ mode
 const char kNoFps[] = "10.231.4.8";     // platform A refusing every frame rate
 const char kPal[] = "10.231.4.9";       // platform B with PAL sizes only
+// Devices that fail one request each, in a different way (tests EachFailureEndsInItsStepsId).
+const char kLoginRefused[] = "10.231.4.10";
+const char kAudioRefused[] = "10.231.4.11";
+const char kStreamGone[] = "10.231.4.12";
+const char kEncoderRefused[] = "10.231.4.13";
+const char kResolutionGone[] = "10.231.4.14";
+const char kQualityRefused[] = "10.231.4.15";
+const char kBitrateEmpty[] = "10.231.4.16";
+const char kWindowsGone[] = "10.231.4.17";
+const char kSizeRefused[] = "10.231.4.18";
 
 std::wstring W(const char* s) { return std::wstring(s, s + std::char_traits<char>::length(s)); }
 
@@ -41,9 +52,30 @@ class AvMotionNetns : public testlab::SimulatorSuite<AvMotionNetns> {
            "ip=10.231.4.6 mac=00:0F:7C:00:40:06 auth=none platform=X audio=1\n"
            "ip=10.231.4.7 mac=00:0F:7C:00:40:07 auth=none platform=B audio=0 streaming_mode=EPTZ%20Stream\n"
            "ip=10.231.4.8 mac=00:0F:7C:00:40:08 auth=none platform=A audio=0 fail=/cgi-bin/cmd/encoder?CHANNEL=1&VIDEO_FPS_NUM:error\n"
-           "ip=10.231.4.9 mac=00:0F:7C:00:40:09 auth=none platform=B audio=0 res_cap=P1920x1080,P720x576,P352x288\n";
+           "ip=10.231.4.9 mac=00:0F:7C:00:40:09 auth=none platform=B audio=0 res_cap=P1920x1080,P720x576,P352x288\n"
+           "ip=10.231.4.10 mac=00:0F:7C:00:40:10 password=secret platform=B audio=0\n"
+           "ip=10.231.4.11 mac=00:0F:7C:00:40:11 auth=none platform=B audio=1 audio_level=LEVELS "
+           "fail=/cgi-bin/cmd/system?CHANNEL=1&AUDIO_IN_LEVEL:status500\n"
+           "ip=10.231.4.12 mac=00:0F:7C:00:40:12 auth=none platform=T audio=0 fail=/cgi-bin/cmd/encoder?VIDEO_STREAM:refuse\n"
+           "ip=10.231.4.13 mac=00:0F:7C:00:40:13 auth=none platform=B audio=0 "
+           "fail=/cgi-bin/cmd/encoder?CHANNEL=1&VIDEO_ENCODER:status404\n"
+           "ip=10.231.4.14 mac=00:0F:7C:00:40:14 auth=none platform=B audio=0 "
+           "fail=/cgi-bin/cmd/encoder?CHANNEL=1&VIDEO_RESOLUTION=:refuse\n"
+           "ip=10.231.4.15 mac=00:0F:7C:00:40:15 auth=none platform=W audio=0 "
+           "fail=/cgi-bin/cmd/encoder?CHANNEL=1&VIDEO_MPEG4_QUALITY:error\n"
+           "ip=10.231.4.16 mac=00:0F:7C:00:40:16 auth=none platform=B audio=0 "
+           "fail=/cgi-bin/cmd/encoder?CHANNEL=1&VIDEO_MAX_BITRATE:empty\n"
+           "ip=10.231.4.17 mac=00:0F:7C:00:40:17 auth=none platform=B audio=0 VIDEO_RESOLUTION=N1920x1080 "
+           "fail=/cgi-bin/cmd/encoder?CHANNEL=1&MOTION_CONFIG=:refuse\n"
+           "ip=10.231.4.18 mac=00:0F:7C:00:40:18 auth=none platform=B audio=0 "
+           "fail=/cgi-bin/cmd/encoder?CHANNEL=1&VIDEO_RESOLUTION:status500\n";
   }
-  static std::vector<std::string> Addresses() { return {kK, kW, kBusy, kGarbled, kD, kUnknown, kEptz, kNoFps, kPal}; }
+  static std::vector<std::string> Addresses() {
+    return {kK,           kW,           kBusy,          kGarbled,        kD,
+            kUnknown,     kEptz,        kNoFps,         kPal,            kLoginRefused,
+            kAudioRefused, kStreamGone, kEncoderRefused, kResolutionGone, kQualityRefused,
+            kBitrateEmpty, kWindowsGone, kSizeRefused};
+  }
 
  protected:
   void Begin() override {
@@ -180,6 +212,44 @@ TEST_F(AvMotionNetns, FirstFailureEndsTheDevice) {
   const std::vector<std::string> eptz = Sent(kEptz);
   EXPECT_EQ(eptz.back(), S + "SYSTEM_INFO");
   for (const std::string& r : eptz) EXPECT_EQ(r.find("MOTION"), std::string::npos) << r;
+}
+
+// Whatever way a request fails (a refused login, a 4xx or 5xx status, "ERROR", an empty answer,
+// a device gone mid-way), the device's row ends with the id of the step it failed in, and
+// nothing is sent after the failed request.
+TEST_F(AvMotionNetns, EachFailureEndsInItsStepsId) {
+  struct Case {
+    const char* ip;
+    bool motionOnly;  // the audio/video page switched off
+    int result;
+    std::string last;  // the failed request, the last one the device got
+  };
+  const std::string c1 = "CHANNEL=1&";
+  const std::vector<Case> cases = {
+      {kLoginRefused, false, 530, S + "SYSTEM_INFO"},
+      {kAudioRefused, false, 530, S + c1 + "AUDIO_IN_LEVEL=HIGH&AUDIO_OUT_VOLUME=50"},
+      {kStreamGone, false, 531, E + "VIDEO_STREAM=SINGLE"},
+      {kEncoderRefused, false, 532, E + c1 + "VIDEO_ENCODER=MPEG4"},
+      {kResolutionGone, false, 533, E + c1 + "VIDEO_RESOLUTION=N1280x720"},
+      {kQualityRefused, false, 536, E + c1 + "VIDEO_MPEG4_QUALITY=HIGH&VIDEO_GOP=25"},
+      {kBitrateEmpty, false, 535, E + c1 + "VIDEO_MAX_BITRATE=UNLIMITED&VIDEO_BITRATE=4M"},
+      {kWindowsGone, false, 529,
+       E + c1 + "MOTION_CONFIG=1,1,0,0,1279,719,70,1,10&MOTION_CONFIG=2,1,0,0,320,240,70,1,10&MOTION_CONFIG=3,1,0,0,0,0,70,1,10"},
+      {kSizeRefused, true, 529, E + c1 + "VIDEO_RESOLUTION"},
+  };
+  RowHandle row = 40;
+  for (const Case& c : cases) {
+    m_records.av.Enable = !c.motionOnly;
+    EXPECT_EQ(Run(c.ip, row), c.result) << c.ip;
+    EXPECT_EQ(m_report.Of(row), (std::vector<int>{539, c.result})) << c.ip;
+    const std::vector<std::string> sent = Sent(c.ip);
+    ASSERT_FALSE(sent.empty()) << c.ip;
+    EXPECT_EQ(sent.back(), c.last) << c.ip;
+    if (c.motionOnly) {
+      for (const std::string& r : sent) EXPECT_EQ(r.find("MOTION"), std::string::npos) << c.ip << " " << r;
+    }
+    ++row;
+  }
 }
 
 TEST_F(AvMotionNetns, WholeBatchOfFourDevices) {
