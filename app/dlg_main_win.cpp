@@ -6,6 +6,7 @@
 
 #include "app/batch_commands.h"
 #include "app/device_query.h"
+#include "app/manual_devices.h"
 #include "app/manual_ip_settings.h"
 #include "app/message_pump_win.h"
 #include "app/program_version_win.h"
@@ -151,6 +152,7 @@ void Dlg_Main::LoadSettings() {
   std::map<std::wstring, std::wstring> manual;
   LoadManualIpSection(g_Settings.Document(), manual);
   m_List.SetManualDevices(manual);
+  LoadManualAddedDevices(ExecutableFolder());
   LoadDeviceSettings(g_Settings.Document(), m_DeviceSettings);
   // Sections that nothing reads yet ([FW_DATA], [RS_DATA], ...) stay in the settings document
   // as loaded and are written back as they were.
@@ -330,15 +332,21 @@ void Dlg_Main::RunCommand(UINT id) {
 }
 
 void Dlg_Main::StartQueryThreads() {
-  // Each thread walks its own copy of the kept devices.
-  std::map<std::wstring, std::wstring> manual = m_List.ManualDevices();
-  if (manual.empty()) return;
+  // Each thread walks its own copy of the kept devices: the [MANUAL_IP] devices, and those
+  // of the manual device file and the range scans.
   DeviceQueryHooks hooks;
   hooks.query = [](int channel, const std::wstring& ip, DeviceRecord& r) { return GetDeviceInfo(channel, ip, r); };
   hooks.deliver = [this](const DeviceRecord& r, unsigned long lp) { DeliverFromWorker(r, lp); };
-  m_QueryManualIps.Start([manual, hooks](const std::atomic<bool>& stop) {
-    QueryDevices(manual, FOUND_BY_QUERY, false, hooks, stop);
-  });
+  const std::map<std::wstring, std::wstring> manual = m_List.ManualDevices();
+  if (!manual.empty())
+    m_QueryManualIps.Start([manual, hooks](const std::atomic<bool>& stop) {
+      QueryDevices(manual, FOUND_BY_QUERY, false, hooks, stop);
+    });
+  const std::map<std::wstring, std::wstring> scanned = g_ManualMacMap.Snapshot();
+  if (!scanned.empty())
+    m_QueryAddedDevices.Start([scanned, hooks](const std::atomic<bool>& stop) {
+      QueryDevices(scanned, FOUND_BY_SCAN, false, hooks, stop);
+    });
 }
 
 void Dlg_Main::OnManualDevicesChanged(WPARAM change, LPARAM text) {

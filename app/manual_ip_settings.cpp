@@ -29,9 +29,11 @@ void SaveManualIpSection(IniDocument& doc, const std::map<std::wstring, std::wst
   doc.ClearSection(L"MANUAL_IP");
   int n = 1;
   for (const auto& d : devices) {
+    // An entry without its address or MAC takes no number, so the numbers stay without gaps.
+    if (d.first.empty() || d.second.empty()) continue;
     doc.Set(L"MANUAL_IP", Key(L"IP", n), d.first);
     doc.Set(L"MANUAL_IP", Key(L"MAC", n), d.second);
-    doc.Set(L"MANUAL_IP", Key(L"HTTP", n), std::to_wstring(ResolveHttpPort(d.first)));
+    doc.Set(L"MANUAL_IP", Key(L"HTTP", n), std::to_wstring(g_HttpPortMap.Get(d.first)));
     ++n;
   }
 }

@@ -8,6 +8,6 @@
 
 // Reads the devices into `devices` (IP -> MAC) and their ports into g_HttpPortMap.
 void LoadManualIpSection(const IniDocument& doc, std::map<std::wstring, std::wstring>& devices);
-// Rewrites the section from the devices, each with its port from g_HttpPortMap (80 when
-// none is known).
+// Rewrites the section from the devices, each with its port from g_HttpPortMap (0 when none
+// is known, which requests read as 80); entries with an empty address or MAC are left out.
 void SaveManualIpSection(IniDocument& doc, const std::map<std::wstring, std::wstring>& devices);

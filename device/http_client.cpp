@@ -36,7 +36,7 @@ int JudgeUrlReply(int status, const char* body, int length) {
 }
 
 int HttpGetCgi(const std::wstring& host, const std::wstring& path, char* reply, int replySize, int timeoutMs,
-               bool useDefaultLogin, bool acceptError, int port) {
+               bool useDefaultLogin, bool acceptError, int port, int connectTimeoutMs) {
   if (reply && replySize > 0) reply[0] = '\0';
   Login login = useDefaultLogin ? DefaultLogin() : UserLogin();
   http::GetRequest req;
@@ -44,6 +44,7 @@ int HttpGetCgi(const std::wstring& host, const std::wstring& path, char* reply, 
   req.port = ResolveHttpPort(host, port);
   req.target = http::SafeTarget(port::ToLocal8(path));
   req.timeoutMs = timeoutMs;
+  req.connectTimeoutMs = connectTimeoutMs;
   req.answerChallenge = true;
   req.user = port::ToLocal8(login.user);
   req.password = port::ToLocal8(login.password);

@@ -13,8 +13,10 @@
 //   -2  the body holds "ERROR" and acceptError is false
 //   -3  the status is not 200, or the body holds "bad account/password" or "not authorized"
 //       (wins over -2)
+// connectTimeoutMs above 0 bounds the connect alone (the range scan's probes).
 int HttpGetCgi(const std::wstring& host, const std::wstring& path, char* reply, int replySize,
-               int timeoutMs, bool useDefaultLogin, bool acceptError, int port = 0);
+               int timeoutMs, bool useDefaultLogin, bool acceptError, int port = 0,
+               int connectTimeoutMs = 0);
 
 // GETs a whole URL ("http://host[:port]/path?query") without answering any login challenge;
 // the host may be a name (the maker's download server).

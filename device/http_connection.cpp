@@ -63,7 +63,10 @@ class Connection {
   Connection(std::unique_ptr<Stream> stream, int timeoutMs, std::int64_t deadline)
       : m_stream(std::move(stream)), m_timeoutMs(timeoutMs), m_deadline(deadline) {}
 
-  bool Open(const std::string& ip, int p) { return m_stream->Open(ip, p, WaitMs()); }
+  bool Open(const std::string& ip, int p, int connectTimeoutMs) {
+    const int wait = WaitMs();
+    return m_stream->Open(ip, p, connectTimeoutMs > 0 && connectTimeoutMs < wait ? connectTimeoutMs : wait);
+  }
   bool Send(const std::string& data) { return m_stream->Send(data, WaitMs()); }
   bool PeerClosed() { return Available() > 0 || m_stream->PeerClosed(); }
 
@@ -313,7 +316,7 @@ bool Get(const GetRequest& req, char* buf, int size, GetResult* result) {
     if (!s) return nullptr;
     std::unique_ptr<Connection> c(new Connection(std::move(s), timeoutMs, deadline));
     ++result->connections;
-    if (!c->Open(ip, req.port)) return nullptr;
+    if (!c->Open(ip, req.port, req.connectTimeoutMs)) return nullptr;
     return c;
   };
   auto fail = [&] {

@@ -44,6 +44,10 @@ struct GetRequest {
   int port = 80;
   std::string target;  // path and query; made safe (http_url.h) before it is sent
   int timeoutMs = 10000;
+  // The connection must be made within this (0: within timeoutMs), the rest of the request
+  // still has timeoutMs: an address with nothing behind it is given up sooner than a device
+  // that is slow to answer.
+  int connectTimeoutMs = 0;
   std::string agent = "Dorvik";
   // Login that answers a 401 challenge; with answerChallenge false a 401 is returned as is.
   bool answerChallenge = false;

@@ -3,6 +3,8 @@
 #                     namespaces ${LAB_DEV[i]} each linked to the bridge by a veth pair
 #   lab_addrs I IP... puts addresses on device namespace I
 #   lab_sim I ARGS... starts the simulator ($DEVSIM) in device namespace I, waits until ready
+#   lab_silent IP...  makes addresses silent: the host sends to them into nowhere, so a
+#                     connection attempt gets no answer at all
 #   lab_down          stops everything the lab started and removes it (also run on EXIT)
 # Nothing leaves these namespaces.
 LAB_HOST_IP=10.231.0.1
@@ -37,6 +39,12 @@ lab_addrs() {
   shift
   for ip in "$@"; do echo "addr add $ip/16 brd + dev eth0"; done > "$LAB_DIR/addr$i"
   ip -n "${LAB_DEV[$i]}" -batch "$LAB_DIR/addr$i"
+}
+
+lab_silent() {
+  local ip
+  for ip in "$@"; do echo "neigh replace $ip lladdr 02:00:00:00:de:ad nud permanent dev br0"; done > "$LAB_DIR/silent"
+  ip -n "$LAB_HOST" -batch "$LAB_DIR/silent"
 }
 
 lab_sim() {

@@ -185,6 +185,29 @@ TEST(HttpClient, TheWholeRequestEndsByItsDeadline) {
   EXPECT_LT(o.body.size(), 100u);
 }
 
+TEST(HttpClient, AConnectBoundLimitsTheConnectAlone) {
+  struct Case {
+    int timeoutMs, connectMs, expectedOpen;
+  } cases[] = {{30000, 3000, 3000}, {30000, 0, 30000}, {2000, 3000, 2000}};
+  for (const Case& c : cases) {
+    ScriptedServer server;
+    server.AddConnection({{Reply("200 OK", "Firmware Version = 1")}});
+    http::GetRequest req;
+    req.host = "10.0.0.5";
+    req.target = "/cgi-bin/cmd/system?SYSTEM_INFO";
+    req.timeoutMs = c.timeoutMs;
+    req.connectTimeoutMs = c.connectMs;
+    req.streams = server.Maker();
+    char buf[256];
+    http::GetResult result;
+    EXPECT_TRUE(http::Get(req, buf, sizeof buf, &result));
+    ASSERT_EQ(server.OpenTimeouts().size(), 1u);
+    // The open gets the smaller of the two (less what the request has used up already).
+    EXPECT_LE(server.OpenTimeouts()[0], c.expectedOpen);
+    EXPECT_GT(server.OpenTimeouts()[0], c.expectedOpen - 100);
+  }
+}
+
 TEST(HttpClient, DeviceAddressesAreNeverLookedUp) {
   for (const char* host : {"localhost", "cam.example.test", "10.0.0.256", "10.0.0", " 10.0.0.5", ""}) {
     ScriptedServer server;

@@ -100,6 +100,16 @@ bool NetnsLab::AddDeviceAddresses(int ns, const std::vector<std::string>& ips) {
   return Sh("ip -n " + m_devices[static_cast<std::size_t>(ns)] + " -batch " + Quote(batch));
 }
 
+bool NetnsLab::SilenceAddresses(const std::vector<std::string>& ips) {
+  if (!Ok()) return false;
+  std::string batch = m_dir + "/silent.batch";
+  FILE* f = std::fopen(batch.c_str(), "w");
+  if (!f) return false;
+  for (const auto& ip : ips) std::fprintf(f, "neigh replace %s lladdr 02:00:00:00:de:ad nud permanent dev br0\n", ip.c_str());
+  std::fclose(f);
+  return Sh("ip -n " + m_host + " -batch " + Quote(batch));
+}
+
 bool NetnsLab::AddHostAddress(const std::string& ip) {
   return Ok() && Sh("ip -n " + m_host + " addr add " + ip + "/16 brd + dev br0");
 }

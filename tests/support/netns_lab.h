@@ -30,6 +30,9 @@ class NetnsLab {
   bool AddDeviceAddresses(int ns, const std::vector<std::string>& ips);
   // A second address for the host's bridge (adapter lists).
   bool AddHostAddress(const std::string& ip);
+  // Makes addresses silent: the host sends what it sends them to a link-layer address that no
+  // namespace has, so a connection attempt gets no answer at all, as from a host that drops it.
+  bool SilenceAddresses(const std::vector<std::string>& ips);
 
   // Moves the calling thread (and the threads it starts later) into the host namespace.
   bool EnterHost();

@@ -40,6 +40,8 @@ class ScriptedServer {
   // Every request sent, each as the bytes of the Send calls that made it.
   const std::vector<std::string>& Requests() const { return m_requests; }
   int Opened() const { return m_opened; }
+  // The time-out each connection was given to open, in order.
+  const std::vector<int>& OpenTimeouts() const { return m_openTimeouts; }
   // Reply bytes handed to the client.
   std::size_t Served() const { return m_served; }
   std::size_t RequestsWith(const std::string& part) const {
@@ -51,7 +53,8 @@ class ScriptedServer {
   class Conn : public http::Stream {
    public:
     explicit Conn(ScriptedServer* s) : m_server(s) {}
-    bool Open(const std::string&, int, int) override {
+    bool Open(const std::string&, int, int timeoutMs) override {
+      m_server->m_openTimeouts.push_back(timeoutMs);
       if (m_server->m_refuse || m_server->m_next >= m_server->m_scripts.size()) return false;
       m_script = m_server->m_scripts[m_server->m_next++];
       ++m_server->m_opened;
@@ -106,6 +109,7 @@ class ScriptedServer {
   std::vector<std::vector<ScriptedReply>> m_scripts;
   std::size_t m_next = 0;
   int m_opened = 0;
+  std::vector<int> m_openTimeouts;
   std::size_t m_served = 0;
   bool m_refuse = false;
   std::vector<std::string> m_requests;

@@ -49,6 +49,8 @@ std::string Param(const SimDevice& d, int index, const std::string& key, int cha
   return std::string();
 }
 
+const char kCompany[] = "Simulated Video Devices";
+
 std::string Quoted(const std::string& key, const std::string& v) { return key + "='" + v + "'\n"; }
 
 }  // namespace
@@ -96,6 +98,8 @@ std::string CgiReply(const SimDevice& d, int index, const std::string& query) {
       line("MAC Address", d.fields.mac);
       line("Unit Type", Setting(d, "unit_type", d.fields.model));
       line("Production ID", Setting(d, "production_id", d.fields.serial));
+      const std::string company = Setting(d, "company", kCompany);
+      if (!company.empty()) line("Company Name", company);
       line("Platform", d.platform);
       if (!Setting(d, "profile_id", "").empty()) line("Profile ID", Setting(d, "profile_id", ""));
       if (!Setting(d, "isp_generation", "").empty()) line("ISP_GENERATION", Setting(d, "isp_generation", ""));
@@ -116,10 +120,22 @@ std::string CgiReply(const SimDevice& d, int index, const std::string& query) {
   return out;
 }
 
+std::string ServerInfoReply(const SimDevice& d) {
+  if (Setting(d, "server_info", "0") != "1") return std::string();
+  return "Firmware=" + d.fields.firmware + "\nProductID=" + Setting(d, "production_id", d.fields.serial) +
+         "\nCompanyName=" + Setting(d, "company", kCompany) + "\n";
+}
+
 void RegisterCgiHandlers(HttpRegistry& registry) {
   registry.Add("/cgi-bin/cmd/", [](const HttpRequest& req) {
     HttpReply r;
     r.body = CgiReply(*req.device, req.deviceIndex, req.query);
+    return r;
+  });
+  registry.Add("/cgi-bin/serverConfig", [](const HttpRequest& req) {
+    HttpReply r;
+    r.body = req.query == "Action=loadInfo" ? ServerInfoReply(*req.device) : std::string();
+    if (r.body.empty()) r.status = 404;
     return r;
   });
 }

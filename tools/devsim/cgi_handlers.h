@@ -4,7 +4,8 @@
 // of channel n > 0 is reported as "<name>-<n>"); "KEY=value" sets a parameter of the device
 // (kept while the simulator runs) and is answered "KEY='value'"; a bare "KEY" asks for it:
 //   SYSTEM_INFO  lines "Firmware Version = ..", "MAC Address = ..", "Unit Type = ..",
-//                "Production ID = ..", "Platform = .." and, when the device has them,
+//                "Production ID = ..", "Company Name = .." (the device's company=, none
+//                when it is empty), "Platform = .." and, when the device has them,
 //                "Profile ID = .." (profile_id=) and "ISP_GENERATION = .." (isp_generation=)
 //                (values in single quotes when the device has sysinfo_quotes=1); recorders (models NVQ-/VTB-, or
 //                sysinfo_all=1) add the OEM_INFO, VIDEO_CAMERA_NAME and V2_MULTICAST_IP lines
@@ -14,6 +15,8 @@
 // tools/devsim/av_handlers.h.
 // A device with date_syntax=new answers any request with a DATE_CONFIG item "ERROR" (its
 // firmware knows only DATE_TYPE=...), one with date_syntax=old any with a DATE_TYPE item.
+// "/cgi-bin/serverConfig?Action=loadInfo" (the recorders' information): lines "Firmware=..",
+// "ProductID=.." and "CompanyName=.." when the device has server_info=1, else status 404.
 #pragma once
 #include "tools/devsim/http_server.h"
 

@@ -30,6 +30,8 @@
 //   sysinfo_all=1        SYSTEM_INFO also carries the OEM/camera name/multicast lines
 //   unit_type=, production_id=   the "Unit Type" and "Production ID" values
 //   profile_id=, isp_generation=   "Profile ID" and "ISP_GENERATION" lines of SYSTEM_INFO
+//   company=NAME         the "Company Name" value (empty: no such line); server_info=1  the
+//                        device answers "/cgi-bin/serverConfig?Action=loadInfo"
 //   KEY=value with KEY in upper case: a CGI parameter's value (VIDEO_ENCODER=MJPEG)
 //   date_syntax=old|new  the one syntax of the date commands the device knows (both when
 //                        not given): DATE_CONFIG=... (old) or DATE_TYPE=... (new)

@@ -1,0 +1,193 @@
+// Devices kept by hand: the add checks, the [MANUAL_IP] section and the manual device file
+// ("ManualAddedDevices.ini" and its dated copies) byte for byte, and what the file reader
+// tolerates.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/manual_add.h"
+#include "app/manual_devices.h"
+#include "app/manual_ip_settings.h"
+#include "app/settings_file.h"
+#include "device/http_port_map.h"
+#include "port/exe_file.h"
+
+namespace {
+
+struct AddCase {
+  const wchar_t* address;
+  const wchar_t* port;
+  int rows;  // device rows that already show the address
+  unsigned expected;
+};
+
+TEST(ManualAdd, ChecksInTheirOrder) {
+  const AddCase cases[] = {
+      {L"192.168.0.10", L"80", 0, 0},
+      {L"223.255.255.254", L"65535", 0, 0},
+      {L"10.0.0.1", L"1", 1, 0},            // one row with the address: added again
+      {L"10.0.0.1", L"80", 2, kAddConflicted},
+      {L"0.0.0.0", L"80", 0, kAddNotUnicast},  // the blank field
+      {L"192.168.0.255", L"80", 0, kAddNotUnicast},
+      {L"192.168.0.0", L"80", 0, kAddNotUnicast},
+      {L"224.0.0.1", L"80", 0, kAddNotUnicast},
+      {L"12ab.0.0.1", L"80", 0, kAddNotUnicast},   // no leading-digit reading
+      {L"10.0.0.1.5", L"80", 0, kAddNotUnicast},
+      {L"10.0.256.1", L"80", 0, kAddNotUnicast},
+      {L"0.0.0.0", L"", 2, kAddNotUnicast},        // the address is checked first
+      {L"10.0.0.1", L"", 2, kAddNoPort},           // then an empty port
+      {L"10.0.0.1", L"0", 2, kAddBadPort},         // then its range, before the rows
+      {L"10.0.0.1", L"70000", 0, kAddBadPort},
+      {L"10.0.0.1", L"65536", 0, kAddBadPort},
+      {L"10.0.0.1", L"12ab", 0, kAddBadPort},
+      {L"10.0.0.1", L" 80", 0, kAddBadPort},
+      {L"10.0.0.1", L"99999999999999999999", 0, kAddBadPort},
+      {L"10.0.0.1", L"0080", 0, 0},
+  };
+  for (const AddCase& c : cases)
+    EXPECT_EQ(CheckManualAdd(c.address, c.port, c.rows), c.expected) << c.address << " port '" << c.port << "'";
+}
+
+// ---- [MANUAL_IP] ---------------------------------------------------------------------------
+
+TEST(ManualIpSection, WrittenBytesSkipIncompleteEntriesWithoutGaps) {
+  g_HttpPortMap.Clear();
+  g_HttpPortMap.Set(L"10.4.0.1", 8080);
+  g_HttpPortMap.Set(L"10.4.0.3", 80);
+  // 10.4.0.2 has no MAC (it never answered): it takes no number. 10.4.0.9 has no port entry.
+  const std::map<std::wstring, std::wstring> devices = {
+      {L"10.4.0.1", L"00:0F:7C:00:04:01"}, {L"10.4.0.2", L""}, {L"10.4.0.3", L"00:0F:7C:00:04:03"},
+      {L"10.4.0.9", L"00:0F:7C:00:04:09"}};
+  IniDocument doc;
+  SaveManualIpSection(doc, devices);
+  EXPECT_EQ(doc.Serialize({L"MANUAL_IP"}),
+            "[MANUAL_IP]\r\n"
+            "IP_01=10.4.0.1\r\nMAC_01=00:0F:7C:00:04:01\r\nHTTP_01=8080\r\n"
+            "IP_02=10.4.0.3\r\nMAC_02=00:0F:7C:00:04:03\r\nHTTP_02=80\r\n"
+            "IP_03=10.4.0.9\r\nMAC_03=00:0F:7C:00:04:09\r\nHTTP_03=0\r\n");
+  // Read back, the port 0 is a device asked on 80.
+  std::map<std::wstring, std::wstring> again;
+  LoadManualIpSection(doc, again);
+  EXPECT_EQ(again.size(), 3u);
+  EXPECT_EQ(ResolveHttpPort(L"10.4.0.9"), 80);
+  EXPECT_EQ(ResolveHttpPort(L"10.4.0.1"), 8080);
+  g_HttpPortMap.Clear();
+}
+
+TEST(ManualIpSection, KeyNumbersKeepTwoDigitsAtLeast) {
+  std::map<std::wstring, std::wstring> devices;
+  for (int i = 1; i <= 101; ++i) devices[L"10.5." + std::to_wstring(i / 100) + L"." + std::to_wstring(i % 100 + 1)] = L"M";
+  IniDocument doc;
+  SaveManualIpSection(doc, devices);
+  EXPECT_TRUE(doc.Has(L"MANUAL_IP", L"IP_09"));
+  EXPECT_TRUE(doc.Has(L"MANUAL_IP", L"IP_99"));
+  EXPECT_TRUE(doc.Has(L"MANUAL_IP", L"MAC_100"));
+  EXPECT_TRUE(doc.Has(L"MANUAL_IP", L"HTTP_101"));
+  std::map<std::wstring, std::wstring> again;
+  LoadManualIpSection(doc, again);
+  EXPECT_EQ(again, devices);
+  g_HttpPortMap.Clear();
+}
+
+// ---- the manual device file ----------------------------------------------------------------
+
+std::wstring TempFolder() { return FolderOfPath(port::ExecutablePath()); }
+
+std::string Bytes(const std::wstring& path) {
+  std::string b;
+  EXPECT_TRUE(ReadWholeFile(path, b));
+  return b;
+}
+
+TEST(ManualDevicesFile, WrittenBytesAndName) {
+  g_ManualHttpMap.Clear();
+  g_ManualHttpMap.Set(L"10.0.0.5", 8080);
+  g_ManualHttpMap.Set(L"10.0.0.12", 80);
+  // Map order is the order of the address texts: "10.0.0.12" comes before "10.0.0.5".
+  const std::map<std::wstring, std::wstring> devices = {
+      {L"10.0.0.5", L"00:11:22:33:44:55"}, {L"10.0.0.12", L"00:11:22:33:44:12"}, {L"10.0.0.7", L""}};
+  const std::wstring folder = TempFolder();
+  const std::wstring path = SaveManualAddedDevices(devices, folder, L"20120115_093005");
+  ASSERT_EQ(path, folder + L"ManualAddedDevices_20120115_093005.ini");
+  const std::string expected =
+      std::string("IP=10.0.0.12\r\nMAC=00:11:22:33:44:12\r\nHTTP=80\r\n+\r\n"
+                  "IP=10.0.0.5\r\nMAC=00:11:22:33:44:55\r\nHTTP=8080\r\n+\r\n") +
+      '\0';
+  EXPECT_EQ(Bytes(path), expected);
+
+  // Saved again within the same second: the same file, replaced whole.
+  g_ManualHttpMap.Set(L"10.0.0.5", 81);
+  EXPECT_EQ(SaveManualAddedDevices({{L"10.0.0.5", L"00:11:22:33:44:55"}}, folder, L"20120115_093005"), path);
+  EXPECT_EQ(Bytes(path), std::string("IP=10.0.0.5\r\nMAC=00:11:22:33:44:55\r\nHTTP=81\r\n+\r\n") + '\0');
+  port::RemoveFile(path);
+
+  // Nothing to save: no file at all.
+  EXPECT_EQ(SaveManualAddedDevices({}, folder, L"20120115_093006"), L"");
+  std::string none;
+  EXPECT_FALSE(ReadWholeFile(folder + L"ManualAddedDevices_20120115_093006.ini", none));
+  g_ManualHttpMap.Clear();
+}
+
+struct ReadCase {
+  const char* name;
+  std::string text;
+  std::vector<std::pair<std::string, int>> devices;  // address with MAC "M<n>" and port
+};
+
+TEST(ManualDevicesFile, ReaderTolerance) {
+  const std::string one = "IP=10.0.0.5\r\nMAC=00:11:22:33:44:55\r\nHTTP=8080\r\n";
+  const ReadCase cases[] = {
+      {"one record", one + "+\r\n", {{"10.0.0.5", 8080}}},
+      {"without the closing +", one, {{"10.0.0.5", 8080}}},
+      {"bare line feeds", "IP=10.0.0.5\nMAC=00:11:22:33:44:55\nHTTP=8080\n+\n", {{"10.0.0.5", 8080}}},
+      {"keys in any order", "HTTP=81\r\nMAC=00:11:22:33:44:55\r\nIP=10.0.0.6\r\n+\r\n", {{"10.0.0.6", 81}}},
+      {"runs of + and + first", "++\r\n" + one + "+++\r\n+\r\n", {{"10.0.0.5", 8080}}},
+      {"a record without MAC is skipped after one with it",
+       one + "+\r\nIP=10.0.0.6\r\nHTTP=80\r\n+\r\n", {{"10.0.0.5", 8080}}},
+      {"an empty value is a missing one", "IP=10.0.0.7\r\nMAC=\r\nHTTP=80\r\n+\r\n", {}},
+      {"a port that is no number reads 0", "IP=10.0.0.8\r\nMAC=AA\r\nHTTP=web\r\n+\r\n", {{"10.0.0.8", 0}}},
+      {"quotes are dropped", "IP='10.0.0.9'\r\nMAC='AA'\r\nHTTP='80'\r\n", {{"10.0.0.9", 80}}},
+      {"long values are cut", "IP=10.0.0.10xxxxxxxxx\r\nMAC=AA\r\nHTTP=123456789\r\n", {{"10.0.0.10xxxxxx", 1234567}}},
+      {"the text ends at its NUL", one + "+\r\n" + std::string(1, '\0') + "IP=10.0.0.11\r\nMAC=AA\r\nHTTP=80\r\n",
+       {{"10.0.0.5", 8080}}},
+      {"the writer's own output", FormatManualDevices({{L"10.0.0.12", L"AA"}}, [](const std::wstring&) { return 80; }),
+       {{"10.0.0.12", 80}}},
+      {"nothing", "", {}},
+  };
+  for (const ReadCase& c : cases) {
+    const std::vector<ManualDevice> got = ParseManualDevices(c.text);
+    ASSERT_EQ(got.size(), c.devices.size()) << c.name;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].ip, std::wstring(c.devices[i].first.begin(), c.devices[i].first.end())) << c.name;
+      EXPECT_EQ(got[i].port, c.devices[i].second) << c.name;
+      EXPECT_FALSE(got[i].mac.empty()) << c.name;
+    }
+  }
+}
+
+TEST(ManualDevicesFile, LoadedDevicesAreAskedOnTheirOwnPorts) {
+  const std::wstring folder = TempFolder();
+  const std::wstring path = folder + kManualDevicesFileName;
+  ASSERT_TRUE(ReplaceFileContents(path, "IP=10.6.0.1\r\nMAC=00:0F:7C:00:06:01\r\nHTTP=8080\r\n+\r\n"
+                                        "IP=10.6.0.2\r\nMAC=00:0F:7C:00:06:02\r\nHTTP=99999\r\n+\r\n"));
+  g_ManualMacMap.Clear();
+  g_ManualHttpMap.Clear();
+  g_HttpPortMap.Clear();
+  EXPECT_EQ(LoadManualAddedDevices(folder), 2);
+  EXPECT_EQ(g_ManualMacMap.Get(L"10.6.0.1"), L"00:0F:7C:00:06:01");
+  EXPECT_EQ(GetManualHttpPort(L"10.6.0.1"), 8080);
+  EXPECT_EQ(ResolveHttpPort(L"10.6.0.1"), 8080);
+  // A port no connection can use is kept as read but never asked on.
+  EXPECT_EQ(GetManualHttpPort(L"10.6.0.2"), 99999);
+  EXPECT_EQ(ResolveHttpPort(L"10.6.0.2"), 80);
+  EXPECT_EQ(GetManualHttpPort(L"10.6.0.3"), 0);
+  port::RemoveFile(path);
+  g_ManualMacMap.Clear();
+  g_ManualHttpMap.Clear();
+  g_HttpPortMap.Clear();
+  EXPECT_EQ(LoadManualAddedDevices(folder), 0);  // no file: nothing, silently
+}
+
+}  // namespace
