@@ -245,7 +245,10 @@ void BatchEngine::Run(BatchOperation& op) {
   }
   const BatchSelection selection = m_ui.TakeSelection();
   if (Refused(op, selection)) return;
-  if (!op.RunDialog(m_ui, selection) || m_shutDown) return;
+  m_inDialog = &op;
+  const bool go = op.RunDialog(m_ui, selection);
+  m_inDialog = nullptr;
+  if (!go || m_shutDown) return;
 
   std::shared_ptr<Batch> batch = NewBatch(selection);
   op.Start(*batch);
@@ -327,6 +330,10 @@ void BatchEngine::WaitPumping(const std::function<bool()>& done) {
 
 void BatchEngine::Shutdown() {
   if (m_shutDown.exchange(true)) return;
+  if (BatchOperation* op = m_inDialog) {
+    op->StopDialogWork();
+    WaitPumping([op] { return op->DialogWorkEnded(); });
+  }
   std::shared_ptr<Batch> current = m_current;
   if (current) current->Stop();
   if (m_services.upgrader && current) m_services.upgrader->StopBatch();

@@ -77,6 +77,7 @@ class BatchEngine {
   bool m_busy = false;
   std::atomic<bool> m_shutDown{false};
   std::shared_ptr<Batch> m_current;  // the batch under the wait box (user-interface thread)
+  BatchOperation* m_inDialog = nullptr;  // the operation whose dialog is shown (same thread)
   std::mutex m_backgroundLock;
   std::map<std::string, std::shared_ptr<Background>> m_background;
 };

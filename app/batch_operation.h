@@ -118,6 +118,11 @@ class BatchOperation {
   // The dialog or confirmation, on the user-interface thread; false ends the command
   // without starting anything.
   virtual bool RunDialog(BatchUi& /*ui*/, const BatchSelection& /*rows*/) { return true; }
+  // An operation whose dialog does work of its own in threads (the range scan scans under its
+  // dialog): the program's close asks it to stop that work while the dialog is shown, and
+  // waits, handling messages, until DialogWorkEnded.
+  virtual void StopDialogWork() {}
+  virtual bool DialogWorkEnded() const { return true; }
   // The text of the wait box shown while the workers run.
   virtual unsigned WaitTextId() const { return kPleaseWait; }
   // Starts the workers (and whatever else runs during the batch).

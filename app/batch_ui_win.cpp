@@ -7,28 +7,17 @@
 #include "kit/jmessagebox.h"
 #include "kit/jtreectrl.h"
 
-namespace {
+GatedWaitBox::GatedWaitBox(UINT textId, std::shared_ptr<WaitBoxGate> gate, int type, CWnd* parent, int lines)
+    : JMessageBox(textId, 0, type, parent, lines), m_Gate(std::move(gate)) {}
 
-// A wait box that the batch's watcher closes through the gate, also when the batch ended
-// before the box was shown.
-class GatedWaitBox : public JMessageBox {
- public:
-  GatedWaitBox(UINT textId, std::shared_ptr<WaitBoxGate> gate)
-      : JMessageBox(textId, 0, 2), m_Gate(std::move(gate)) {}
-  ~GatedWaitBox() override { m_Gate->Gone(); }
+GatedWaitBox::~GatedWaitBox() { m_Gate->Gone(); }
 
-  BOOL OnInitDialog() override {
-    BOOL r = JMessageBox::OnInitDialog();
-    HWND box = m_hWnd;
-    m_Gate->Opened([box] { ::PostMessageW(box, WM_CLOSE, 0, 0); });
-    return r;
-  }
-
- private:
-  std::shared_ptr<WaitBoxGate> m_Gate;
-};
-
-}  // namespace
+BOOL GatedWaitBox::OnInitDialog() {
+  BOOL r = JMessageBox::OnInitDialog();
+  HWND box = m_hWnd;
+  m_Gate->Opened([box] { ::PostMessageW(box, WM_CLOSE, 0, 0); });
+  return r;
+}
 
 BatchSelection MainBatchUi::TakeSelection() {
   BatchSelection s;

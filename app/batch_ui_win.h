@@ -7,7 +7,23 @@
 #include "app/batch_context.h"
 #include "app/batch_operation.h"
 
+#include "kit/jmessagebox.h"
+
 class Dlg_Main;
+
+// A wait box that a thread closes through the gate, also when its work ended before the box
+// was shown: type 2 (the batch's), or 3 with the stop button and `lines` live lines that tell
+// `parent` to stop (the range scan's).
+class GatedWaitBox : public JMessageBox {
+ public:
+  GatedWaitBox(UINT textId, std::shared_ptr<WaitBoxGate> gate, int type = 2, CWnd* parent = nullptr,
+               int lines = 0);
+  ~GatedWaitBox() override;
+  BOOL OnInitDialog() override;
+
+ private:
+  std::shared_ptr<WaitBoxGate> m_Gate;
+};
 
 class MainBatchUi : public BatchUi, public BatchReport {
  public:

@@ -6,10 +6,12 @@
 
 #include "app/batch_commands.h"
 #include "app/device_query.h"
+#include "app/dlg_add_remove_win.h"
 #include "app/manual_devices.h"
 #include "app/manual_ip_settings.h"
 #include "app/message_pump_win.h"
 #include "app/program_version_win.h"
+#include "app/range_scan_win.h"
 #include "app/settings_file.h"
 #include "app/system_command.h"
 #include "app/time_scale.h"
@@ -40,7 +42,6 @@ namespace {
 constexpr UINT kDialogId = 312;
 constexpr int kGridId = 2000;
 constexpr wchar_t kDefaultPassword[] = L"740912";
-constexpr UINT kTextNotYet = 690;  // "This operation is not available in this version yet."
 constexpr UINT kTitleVersion = 324;
 constexpr UINT kTextAdapters = 565, kTextAccount = 566, kTextPassword = 567, kTextTotal = 569;
 constexpr UINT kTextBasicSearch = 613, kTextAdvancedSearch = 614;
@@ -72,6 +73,12 @@ Dlg_Main::Dlg_Main()
   });
   RegisterDeviceSettings(*m_Batch, m_DeviceSettings);
   RegisterMaintenanceCommands(*m_Batch);
+  m_Batch->Register(CMD_RANGE_SCAN, [this] {
+    return std::make_unique<RangeScanOperationWin>(
+        RangeScanHost{this, [this](const DeviceRecord& r, unsigned long lp) { DeliverFromWorker(r, lp); }});
+  });
+  // The grid's strip below the rows is the add/remove strip of the devices kept by hand.
+  JGridTree::SetStripFactory(&Dlg_AddRemove::MakeForGrid);
 }
 
 Dlg_Main::~Dlg_Main() {
@@ -203,6 +210,8 @@ void Dlg_Main::LayoutToolbar() {
     x += w;
   }
   LayoutStrip();
+  if (auto* strip = g_pDeviceGrid ? dynamic_cast<Dlg_AddRemove*>(g_pDeviceGrid->GetStrip()) : nullptr)
+    strip->LayoutStrip();
 }
 
 void Dlg_Main::LayoutStrip() {
@@ -316,13 +325,6 @@ void Dlg_Main::RunCommand(UINT id) {
       // Until the About dialog exists: the product and its version.
       JMessageBox box(0, kTitleVersion, jmsgbox::TYPE_WARNING, this);
       box.m_Text = LoadLangString(kTextProductName) + L" " + ProgramVersion().c_str();
-      box.DoModal();
-      return;
-    }
-    // Operations not built yet say so, under the button's own caption; each entry goes when
-    // its operation lands.
-    case CMD_RANGE_SCAN: {
-      JMessageBox box(kTextNotYet, id, jmsgbox::TYPE_WARNING, this);
       box.DoModal();
       return;
     }

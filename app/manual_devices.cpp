@@ -77,7 +77,7 @@ std::vector<ManualDevice> ParseManualDevices(const std::string& bytes) {
     ManualDevice d;
     d.ip = port::FromLocal8(ip);
     d.mac = port::FromLocal8(mac);
-    d.port = static_cast<int>(std::strtol(port.c_str(), nullptr, 10));
+    d.port = PortFromText(port::FromLocal8(port));
     out.push_back(std::move(d));
   }
   return out;
@@ -109,7 +109,7 @@ int LoadManualAddedDevices(const std::wstring& folder) {
     g_ManualMacMap.Set(d.ip, d.mac);
     g_ManualHttpMap.Set(d.ip, d.port);
     // Every later request to the device goes to its own port.
-    if (d.port > 0 && d.port <= 65535) g_HttpPortMap.Set(d.ip, d.port);
+    if (d.port > 0) g_HttpPortMap.Set(d.ip, d.port);
     ++n;
   }
   return n;

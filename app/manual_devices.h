@@ -51,7 +51,7 @@ struct ManualDevice {
 // separator), and each record holds "IP=", "MAC=" and "HTTP=" anywhere, in any order, each
 // followed by its value up to the end of its line (single quotes dropped; at most 15, 31 and 7
 // characters kept). A record without all three values is skipped; a port that is not a number
-// reads as 0. The text ends at its first NUL byte.
+// in 1..65535 reads as 0 (the device is asked on 80). The text ends at its first NUL byte.
 std::vector<ManualDevice> ParseManualDevices(const std::string& text);
 
 // The bytes of a manual device file for these devices (address -> MAC) with their ports;

@@ -1,6 +1,8 @@
 #include "kit/jipaddressctrl.h"
 
 #include "kit/palette.h"
+#include "port/net.h"
+#include "port/text.h"
 
 namespace {
 const COLORREF kBackground = RGB(0xD6, 0xE0, 0xE8);
@@ -47,4 +49,10 @@ LRESULT JIPAddressCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       return CIPAddressCtrl::WindowProc(msg, wParam, lParam);
   }
+}
+
+std::wstring JIPAddressCtrl::AddressText() const {
+  DWORD a = 0;
+  if (m_hWnd) GetAddress(a);
+  return port::FromLocal8(port::FormatIPv4(static_cast<std::uint32_t>(a)));
 }

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "fx/controls.h"
 #include "kit/jobject.h"
 
@@ -10,6 +12,9 @@ class JIPAddressCtrl : public CIPAddressCtrl, public JObject {
  public:
   JIPAddressCtrl();
   ~JIPAddressCtrl() override;
+
+  // The address shown, as "a.b.c.d" (a blank field reads 0: a blank control is "0.0.0.0").
+  std::wstring AddressText() const;
 
   // Background #D6E0E8 and the three black 2 x 2 dots.
   void DrawSkin(CDC* dc) override;

@@ -145,6 +145,30 @@ LRESULT RWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return Default();
     case WM_ERASEBKGND:
       return FALSE;
+    case WM_PAINT: {
+      // The children paint themselves; what they leave (the scroll bar's column while it is
+      // hidden, the room below the last child) is white.
+      PAINTSTRUCT ps;
+      HDC dc = ::BeginPaint(m_hWnd, &ps);
+      for (Dlg_Base* c : m_Children) {
+        if (!c->m_hWnd || !c->IsWindowVisible()) continue;
+        CRect r;
+        c->GetWindowRect(&r);
+        ScreenToClient(&r);
+        ::ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+      }
+      if (m_ScrollBar.m_hWnd && m_ScrollBar.IsWindowVisible()) {
+        CRect r;
+        m_ScrollBar.GetWindowRect(&r);
+        ScreenToClient(&r);
+        ::ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+      }
+      CRect client;
+      GetClientRect(&client);
+      ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+      ::EndPaint(m_hWnd, &ps);
+      return 0;
+    }
     default:
       return CWnd::WindowProc(msg, wParam, lParam);
   }

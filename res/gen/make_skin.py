@@ -164,6 +164,16 @@ def expander(expanded):
     return c
 
 
+def remove_zone():
+    # The remove button of a scan zone: a round badge with a cross.
+    c = Canvas(30, 30)
+    c.shape(circle(15, 15, 11.5), FRAME)
+    c.shape(circle(15, 15, 10.5), vgrad(WHITE, SKIN, 30))
+    c.line(11, 11, 19, 19, DARK_BLUE, 2.2)
+    c.line(19, 11, 11, 19, DARK_BLUE, 2.2)
+    return c
+
+
 def header(state):
     top, bottom = {'normal': (BLUE, DARK_BLUE), 'hot': ((0x6A, 0xAC, 0xDD), BLUE),
                    'pressed': (DARK_BLUE, (0x0E, 0x4A, 0x8C))}[state]
@@ -450,6 +460,7 @@ IMAGES = [
     (357, 'tab_end_selected.png', lambda: tab_end(True), 'end piece while the last tab is selected'),
     (358, 'tab_first_selected.png', lambda: tab('first_selected'), 'first tab, selected'),
     (362, 'motion_help.png', motion_help, 'motion help picture (grid and detection window)'),
+    (372, 'remove_zone.png', remove_zone, 'remove button of a scan zone (all four states)'),
 ]
 GIFS = [(363, 'wait.gif', spinner_gif, 'wait animation of the message box (8 frames, 100 ms)')]
 

@@ -212,6 +212,43 @@ TEST(BatchEngine, ShutdownUnderTheWaitBoxStopsTheBatchAtOnce) {
   EXPECT_EQ(e.ui.Events().size(), before);
 }
 
+// A dialog that works in a thread of its own (the range scan) while it is shown: the program
+// closes under it; the close stops that work and waits for it before it goes on.
+class DialogWorkOperation : public BatchOperation {
+ public:
+  explicit DialogWorkOperation(BatchEngine*& engine) : m_engine(engine) {}
+  SelectionCheck Check() const override { return SelectionCheck::None; }
+  bool RunDialog(BatchUi&, const BatchSelection&) override {
+    std::thread work([this] {
+      while (!m_stop) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));  // ends a little after the stop
+      m_ended = true;
+    });
+    m_engine->Shutdown();  // the close, nested in the dialog's message loop
+    shutdownSawEnded = m_ended.load();
+    work.join();
+    return true;  // the dialog ended with OK, but the program is closing
+  }
+  void StopDialogWork() override { m_stop = true; }
+  bool DialogWorkEnded() const override { return m_ended; }
+  void Start(BatchRun&) override { started = true; }
+  bool shutdownSawEnded = false, started = false;
+
+ private:
+  BatchEngine*& m_engine;
+  std::atomic<bool> m_stop{false}, m_ended{false};
+};
+
+TEST(BatchEngine, ShutdownUnderADialogStopsTheDialogsOwnWork) {
+  Engine e;
+  BatchEngine* engine = e.engine.get();
+  DialogWorkOperation op(engine);
+  e.engine->Run(op);
+  EXPECT_TRUE(op.shutdownSawEnded);
+  EXPECT_FALSE(op.started);
+  EXPECT_GT(e.ui.pumps, 0);
+}
+
 TEST(BatchEngine, OneCommandAtATimeAndNamedBackgroundThreadsReplaced) {
   Engine e;
   e.ui.selection.rows = {Row(1, L"10.0.0.1")};

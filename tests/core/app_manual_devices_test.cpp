@@ -11,6 +11,7 @@
 #include "app/manual_devices.h"
 #include "app/manual_ip_settings.h"
 #include "app/settings_file.h"
+#include "app/utf16_text.h"
 #include "device/http_port_map.h"
 #include "port/exe_file.h"
 
@@ -62,11 +63,13 @@ TEST(ManualIpSection, WrittenBytesSkipIncompleteEntriesWithoutGaps) {
       {L"10.4.0.9", L"00:0F:7C:00:04:09"}};
   IniDocument doc;
   SaveManualIpSection(doc, devices);
-  EXPECT_EQ(doc.Serialize({L"MANUAL_IP"}),
-            "[MANUAL_IP]\r\n"
-            "IP_01=10.4.0.1\r\nMAC_01=00:0F:7C:00:04:01\r\nHTTP_01=8080\r\n"
-            "IP_02=10.4.0.3\r\nMAC_02=00:0F:7C:00:04:03\r\nHTTP_02=80\r\n"
-            "IP_03=10.4.0.9\r\nMAC_03=00:0F:7C:00:04:09\r\nHTTP_03=0\r\n");
+  const std::string bytes = doc.Serialize({L"MANUAL_IP"});
+  ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");  // UTF-16LE, as the whole settings file
+  EXPECT_EQ(DecodeUtf16Le(bytes, 2),
+            L"[MANUAL_IP]\r\n"
+            L"IP_01=10.4.0.1\r\nMAC_01=00:0F:7C:00:04:01\r\nHTTP_01=8080\r\n"
+            L"IP_02=10.4.0.3\r\nMAC_02=00:0F:7C:00:04:03\r\nHTTP_02=80\r\n"
+            L"IP_03=10.4.0.9\r\nMAC_03=00:0F:7C:00:04:09\r\nHTTP_03=0\r\n");
   // Read back, the port 0 is a device asked on 80.
   std::map<std::wstring, std::wstring> again;
   LoadManualIpSection(doc, again);
@@ -148,8 +151,9 @@ TEST(ManualDevicesFile, ReaderTolerance) {
        one + "+\r\nIP=10.0.0.6\r\nHTTP=80\r\n+\r\n", {{"10.0.0.5", 8080}}},
       {"an empty value is a missing one", "IP=10.0.0.7\r\nMAC=\r\nHTTP=80\r\n+\r\n", {}},
       {"a port that is no number reads 0", "IP=10.0.0.8\r\nMAC=AA\r\nHTTP=web\r\n+\r\n", {{"10.0.0.8", 0}}},
+      {"a port out of range reads 0", "IP=10.0.0.8\r\nMAC=AA\r\nHTTP=70000\r\n+\r\n", {{"10.0.0.8", 0}}},
       {"quotes are dropped", "IP='10.0.0.9'\r\nMAC='AA'\r\nHTTP='80'\r\n", {{"10.0.0.9", 80}}},
-      {"long values are cut", "IP=10.0.0.10xxxxxxxxx\r\nMAC=AA\r\nHTTP=123456789\r\n", {{"10.0.0.10xxxxxx", 1234567}}},
+      {"long values are cut", "IP=10.0.0.10xxxxxxxxx\r\nMAC=AA\r\nHTTP=123456789\r\n", {{"10.0.0.10xxxxxx", 0}}},
       {"the text ends at its NUL", one + "+\r\n" + std::string(1, '\0') + "IP=10.0.0.11\r\nMAC=AA\r\nHTTP=80\r\n",
        {{"10.0.0.5", 8080}}},
       {"the writer's own output", FormatManualDevices({{L"10.0.0.12", L"AA"}}, [](const std::wstring&) { return 80; }),
@@ -179,8 +183,9 @@ TEST(ManualDevicesFile, LoadedDevicesAreAskedOnTheirOwnPorts) {
   EXPECT_EQ(g_ManualMacMap.Get(L"10.6.0.1"), L"00:0F:7C:00:06:01");
   EXPECT_EQ(GetManualHttpPort(L"10.6.0.1"), 8080);
   EXPECT_EQ(ResolveHttpPort(L"10.6.0.1"), 8080);
-  // A port no connection can use is kept as read but never asked on.
-  EXPECT_EQ(GetManualHttpPort(L"10.6.0.2"), 99999);
+  // A port no connection can use is not kept: the device is asked on 80.
+  EXPECT_EQ(g_ManualMacMap.Get(L"10.6.0.2"), L"00:0F:7C:00:06:02");
+  EXPECT_EQ(GetManualHttpPort(L"10.6.0.2"), 0);
   EXPECT_EQ(ResolveHttpPort(L"10.6.0.2"), 80);
   EXPECT_EQ(GetManualHttpPort(L"10.6.0.3"), 0);
   port::RemoveFile(path);

@@ -10,9 +10,11 @@
 //                                     Cancel (2) of a box or dialog
 //   dorvik_remote press ID            a mouse press on a skinned button (radio buttons)
 //   dorvik_remote check IP            a mouse press on the check box of the row of that address
-//   dorvik_remote set-ip ID A.B.C.D   fill an address field of the open dialog
-//   dorvik_remote set-text ID TEXT    fill an edit field of the open dialog (told to its parent
-//                                     as the user's change)
+//   dorvik_remote set-ip ID A.B.C.D [N]   fill an address field of the open dialog (or of the
+//                                     main window); N: the Nth field with that id (from 0), for
+//                                     dialogs that repeat their controls (scan zones)
+//   dorvik_remote set-text ID TEXT [N]  fill an edit field, found the same way (told to its
+//                                     parent as the user's change)
 //   dorvik_remote select ID INDEX     choose an entry of a list of the open dialog (told to its
 //                                     parent as the user's choice)
 //   dorvik_remote press-caption TEXT  a mouse press on the shown skinned button with that caption
@@ -113,6 +115,30 @@ HWND FindControl(int id) {
   for (HWND p : Popups())
     if (HWND h = FindChildById(p, id)) return h;
   return Frame() ? FindChildById(Frame(), id) : nullptr;
+}
+
+struct LookAll {
+  int id;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectId(HWND h, LPARAM p) {
+  auto* l = reinterpret_cast<LookAll*>(p);
+  if (::GetDlgCtrlID(h) == l->id) l->found.push_back(h);
+  return TRUE;
+}
+
+// The nth control with that id (in the order the windows were made) in the newest popup that
+// has one, else in the frame.
+HWND FindNthControl(int id, int nth) {
+  std::vector<HWND> places = Popups();
+  if (Frame()) places.push_back(Frame());
+  for (HWND p : places) {
+    LookAll look{id, {}};
+    ::EnumChildWindows(p, &CollectId, reinterpret_cast<LPARAM>(&look));
+    if (!look.found.empty()) return nth >= 0 && nth < static_cast<int>(look.found.size()) ? look.found[nth] : nullptr;
+  }
+  return nullptr;
 }
 
 void PressAt(HWND h, int x, int y) {
@@ -533,15 +559,16 @@ int wmain(int argc, wchar_t** argv) {
     PressAt(box, 3, 3);
     return 0;
   }
+  const int nth = argc > 4 ? _wtoi(argv[4]) : 0;
   if (!std::wcscmp(cmd, L"set-ip") && arg && arg2) {
-    HWND h = FindControl(_wtoi(arg));
+    HWND h = FindNthControl(_wtoi(arg), nth);
     unsigned a = 0, b = 0, c = 0, d = 0;
     if (!h || std::swscanf(arg2, L"%u.%u.%u.%u", &a, &b, &c, &d) != 4) return 1;
     ::SendMessageW(h, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d));
     return 0;
   }
   if (!std::wcscmp(cmd, L"set-text") && arg && arg2) {
-    HWND h = FindControl(_wtoi(arg));
+    HWND h = FindNthControl(_wtoi(arg), nth);
     if (!h) return 1;
     ::SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arg2));
     ::PostMessageW(::GetParent(h), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(h), EN_CHANGE), reinterpret_cast<LPARAM>(h));

@@ -4,8 +4,8 @@
 #     . "$(dirname "$0")/e2e-lib.sh" NAME "$@"     # its arguments: DEVSIM DORVIK_EXE REMOTE_EXE
 # and then has:
 #   $OUT, $APP        its output folder ($DORVIK_BUILD/e2e/NAME) and the program's folder in it
-#   lab_up N, lab_addrs, lab_sim   the test network (scripts/netns-lab.sh); lab_sim takes
-#                     --log "$OUT/simN.log" to keep the simulator's request log
+#   lab_up N, lab_addrs, lab_silent, lab_sim   the test network (scripts/netns-lab.sh); lab_sim
+#                     takes --log "$OUT/simN.log" to keep the simulator's request log
 #   e2e_display       starts Xvfb inside the namespace (after lab_up)
 #   start_dorvik [VAR=value...]    starts Dorvik.exe in $APP (sets DORVIK_PID), with the given
 #                     environment (e.g. DORVIK_TIME_SCALE=0.05)

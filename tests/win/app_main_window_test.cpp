@@ -13,7 +13,9 @@
 #include <thread>
 
 #include "app/batch_commands.h"
+#include "app/dlg_add_remove_win.h"
 #include "app/dlg_main_win.h"
+#include "app/dlg_scan_win.h"
 #include "app/main_frame_win.h"
 #include "app/settings_file.h"
 #include "device/helpers.h"
@@ -357,20 +359,27 @@ TEST_F(MainWindow, EveryTextFitsInEveryLanguage) {
 // caption and text, or nothing when none came up.
 struct Shown {
   bool box = false;
+  bool scanDialog = false;  // the range scan's dialog came up instead (closed with Cancel)
   CString caption, text;
 };
 Shown PressAndRead(Dlg_Main* main, UINT id) {
   Shown shown;
   kittest::Script script([&](int step) {
     HWND h = nullptr;
-    for (HWND w = ::GetWindow(::GetDesktopWindow(), GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT))
-      if (::GetWindow(w, GW_OWNER) == ::GetParent(main->m_hWnd) || ::GetWindow(w, GW_OWNER) == main->m_hWnd)
-        if (auto* box = dynamic_cast<JMessageBox*>(CWnd::FromHandlePermanent(w))) {
-          h = w;
-          shown.box = true;
-          shown.text = box->m_Text;
-          box->GetWindowText(shown.caption);
-        }
+    for (HWND w = ::GetWindow(::GetDesktopWindow(), GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+      if (::GetWindow(w, GW_OWNER) != ::GetParent(main->m_hWnd) && ::GetWindow(w, GW_OWNER) != main->m_hWnd) continue;
+      if (auto* box = dynamic_cast<JMessageBox*>(CWnd::FromHandlePermanent(w))) {
+        h = w;
+        shown.box = true;
+        shown.text = box->m_Text;
+        box->GetWindowText(shown.caption);
+      } else if (auto* scan = dynamic_cast<Dlg_Scan*>(CWnd::FromHandlePermanent(w))) {
+        shown.scanDialog = true;
+        scan->GetWindowText(shown.caption);
+        ::PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+        return false;
+      }
+    }
     if (h) ::PostMessageW(h, WM_COMMAND, IDOK, 0);
     return !h && step < 40;
   });
@@ -391,6 +400,12 @@ TEST_F(MainWindow, EveryToolbarButtonAnswers) {
   for (UINT id : Dlg_Main::kButtonIds) {
     if (id == IDC_REFRESH) continue;
     Shown s = PressAndRead(main(), id);
+    if (id == CMD_RANGE_SCAN) {
+      // The scan needs no checked device: its dialog comes up at once.
+      EXPECT_TRUE(s.scanDialog);
+      EXPECT_STREQ(s.caption, LoadLangString(370));
+      continue;
+    }
     EXPECT_TRUE(s.box) << id;
     if (main()->Batch() && main()->Batch()->IsRegistered(id)) {
       EXPECT_STREQ(s.caption, L"Warning") << id;
@@ -408,6 +423,34 @@ TEST_F(MainWindow, EveryToolbarButtonAnswers) {
   const int before = main()->RefreshCount();
   EXPECT_FALSE(PressAndRead(main(), IDC_REFRESH).box);
   EXPECT_EQ(main()->RefreshCount(), before + 1);
+}
+
+// The strip below the rows refuses an address that two device rows show (a conflict); one
+// row with it would be that device, added again.
+TEST_F(MainWindow, StripRefusesAnAddressOfConflictingDevices) {
+  FillRows();  // 10.9.3.9 stands in two rows
+  auto* strip = dynamic_cast<Dlg_AddRemove*>(g_pDeviceGrid->GetStrip());
+  ASSERT_NE(strip, nullptr);
+  strip->m_Address.SetAddress(MAKEIPADDRESS(10, 9, 3, 9));
+  strip->m_Port.SetWindowText(L"80");
+  CString text;
+  kittest::Script script([&](int step) {
+    for (HWND w = ::GetWindow(::GetDesktopWindow(), GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT))
+      if (auto* box = dynamic_cast<JMessageBox*>(CWnd::FromHandlePermanent(w)))
+        if (box->IsWindowVisible()) {
+          text = box->m_Text;
+          box->PostMessage(WM_COMMAND, IDOK, 0);
+          return false;
+        }
+    return step < 40;
+  });
+  strip->SendMessage(WM_COMMAND, MAKEWPARAM(Dlg_AddRemove::IDC_ADD, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(strip->m_Add.m_hWnd));
+  PumpAsApp();
+  EXPECT_STREQ(text, LoadLangString(554));
+  EXPECT_EQ(strip->m_Address.AddressText(), L"10.9.3.9");  // the fields keep what was typed
+  strip->m_Address.ClearAddress();
+  strip->m_Port.SetWindowText(L"");
 }
 
 }  // namespace
