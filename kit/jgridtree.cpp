@@ -210,8 +210,9 @@ void JGridTree::UpdateScrollBar() {
   MoveIfChanged(&m_ScrollBar, g.scrollBar, TRUE);
   if (((m_ScrollBar.GetStyle() & WS_VISIBLE) != 0) != g.scrollNeeded)
     m_ScrollBar.ShowWindow(g.scrollNeeded ? SW_SHOWNA : SW_HIDE);
-  // The strip was moved without painting: it is drawn at its new place at once.
-  if (stripMoved && m_pStrip->m_hWnd) m_pStrip->RedrawWindow();
+  // The strip was moved without painting: it is drawn at its new place at once, with the
+  // controls on it.
+  if (stripMoved && m_pStrip->m_hWnd) m_pStrip->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE | RDW_ALLCHILDREN);
   m_pTree->Repaint();
 }
 

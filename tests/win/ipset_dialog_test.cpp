@@ -35,12 +35,7 @@ std::uint32_t AddressOf(JIPAddressCtrl& f) {
 }
 
 void Shot(Dlg_IPSet& d, const std::wstring& name) {
-  ::SetWindowPos(d.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  d.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  kittest::PumpFor(300);
-  CRect r;
-  d.GetWindowRect(&r);
-  EXPECT_TRUE(kittest::SaveScreenshot(name.c_str(), &r)) << name.c_str();
+  EXPECT_TRUE(kittest::SaveWindowOnTop(d, name)) << name.c_str();
 }
 
 // Every text of the dialog inside its client area and clear of its neighbours.

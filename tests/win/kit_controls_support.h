@@ -251,6 +251,17 @@ inline bool SaveScreenshot(const wchar_t* name, const RECT* area = nullptr) {
   return ok;
 }
 
+// Brings a shown window above the others, paints it with its controls and saves it (its
+// window rectangle on screen) as <name>.png.
+inline bool SaveWindowOnTop(CWnd& w, const std::wstring& name) {
+  ::SetWindowPos(w.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  w.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  PumpFor(300);
+  CRect r;
+  w.GetWindowRect(&r);
+  return SaveScreenshot(name.c_str(), &r);
+}
+
 // The rectangle of a child in its parent's client coordinates.
 inline CRect ChildRect(const CWnd& parent, const CWnd& child) {
   CRect r;

@@ -36,12 +36,7 @@ const Language kLanguages[] = {{1033, L"en"}, {1028, L"zh-TW"}, {2052, L"zh-CN"}
 bool Shot(const Language& l) { return l.id == 1033 || l.id == 1036 || l.id == 1041; }
 
 void SaveOnTop(CWnd& w, const std::wstring& name) {
-  ::SetWindowPos(w.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  w.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  kittest::PumpFor(300);
-  CRect r;
-  w.GetWindowRect(&r);
-  EXPECT_TRUE(kittest::SaveScreenshot(name.c_str(), &r)) << labelfit::Utf8(name);
+  EXPECT_TRUE(kittest::SaveWindowOnTop(w, name)) << labelfit::Utf8(name);
 }
 
 // The shown message box of this thread, if any.
