@@ -559,16 +559,18 @@ int wmain(int argc, wchar_t** argv) {
     PressAt(box, 3, 3);
     return 0;
   }
-  const int nth = argc > 4 ? _wtoi(argv[4]) : 0;
+  // Without N, the shown control of that id (pages may repeat ids); with N, the Nth of them.
+  const int nth = argc > 4 ? _wtoi(argv[4]) : -1;
+  auto control = [nth](const wchar_t* id) { return nth < 0 ? FindControl(_wtoi(id)) : FindNthControl(_wtoi(id), nth); };
   if (!std::wcscmp(cmd, L"set-ip") && arg && arg2) {
-    HWND h = FindNthControl(_wtoi(arg), nth);
+    HWND h = control(arg);
     unsigned a = 0, b = 0, c = 0, d = 0;
     if (!h || std::swscanf(arg2, L"%u.%u.%u.%u", &a, &b, &c, &d) != 4) return 1;
     ::SendMessageW(h, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d));
     return 0;
   }
   if (!std::wcscmp(cmd, L"set-text") && arg && arg2) {
-    HWND h = FindNthControl(_wtoi(arg), nth);
+    HWND h = control(arg);
     if (!h) return 1;
     ::SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arg2));
     ::PostMessageW(::GetParent(h), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(h), EN_CHANGE), reinterpret_cast<LPARAM>(h));
