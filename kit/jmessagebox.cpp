@@ -21,8 +21,8 @@ namespace {
 std::mutex g_GifDrawLock;
 
 const UINT kButtonImages[4] = {335, 338, 337, 336};  // normal, hover, pressed, disabled
-const int kButtonWidth = 75;
 const int kButtonHeight = 23;
+const int kCaptionMargin = 20;  // room on both sides of a button's caption
 
 void PlaceButton(JButton& b, bool show, jmsgbox::Point at) {
   if (!b.m_hWnd) return;
@@ -69,6 +69,9 @@ BOOL JMessageBox::OnInitDialog() {
     // Live lines already written count from the start.
     for (int i = 0; i < m_ExtraLines; ++i)
       m_LineWidth = std::max<int>(m_LineWidth, dc.GetTextExtent(g_MessageBoxTexts.Get(i).c_str()).cx);
+    // The stop button grows with a caption that needs more than its usual width.
+    if (m_Type == jmsgbox::TYPE_WAIT_STOP)
+      m_StopWidth = dc.GetTextExtent(LoadLangString(IDC_STOP)).cx + kCaptionMargin;
     dc.SelectObject(old);
   }
   m_TextSize = CSize(text.Width(), text.Height());
@@ -79,7 +82,7 @@ BOOL JMessageBox::OnInitDialog() {
   for (JButton* b : {&m_Ok, &m_Cancel, &m_Stop})
     if (b->m_hWnd)
       b->SetImages(kButtonImages[0], kButtonImages[1], kButtonImages[2], kButtonImages[3],
-                   kButtonWidth, kButtonHeight, -1, false);
+                   b == &m_Stop ? m_Layout.stopWidth : jmsgbox::kButtonWidth, kButtonHeight, -1, false);
 
   // Every shown button stays visible through the skin.
   if (m_Layout.showOk) AddChildToRegion(&m_Ok);
@@ -94,7 +97,8 @@ BOOL JMessageBox::OnInitDialog() {
 void JMessageBox::ApplyLayout() {
   const int before = m_Layout.windowWidth;
   const bool shown = IsWindowVisible() != FALSE;
-  m_Layout = jmsgbox::ComputeLayout(m_Type, m_TextSize.cx, m_TextSize.cy, m_ExtraLines, m_LineWidth);
+  m_Layout = jmsgbox::ComputeLayout(m_Type, m_TextSize.cx, m_TextSize.cy, m_ExtraLines, m_LineWidth,
+                                    m_StopWidth);
   PlaceButton(m_Ok, m_Layout.showOk, m_Layout.ok);
   PlaceButton(m_Cancel, m_Layout.showCancel, m_Layout.cancel);
   PlaceButton(m_Stop, m_Layout.showStop, m_Layout.stop);

@@ -63,6 +63,7 @@ class JMessageBox : public Dlg_Base {
   CWnd* m_pParent;
   jmsgbox::Layout m_Layout{};
   int m_LineWidth = 0;  // the widest live line the box is laid out for
+  int m_StopWidth = 0;  // what the stop button's caption needs
 
  private:
   void Animate();

@@ -10,6 +10,7 @@ enum Type { TYPE_WARNING = 0, TYPE_CONFIRM = 1, TYPE_WAIT = 2, TYPE_WAIT_STOP = 
 constexpr int kMaxLines = 10;       // live status lines that exist
 constexpr int kLineHeight = 15;
 constexpr int kMinClientWidth = 180;
+constexpr int kButtonWidth = 75;    // the OK, Cancel and stop buttons, unless a caption needs more
 
 struct Point {
   int x, y;
@@ -29,6 +30,7 @@ struct Layout {
   int windowWidth, windowHeight;
   bool showOk, showCancel, showStop;
   Point ok, cancel, stop;  // top-left corners of the shown buttons
+  int stopWidth;           // the stop button's width
   bool waitBox;            // no system menu, animation, not ended by Enter or Escape
   Point animation;         // where the animation's frames are drawn
   Box text;                // where the message text is drawn
@@ -41,13 +43,18 @@ inline Box LineBox(const Layout& l, int i) {
 }
 
 // textWidth/textHeight: the message measured in the dialog font; lineWidth: the widest live
-// status line (type 3), which the box is made wide enough to show whole.
-inline Layout ComputeLayout(int type, int textWidth, int textHeight, int extraLines, int lineWidth = 0) {
+// status line (type 3), which the box is made wide enough to show whole; stopWidth: what the
+// stop button's caption needs (type 3), which widens the button beyond kButtonWidth and the
+// box with it.
+inline Layout ComputeLayout(int type, int textWidth, int textHeight, int extraLines, int lineWidth = 0,
+                            int stopWidth = 0) {
   Layout l{};
   l.type = (type >= TYPE_WARNING && type <= TYPE_WAIT_STOP) ? type : TYPE_WARNING;
   l.lines = ClampLines(extraLines);
   int w = std::max(textWidth + 50, kMinClientWidth);
   if (l.type == TYPE_WAIT_STOP && l.lines > 0) w = std::max(w, lineWidth + 40);
+  l.stopWidth = std::max(kButtonWidth, stopWidth);
+  if (l.type == TYPE_WAIT_STOP) w = std::max(w, l.stopWidth + 45);
   int h = textHeight + 70 + kLineHeight * l.lines;
   int c = w / 2;
   l.clientWidth = w;
@@ -68,7 +75,7 @@ inline Layout ComputeLayout(int type, int textWidth, int textHeight, int extraLi
       break;
     case TYPE_WAIT_STOP:
       l.showStop = true;
-      l.stop = {c - 40, h - 5};
+      l.stop = {c - (l.stopWidth + 5) / 2, h - 5};
       break;
   }
   l.waitBox = l.type == TYPE_WAIT || l.type == TYPE_WAIT_STOP;

@@ -118,6 +118,23 @@ TEST(MessageBoxLayout, SizesAndButtonsPerType) {
   EXPECT_EQ(jmsgbox::LineBox(t3, 2), (jmsgbox::Box{20, 90, 230, 105}));
 }
 
+// A stop caption wider than the usual button widens the button, centred, and the box when
+// the button would not fit it; other boxes have no stop button to widen.
+TEST(MessageBoxLayout, StopButtonAsWideAsItsCaptionNeeds) {
+  struct Case {
+    int need, width, clientWidth, x;
+  } cases[] = {{0, 75, 250, 85}, {60, 75, 250, 85}, {150, 150, 250, 48}, {250, 250, 295, 20}};
+  for (const Case& c : cases) {
+    const auto l = jmsgbox::ComputeLayout(3, 200, 16, 2, 0, c.need);
+    EXPECT_EQ(l.stopWidth, c.width) << c.need;
+    EXPECT_EQ(l.clientWidth, c.clientWidth) << c.need;
+    EXPECT_EQ(l.stop.x, c.x) << c.need;
+    EXPECT_GE(l.stop.x, 20) << c.need;
+    EXPECT_LE(l.stop.x + l.stopWidth, l.clientWidth - 20) << c.need;
+  }
+  EXPECT_EQ(jmsgbox::ComputeLayout(2, 200, 16, 2, 0, 250).clientWidth, 250);
+}
+
 TEST(MessageBoxLayout, LinesClampedToThoseThatExist) {
   // A wait box with live lines is as wide as its widest line needs; other boxes ignore lines.
   auto wide = jmsgbox::ComputeLayout(3, 200, 16, 2, 300);

@@ -251,16 +251,42 @@ inline bool SaveScreenshot(const wchar_t* name, const RECT* area = nullptr) {
   return ok;
 }
 
-// Brings a shown window above the others, paints it with its controls and saves it (its
-// window rectangle on screen) as <name>.png.
-inline bool SaveWindowOnTop(CWnd& w, const std::wstring& name) {
-  ::SetWindowPos(w.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  w.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+// Paints shown windows with their controls and saves them as <name>.png: the rectangle that
+// holds them all, each window (frame included) read from its own surface and put down in turn,
+// so the later ones lie over the earlier ones. Windows of other tests on the same display cannot
+// cover what is saved.
+inline bool SaveWindowsOnTop(const std::vector<CWnd*>& windows, const std::wstring& name) {
+  CRect all(0, 0, 0, 0);
+  for (CWnd* w : windows) {
+    ::SetWindowPos(w->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    w->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    CRect r;
+    w->GetWindowRect(&r);
+    ::UnionRect(&all, &all, &r);
+  }
   PumpFor(300);
-  CRect r;
-  w.GetWindowRect(&r);
-  return SaveScreenshot(name.c_str(), &r);
+  if (all.IsRectEmpty()) return false;
+  HDC screen = ::GetDC(nullptr);
+  HDC mem = ::CreateCompatibleDC(screen);
+  HBITMAP bmp = ::CreateCompatibleBitmap(screen, all.Width(), all.Height());
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ old = ::SelectObject(mem, bmp);
+  ::PatBlt(mem, 0, 0, all.Width(), all.Height(), WHITENESS);
+  for (CWnd* w : windows) {
+    CRect r;
+    w->GetWindowRect(&r);
+    HDC src = ::GetDCEx(w->m_hWnd, nullptr, DCX_WINDOW | DCX_CACHE);
+    ::BitBlt(mem, r.left - all.left, r.top - all.top, r.Width(), r.Height(), src, 0, 0, SRCCOPY);
+    ::ReleaseDC(w->m_hWnd, src);
+  }
+  ::SelectObject(mem, old);
+  const bool ok = wintest::SaveScreenshotPng(bmp, name.c_str());
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+  return ok;
 }
+
+inline bool SaveWindowOnTop(CWnd& w, const std::wstring& name) { return SaveWindowsOnTop({&w}, name); }
 
 // The rectangle of a child in its parent's client coordinates.
 inline CRect ChildRect(const CWnd& parent, const CWnd& child) {
