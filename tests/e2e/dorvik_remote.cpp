@@ -20,6 +20,7 @@
 //   dorvik_remote press-caption TEXT  a mouse press on the shown skinned button with that caption
 //                                     (the tabs of a dialog)
 //   dorvik_remote close-popup         close the newest shown dialog or box as its close box would
+//   dorvik_remote rows                print the addresses of the grid's rows in view, one a line
 //   dorvik_remote popups              print the program's shown dialogs and boxes, one a line:
 //                                     "<title>" (a wait box has an empty title)
 //   dorvik_remote wait-popup SECONDS [TITLE]   exit 0 once a dialog or box (with that title) is
@@ -595,6 +596,22 @@ int wmain(int argc, wchar_t** argv) {
     const std::vector<HWND> shown = Popups();
     if (shown.empty()) return 1;
     ::PostMessageW(shown.front(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"rows")) {
+    HWND tree = Tree();
+    if (!tree) {
+      std::fprintf(stderr, "no grid\n");
+      return 1;
+    }
+    struct Links {
+      static BOOL CALLBACK Print(HWND h, LPARAM) {
+        const std::wstring t = TextOf(h);
+        if (::IsWindowVisible(h) && !t.empty() && t.find(L'.') != std::wstring::npos) std::printf("%ls\n", t.c_str());
+        return TRUE;
+      }
+    };
+    ::EnumChildWindows(tree, &Links::Print, 0);
     return 0;
   }
   if (!std::wcscmp(cmd, L"shows") && arg && arg2) return RowShows(arg, arg2) ? 0 : 1;

@@ -11,7 +11,8 @@
 #                     environment (e.g. DORVIK_TIME_SCALE=0.05)
 #   remote ARGS       runs tests/e2e/dorvik_remote.cpp's commands against it
 #   shot FILE.png     a screenshot of the display into $OUT and $DORVIK_BUILD/screenshots
-#   check NAME CMD... counts and prints one check; e2e_finish prints the summary and returns
+#   check NAME CMD... counts and prints one check (a failed one also prints the program's
+#                     state and takes a screenshot); e2e_finish prints the summary and returns
 #   wait_for SECONDS CMD..., wait_exit PID SECONDS, in_ns CMD...
 #   settings_text FILE, settings_sections FILE   the settings file as text, its sections
 # Each script has its own Wine prefix (a copy of the build's), display and namespaces, so
@@ -58,7 +59,27 @@ check() {  # check NAME COMMAND...
   else
     FAILED=$((FAILED + 1))
     echo "FAILED $name"
+    e2e_state "failed-$FAILED"
   fi
+}
+
+# What the program looked like when a check failed: whether it still runs and answers, its
+# shown boxes, the remote's last complaints and a screenshot, so that a failure on another
+# machine can be understood from the test's output alone.
+e2e_state() {
+  [ -n "${DORVIK_PID:-}" ] && [ -n "$DISPLAY_NO" ] || return 0
+  if kill -0 "$DORVIK_PID" 2>/dev/null; then
+    echo "       the program runs; answers messages: $(remote ping >/dev/null 2>&1 && echo yes || echo no)"
+    echo "       its boxes: $(remote popups 2>/dev/null | tr '\n' '|')"
+    echo "       its rows: $(remote rows 2>/dev/null | tr '\n' ' ')"
+  else
+    echo "       the program has ended"
+    [ -s "$OUT/dorvik.log" ] && tail -n 5 "$OUT/dorvik.log" | sed 's/^/       wine: /'
+  fi
+  [ -f "$APP/debugdmp.dmp" ] && echo "       it has written a crash dump: $APP/debugdmp.dmp"
+  [ -s "$OUT/remote.log" ] && tail -n 5 "$OUT/remote.log" | sed 's/^/       remote: /'
+  shot "$1.png"
+  echo "       screenshot $OUT/$1.png"
 }
 
 XVFB_PID=
@@ -87,14 +108,14 @@ e2e_display() {
 
 in_ns() { ip netns exec "$LAB_HOST" env DISPLAY=":$DISPLAY_NO" WINEPREFIX="$WINEPREFIX" "$@"; }
 # Its exit status is the remote's own.
-remote() { (set -o pipefail; cd "$APP" && in_ns wine ./dorvik_remote.exe "$@" 2>/dev/null | tr -d '\r'); }
+remote() { (set -o pipefail; cd "$APP" && in_ns wine ./dorvik_remote.exe "$@" 2>>"$OUT/remote.log" | tr -d '\r'); }
 shot() {
   in_ns import -window root "$OUT/$1" 2>/dev/null
   cp "$OUT/$1" "$SHOTS/e2e-$E2E_NAME-$1" 2>/dev/null
 }
 start_dorvik() {
   (cd "$APP" && exec ip netns exec "$LAB_HOST" env DISPLAY=":$DISPLAY_NO" WINEPREFIX="$WINEPREFIX" "$@" \
-     wine ./Dorvik.exe >/dev/null 2>&1) &
+     wine ./Dorvik.exe >>"$OUT/dorvik.log" 2>&1) &
   DORVIK_PID=$!
 }
 wait_exit() {  # wait_exit PID SECONDS
