@@ -76,6 +76,13 @@ e2e_state() {
     echo "       the program has ended"
     [ -s "$OUT/dorvik.log" ] && tail -n 5 "$OUT/dorvik.log" | sed 's/^/       wine: /'
   fi
+  # Wine servers of this prefix (each runs in its server folder, named by the prefix's inode).
+  local dir p servers=
+  dir=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+  for p in $(pgrep -f wineserver); do
+    case "$(readlink "/proc/$p/cwd" 2>/dev/null)" in */"$dir") servers="$servers $p (running for $(ps -o etimes= -p "$p" | tr -d " ") s)";; esac
+  done
+  echo "       Wine servers of its prefix:${servers:- none}"
   [ -f "$APP/debugdmp.dmp" ] && echo "       it has written a crash dump: $APP/debugdmp.dmp"
   [ -s "$OUT/remote.log" ] && tail -n 5 "$OUT/remote.log" | sed 's/^/       remote: /'
   shot "$1.png"
