@@ -12,6 +12,7 @@
 #include "device/firmware_upgrader.h"
 #include "device/jsocket.h"
 #include "kit/jgridtree.h"
+#include "kit/jhtmldlg.h"
 #include "kit/kit_messages.h"
 #include "kit/lang.h"
 #include "kit/palette.h"
@@ -23,6 +24,7 @@ namespace {
 struct GlobalObjects {
   GlobalObjects() {
     g_pDeviceGrid = new (std::nothrow) JGridTree();
+    g_pHtmlDlg = new (std::nothrow) JHtmlDlg();
     g_pDeviceSearcher = new (std::nothrow) DeviceSearcher();
     // Its waits run on the program's clock (DORVIK_TIME_SCALE, app/time_scale.h).
     g_pFirmwareUpgrader = new (std::nothrow) FirmwareUpgrader(nullptr, nullptr, &ProductClock());

@@ -19,6 +19,11 @@ BOOL GatedWaitBox::OnInitDialog() {
   return r;
 }
 
+void RunGatedWaitBox(unsigned textId, const std::shared_ptr<WaitBoxGate>& gate, CWnd* parent) {
+  GatedWaitBox box(textId, gate, 2, parent);
+  box.DoModal();
+}
+
 BatchSelection MainBatchUi::TakeSelection() {
   BatchSelection s;
   JTreeCtrl* tree = g_pDeviceGrid ? g_pDeviceGrid->GetTree() : nullptr;
@@ -60,8 +65,7 @@ bool MainBatchUi::AskOkCancel(unsigned textId, unsigned titleId) {
 }
 
 void MainBatchUi::RunWaitBox(unsigned textId, const std::shared_ptr<WaitBoxGate>& gate) {
-  GatedWaitBox box(textId, gate);
-  box.DoModal();
+  RunGatedWaitBox(textId, gate);
 }
 
 void MainBatchUi::Pump() { PumpMessages(); }

@@ -25,6 +25,10 @@ class GatedWaitBox : public JMessageBox {
   std::shared_ptr<WaitBoxGate> m_Gate;
 };
 
+// A modal wait box with that text (0: none) that the gate closes, also when the gate was closed
+// before the box came up; over `parent` (null: the main frame).
+void RunGatedWaitBox(unsigned textId, const std::shared_ptr<WaitBoxGate>& gate, CWnd* parent = nullptr);
+
 class MainBatchUi : public BatchUi, public BatchReport {
  public:
   explicit MainBatchUi(Dlg_Main& main) : m_Main(main) {}

@@ -5,12 +5,12 @@
 #include <cwchar>
 
 #include "app/batch_commands.h"
+#include "app/dlg_about_win.h"
 #include "app/device_query.h"
 #include "app/dlg_add_remove_win.h"
 #include "app/manual_devices.h"
 #include "app/manual_ip_settings.h"
 #include "app/message_pump_win.h"
-#include "app/program_version_win.h"
 #include "app/range_scan_win.h"
 #include "app/settings_file.h"
 #include "app/system_command.h"
@@ -23,6 +23,7 @@
 #include "dialogs/dlg_device_set_win.h"
 #include "dialogs/maintenance_commands_win.h"
 #include "kit/jgridtree.h"
+#include "kit/jhtmldlg.h"
 #include "kit/jmessagebox.h"
 #include "kit/jtreectrl.h"
 #include "kit/lang.h"
@@ -42,10 +43,8 @@ namespace {
 constexpr UINT kDialogId = 312;
 constexpr int kGridId = 2000;
 constexpr wchar_t kDefaultPassword[] = L"740912";
-constexpr UINT kTitleVersion = 324;
 constexpr UINT kTextAdapters = 565, kTextAccount = 566, kTextPassword = 567, kTextTotal = 569;
 constexpr UINT kTextBasicSearch = 613, kTextAdvancedSearch = 614;
-constexpr UINT kTextProductName = 128;
 
 }  // namespace
 
@@ -141,6 +140,11 @@ BOOL Dlg_Main::OnInitDialog() {
     g_pDeviceGrid->Create(nullptr, L"", WS_CHILD | WS_VISIBLE, gridRect, this, kGridId);
     g_pDeviceGrid->Create();
     g_pDeviceGrid->SetColumns(g_ShowCameraName ? g_ColumnHeadersWithName : g_ColumnHeaders);
+    // A row's link button opens the device's web page with the login.
+    if (JTreeCtrl* tree = Tree())
+      tree->SetLinkHandler([](const std::wstring& ip) {
+        if (g_pHtmlDlg) g_pHtmlDlg->CallScript(ip);
+      });
   }
 
   if (g_pDeviceSearcher) g_pDeviceSearcher->Start(this);
@@ -322,10 +326,8 @@ void Dlg_Main::RunCommand(UINT id) {
       Refresh();
       return;
     case IDC_ABOUT: {
-      // Until the About dialog exists: the product and its version.
-      JMessageBox box(0, kTitleVersion, jmsgbox::TYPE_WARNING, this);
-      box.m_Text = LoadLangString(kTextProductName) + L" " + ProgramVersion().c_str();
-      box.DoModal();
+      Dlg_About about(this);
+      about.DoModal();
       return;
     }
     default:
@@ -389,6 +391,8 @@ void Dlg_Main::Shutdown() {
 
   delete g_pFirmwareUpgrader;  // its threads have ended
   g_pFirmwareUpgrader = nullptr;
+  delete g_pHtmlDlg;  // and with it the last page it opened
+  g_pHtmlDlg = nullptr;
   if (g_pDeviceGrid) {
     if (g_pDeviceGrid->m_hWnd) g_pDeviceGrid->SendMessage(WM_CLOSE);
     delete g_pDeviceGrid;

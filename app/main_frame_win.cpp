@@ -2,6 +2,7 @@
 
 #include <dbghelp.h>
 
+#include "app/dlg_language_win.h"
 #include "app/dlg_main_win.h"
 #include "kit/kit_messages.h"
 #include "kit/lang.h"
@@ -21,7 +22,10 @@ MiniDumpWriteDumpFn g_DumpFn = nullptr;
 
 CMainFrame::CMainFrame() = default;
 
-CMainFrame::~CMainFrame() { delete m_pMainDlg; }
+CMainFrame::~CMainFrame() {
+  delete m_pLanguageDlg;
+  delete m_pMainDlg;
+}
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
   HINSTANCE inst = AfxGetInstanceHandle();
@@ -67,12 +71,27 @@ void CMainFrame::CreateContents() {
   m_Tray.hIcon = ::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
   lstrcpynW(m_Tray.szTip, LoadLangString(128), ARRAYSIZE(m_Tray.szTip));
 
+  m_pLanguageDlg = new Dlg_Language();
   m_pMainDlg = new Dlg_Main();
   if (m_pMainDlg->CreateMain(this)) {
     m_pMainDlg->MoveWindow(&client);
     m_pMainDlg->Relabel();
     m_pMainDlg->ShowWindow(SW_SHOW);
   }
+  // Made now and left hidden: the hot key shows it.
+  m_pLanguageDlg->CreateHidden(this);
+}
+
+void CMainFrame::OnHotKey(WPARAM id) {
+  if (id != WM_LANGUAGE_CHANGED || ::GetForegroundWindow() != m_hWnd) return;
+  if (m_pLanguageDlg && m_pLanguageDlg->m_hWnd) m_pLanguageDlg->ShowOver(this);
+}
+
+void CMainFrame::OnLanguageChanged() {
+  lstrcpynW(m_Tray.szTip, LoadLangString(128), ARRAYSIZE(m_Tray.szTip));
+  if (m_TrayShown) ::Shell_NotifyIconW(NIM_MODIFY, &m_Tray);
+  SetWindowText(LoadLangString(128));
+  if (m_pMainDlg) m_pMainDlg->Relabel();
 }
 
 void CMainFrame::RemoveTrayIcon() {
@@ -96,6 +115,7 @@ void CMainFrame::OnClose() {
     // shown returns into that command, which is still running on it.
     m_pMainDlg->DestroyWindow();
   }
+  if (m_pLanguageDlg && m_pLanguageDlg->m_hWnd) m_pLanguageDlg->DestroyWindow();
   RemoveTrayIcon();
   DestroyWindow();
 }
@@ -136,13 +156,13 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return r ? r : TRUE;
     }
     case WM_HOTKEY:
-      // The language dialog opens here once it exists; only for this frame in front.
+      OnHotKey(wParam);
       return CFrameWnd::WindowProc(msg, wParam, lParam);
     case WM_REFRESH_DEVICES:
       if (m_pMainDlg) m_pMainDlg->Refresh();
       return 0;
     case WM_LANGUAGE_CHANGED:
-      if (m_pMainDlg) m_pMainDlg->Relabel();
+      OnLanguageChanged();
       return 0;
     case WM_CLOSE:
       OnClose();

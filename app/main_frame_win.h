@@ -7,6 +7,7 @@
 
 #include "fx/app.h"
 
+class Dlg_Language;
 class Dlg_Main;
 
 constexpr wchar_t kFrameClassName[] = L"Dorvik_By_Malo";
@@ -21,6 +22,7 @@ class CMainFrame : public CFrameWnd {
   // Sizes the frame, prepares the tray icon and creates the main window.
   void CreateContents();
   Dlg_Main* MainWindow() const { return m_pMainDlg; }
+  Dlg_Language* LanguageDialog() const { return m_pLanguageDlg; }
 
   static LONG WINAPI CrashDumpFilter(EXCEPTION_POINTERS* info);
 
@@ -28,8 +30,13 @@ class CMainFrame : public CFrameWnd {
   int OnCreate(CREATESTRUCTW* cs);
   void OnClose();
   void RemoveTrayIcon();
+  // Ctrl+Alt+J with this frame in front: the language dialog.
+  void OnHotKey(WPARAM id);
+  // Every window relabelled in the new language; the main window searches again.
+  void OnLanguageChanged();
 
   Dlg_Main* m_pMainDlg = nullptr;
+  Dlg_Language* m_pLanguageDlg = nullptr;
   bool m_Closing = false;
   NOTIFYICONDATAW m_Tray{};
   bool m_TrayShown = false;

@@ -63,4 +63,4 @@ file(GLOB _skin_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/skin/*)
 add_library(dorvik_res OBJECT ${CMAKE_SOURCE_DIR}/res/dorvik.rc)
 target_include_directories(dorvik_res PRIVATE ${_gen_dir} ${CMAKE_SOURCE_DIR})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/dorvik.rc PROPERTIES
-  OBJECT_DEPENDS "${_string_files};${_skin_files};${_gen_dir}/strings_all.rc;${_gen_dir}/dorvik.manifest")
+  OBJECT_DEPENDS "${_string_files};${_skin_files};${CMAKE_SOURCE_DIR}/res/device_page.html;${_gen_dir}/strings_all.rc;${_gen_dir}/dorvik.manifest")
