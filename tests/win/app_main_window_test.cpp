@@ -13,14 +13,19 @@
 #include <thread>
 
 #include "app/batch_commands.h"
+#include "app/dlg_about_win.h"
+#include "app/dlg_language_win.h"
 #include "app/dlg_add_remove_win.h"
 #include "app/dlg_main_win.h"
 #include "app/dlg_scan_win.h"
 #include "app/main_frame_win.h"
 #include "app/settings_file.h"
 #include "device/helpers.h"
+#include "device/http_port_map.h"
 #include "fx/fx.h"
+#include "kit/browser.h"
 #include "kit/jgridtree.h"
+#include "kit/jhtmldlg.h"
 #include "kit/jmessagebox.h"
 #include "kit/jtreectrl.h"
 #include "kit/kit_messages.h"
@@ -93,6 +98,19 @@ class MainWindow : public ::testing::Test {
     SetLanguage(lang);
     frame->SendMessage(WM_LANGUAGE_CHANGED);
     PumpAsApp();
+  }
+  // The switch as the user makes it: the language dialog, the language chosen, Apply.
+  static void SwitchLanguage(LANGID lang) {
+    Dlg_Language* dialog = frame->LanguageDialog();
+    ASSERT_TRUE(dialog && dialog->m_hWnd);
+    dialog->ShowOver(frame);
+    for (int i = 0; i < dialog->m_Languages.GetCount(); ++i)
+      if (dialog->m_Languages.GetItemData(i) == lang) dialog->m_Languages.SetCurSel(i);
+    dialog->SendMessage(WM_COMMAND, MAKEWPARAM(Dlg_Language::IDC_APPLY, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(dialog->m_Apply.m_hWnd));
+    PumpAsApp();
+    EXPECT_FALSE(dialog->IsWindowVisible());
+    EXPECT_EQ(g_LanguageId, lang);
   }
   static RowHandle Add(const DeviceRecord& r, LPARAM flags = 0) {
     return static_cast<RowHandle>(
@@ -330,12 +348,18 @@ void FillRows() {
   }
 }
 
-// Every text of the window fits in each of the 13 languages, in both search modes; the
-// window is saved as a screenshot in each (screenshots/main_window_<language>.png).
+// Every text of the window fits in each of the 13 languages, switched to at run time through
+// the language dialog, in both search modes; the window is saved as a screenshot in each
+// (screenshots/main_window_<language>.png). Each switch relabels the window and searches again.
 TEST_F(MainWindow, EveryTextFitsInEveryLanguage) {
   for (const Language& l : kLanguages) {
+    const int searches = main()->RefreshCount();
+    SwitchLanguage(l.id);
+    EXPECT_GT(main()->RefreshCount(), searches) << labelfit::Utf8(l.code);
+    EXPECT_STREQ(main()->GetDlgItem(static_cast<int>(IDC_REFRESH))->GetWindowTextString(), LoadLangString(IDC_REFRESH));
+    // A switch always comes back to the basic search.
+    EXPECT_EQ(main()->GetDlgItem(static_cast<int>(IDC_SEARCH_MODE))->SendMessage(CB_GETCURSEL), 0);
     for (bool advanced : {false, true}) {
-      Relabel(l.id);
       if (advanced) {
         CWnd* mode = main()->GetDlgItem(IDC_SEARCH_MODE);
         mode->SendMessage(CB_SETCURSEL, 1);
@@ -353,6 +377,67 @@ TEST_F(MainWindow, EveryTextFitsInEveryLanguage) {
       EXPECT_TRUE(shot.SavePng((std::wstring(L"main_window_") + l.code + (advanced ? L"_advanced" : L"")).c_str()));
     }
   }
+}
+
+// Ctrl+Alt+J opens the language dialog only while the program is in front.
+TEST_F(MainWindow, HotKeyOpensTheLanguageDialogOnlyInFront) {
+  Dlg_Language* dialog = frame->LanguageDialog();
+  ASSERT_TRUE(dialog && dialog->m_hWnd);
+  EXPECT_FALSE(dialog->IsWindowVisible());
+  ::SetForegroundWindow(frame->m_hWnd);
+  PumpAsApp();
+  if (::GetForegroundWindow() != frame->m_hWnd) GTEST_SKIP() << "the frame cannot come to the front here";
+  frame->SendMessage(WM_HOTKEY, WM_LANGUAGE_CHANGED, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'J'));
+  PumpAsApp();
+  EXPECT_TRUE(dialog->IsWindowVisible());
+  dialog->SendMessage(WM_COMMAND, IDCANCEL, 0);  // Escape
+  PumpAsApp();
+  EXPECT_FALSE(dialog->IsWindowVisible());
+  EXPECT_EQ(g_LanguageId, 1033);
+  // With another window in front nothing opens.
+  kittest::RecordingParent other;
+  ASSERT_TRUE(other.Make(100, 100, WS_POPUP | WS_VISIBLE));
+  ::SetForegroundWindow(other.m_hWnd);
+  PumpAsApp();
+  frame->SendMessage(WM_HOTKEY, WM_LANGUAGE_CHANGED, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'J'));
+  PumpAsApp();
+  EXPECT_FALSE(dialog->IsWindowVisible());
+}
+
+// A row's link button opens that device's web page with the login (the page the browser
+// would get is read instead of starting one).
+TEST_F(MainWindow, LinkButtonOpensTheDevicesPage) {
+  std::vector<std::string> pages;
+  SetBrowserLauncher([&](const std::wstring& target) {
+    std::string bytes;
+    HANDLE f = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f != INVALID_HANDLE_VALUE) {
+      char buf[4096];
+      DWORD got = 0;
+      while (::ReadFile(f, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
+      ::CloseHandle(f);
+    }
+    pages.push_back(bytes);
+    return true;
+  });
+  g_pHtmlDlg = new JHtmlDlg();
+  main()->Refresh();
+  const RowHandle row = Add(Device(L"10.9.5.1", L"00:00:00:00:95:01"));
+  g_HttpPortMap.Set(L"10.9.5.1", 8085);
+  PumpAsApp();
+  JButton* link = tree()->GetLinkButton(row);
+  ASSERT_TRUE(link);
+  EXPECT_STREQ(link->m_Caption, L"10.9.5.1");
+  link->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  link->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  PumpAsApp();
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_NE(pages[0].find("click_link(\"10.9.5.1\", \"8085\", \"admin\", \"740912\");"), std::string::npos)
+      << pages[0];
+  delete g_pHtmlDlg;
+  g_pHtmlDlg = nullptr;
+  SetBrowserLauncher(nullptr);
+  g_HttpPortMap.Clear();
 }
 
 // The message box that a press of the window's button `id` shows, closed with OK: its
@@ -415,10 +500,25 @@ TEST_F(MainWindow, EveryToolbarButtonAnswers) {
     EXPECT_STREQ(s.caption, LoadLangString(id)) << id;
     EXPECT_STREQ(s.text, L"This operation is not available in this version yet.") << id;
   }
-  Shown about = PressAndRead(main(), IDC_ABOUT);
-  EXPECT_TRUE(about.box);
-  EXPECT_STREQ(about.caption, L"Version");
-  EXPECT_STREQ(about.text, L"Dorvik 1.0.0.0");
+  // The about box: the version from the version resource.
+  CString aboutCaption, aboutVersion;
+  kittest::Script about([&](int step) {
+    for (HWND w = ::GetWindow(::GetDesktopWindow(), GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT))
+      if (auto* box = dynamic_cast<Dlg_About*>(CWnd::FromHandlePermanent(w)))
+        if (box->IsWindowVisible()) {
+          box->GetWindowText(aboutCaption);
+          aboutVersion = box->m_Version;
+          box->PostMessage(WM_COMMAND, IDCANCEL, 0);
+          return false;
+        }
+    return step < 40;
+  });
+  CWnd* aboutButton = main()->GetDlgItem(static_cast<int>(IDC_ABOUT));
+  aboutButton->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  aboutButton->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  PumpAsApp();
+  EXPECT_STREQ(aboutCaption, L"Version");
+  EXPECT_STREQ(aboutVersion, L"Dorvik V1.0.00");
   // Refresh searches again, without a box.
   const int before = main()->RefreshCount();
   EXPECT_FALSE(PressAndRead(main(), IDC_REFRESH).box);

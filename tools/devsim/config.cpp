@@ -73,6 +73,8 @@ bool ParseDeviceLine(const std::string& line, SimDevice* d, std::string* error) 
       d->extra[k] = v;
     }
   }
+  // A download site (tools/devsim/download_site.h) answers no probe.
+  if (d->extra.count("role") && d->extra["role"] == "site") d->discovery = "none";
   return true;
 }
 

@@ -36,6 +36,8 @@
 //   date_syntax=old|new  the one syntax of the date commands the device knows (both when
 //                        not given): DATE_CONFIG=... (old) or DATE_TYPE=... (new)
 //
+// role=site: not a device but one of the maker's download sites, which answers no probe
+//   (tools/devsim/download_site.h: list=, redirect=)
 // Upgrades (tools/devsim/upgrade_handlers.h): upgrade_page=, upload=, after_firmware=,
 //   after_ip=, network_firmware=, upload_drop_after=
 // Configuration and black-box log (tools/devsim/config_handlers.h): config_size=, blackbox=,

@@ -19,6 +19,7 @@
 #include "tools/devsim/cgi_handlers.h"
 #include "tools/devsim/config_handlers.h"
 #include "tools/devsim/discovery_service.h"
+#include "tools/devsim/download_site.h"
 #include "tools/devsim/http_server.h"
 #include "tools/devsim/request_log.h"
 #include "tools/devsim/system_handlers.h"
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
   devsim::RegisterUpgradeHandlers(httpHandlers, log);  // update page, upload receiver
   devsim::RegisterSystemHandlers(httpHandlers, log);   // SYSTEM_LOG, CONFIG_RESET, SAVE_REBOOT
   devsim::RegisterConfigHandlers(httpHandlers);        // GET_BLACKBOX_MSG (CONFIG_GET: update page)
+  devsim::RegisterDownloadSite(httpHandlers);          // the firmware lists of role=site lines
   auto* http = new devsim::HttpService(devices, httpHandlers, log);
   // An IP-set request moves a device: away for a moment, then at its new address on this
   // namespace's network, its web server with it.

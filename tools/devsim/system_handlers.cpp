@@ -1,6 +1,8 @@
 #include "tools/devsim/system_handlers.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <string>
 
 #include "tools/devsim/cgi_handlers.h"
 #include "tools/devsim/upgrade_state.h"
@@ -61,6 +63,45 @@ HttpReply SystemGroup(const HttpRequest& req, RequestLog& log) {
   return r;
 }
 
+std::string Decoded(const std::string& v) {
+  std::string out;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    if (v[i] == '%' && i + 2 < v.size() && std::isxdigit(static_cast<unsigned char>(v[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(v[i + 2]))) {
+      out += static_cast<char>(std::stoi(v.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += v[i];
+    }
+  }
+  return out;
+}
+
+// The same commands with the login in the query ("USER=..&PWD=..&SYSTEM_INFO") instead of an
+// HTTP login; a wrong one is answered as the device answers a wrong login.
+HttpReply QueryLoginGroup(const HttpRequest& req, RequestLog& log) {
+  std::string user, password, rest;
+  std::size_t p = 0;
+  while (p <= req.query.size()) {
+    std::size_t e = req.query.find('&', p);
+    if (e == std::string::npos) e = req.query.size();
+    const std::string item = req.query.substr(p, e - p);
+    if (item.compare(0, 5, "USER=") == 0) user = Decoded(item.substr(5));
+    else if (item.compare(0, 4, "PWD=") == 0) password = Decoded(item.substr(4));
+    else if (!item.empty()) rest += (rest.empty() ? "" : "&") + item;
+    p = e + 1;
+  }
+  const SimDevice& d = *req.device;
+  if (user != Setting(d, "user", "admin") || password != Setting(d, "password", "740912")) {
+    HttpReply r;
+    r.body = Setting(d, "bad_login", "") == "not_authorized" ? "not authorized\n" : "bad account/password\n";
+    return r;
+  }
+  HttpRequest inner = req;
+  inner.query = rest;
+  return SystemGroup(inner, log);
+}
+
 }  // namespace
 
 int RebootAwayMs(const SimDevice& d) {
@@ -72,6 +113,7 @@ int RebootAwayMs(const SimDevice& d) {
 void RegisterSystemHandlers(HttpRegistry& registry, RequestLog& log) {
   RequestLog* l = &log;
   registry.Add("/cgi-bin/cmd/system", [l](const HttpRequest& req) { return SystemGroup(req, *l); });
+  registry.Add("/cgi-bin/system", [l](const HttpRequest& req) { return QueryLoginGroup(req, *l); }, false);
 }
 
 }  // namespace devsim

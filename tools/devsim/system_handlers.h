@@ -3,6 +3,9 @@
 //   CONFIG_RESET   "CONFIG_RESET='OK'", then the device reboots (reset to factory defaults)
 //   SAVE_REBOOT    "SAVE_REBOOT='OK'", then the device reboots
 //   anything else  the CGI interface (tools/devsim/cgi_handlers.h)
+// and "/cgi-bin/system?USER=..&PWD=..&<command>": the same with the login (percent-encoded) in
+// the query instead of an HTTP login; a wrong one gets "bad account/password" (or "not
+// authorized" with bad_login=not_authorized).
 // A command that a fail rule of the device answers (config.h, e.g.
 // fail=/cgi-bin/cmd/system?CONFIG_RESET:error) is refused: the device does not reboot.
 // Every reboot is logged: "reboot <ip> <COMMAND> away=<ms|never>".
