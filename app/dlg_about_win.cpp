@@ -17,7 +17,7 @@ constexpr int kMargin = 24;
 
 Dlg_About::Dlg_About(CWnd* parent)
     : Dlg_Base(IDD, parent),
-      m_Template(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 0, 0, 160, 60) {
+      m_Template(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, 160, 60) {
   m_Template.AddControl(L"STATIC", L"", IDC_ICON_IMAGE, SS_ICON, 10, 10, 20, 20);
   InitModalIndirect(m_Template.Get(), parent);
 }
@@ -50,6 +50,7 @@ BOOL Dlg_About::OnInitDialog() {
   const int width = std::max(kMinClientWidth, kTextX + textWidth + kMargin);
   SetWindowPos(nullptr, 0, 0, width + window.Width() - client.Width(), kClientHeight + window.Height() - client.Height(),
                SWP_NOMOVE | SWP_NOZORDER);
+  CenterWindow();
   ResetChildRegion();
   if (icon) AddChildToRegion(icon);
   return TRUE;

@@ -227,13 +227,7 @@ BOOL DlgDLCenter::OnInitDialog() {
     m_Container.m_ScrollBar.ShowWindow(SW_SHOW);
   }
   // Over the dialog that opened it.
-  if (m_pParentWnd && m_pParentWnd->m_hWnd) {
-    CRect over, mine;
-    m_pParentWnd->GetWindowRect(&over);
-    GetWindowRect(&mine);
-    SetWindowPos(nullptr, over.left + (over.Width() - mine.Width()) / 2, over.top + (over.Height() - mine.Height()) / 2,
-                 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  }
+  CenterWindow();
   return TRUE;
 }
 

@@ -99,11 +99,7 @@ void Dlg_Language::Layout() {
 void Dlg_Language::ShowOver(CWnd* frame) {
   ChooseCurrentLanguage();
   Layout();
-  CRect over, mine;
-  (frame ? frame : m_pFrame)->GetWindowRect(&over);
-  GetWindowRect(&mine);
-  SetWindowPos(nullptr, over.left + (over.Width() - mine.Width()) / 2, over.top + (over.Height() - mine.Height()) / 2,
-               0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  CenterWindow(frame ? frame : m_pFrame);
   ShowWindow(SW_SHOW);
   ::SetForegroundWindow(m_hWnd);
   m_Languages.SetFocus();

@@ -261,7 +261,9 @@ void Dlg_Main::Relabel() {
   m_SearchMode.AddString(LoadLangString(kTextAdvancedSearch));
   m_SearchMode.SetCurSel(0);
   for (JButton& b : m_Buttons) b.m_BackColour = SKIN_WHITE;
-  Invalidate(FALSE);
+  // The buttons, lists and fields have moved without repainting: the whole strip and every
+  // control in it is drawn again, so that nothing of the last language's layout stays.
+  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   ++m_RefreshCount;
   SearchDevices(m_SearchMode.GetCurSel() == 1);
 }

@@ -21,6 +21,14 @@
 //                                     (the tabs of a dialog)
 //   dorvik_remote close-popup         close the newest shown dialog or box as its close box would
 //   dorvik_remote rows                print the addresses of the grid's rows in view, one a line
+//   dorvik_remote hotkey              bring the frame to the front and type Ctrl+Alt+J
+//   dorvik_remote text ID             print the window text of a control of the open dialog (else
+//                                     of the main window): a button's caption
+//   dorvik_remote string ID [LANGID]  print the program's string ID in that language (1033)
+//   dorvik_remote groups              print the rows of the open firmware check centre, one a line:
+//                                     the captions of the row's buttons, top to bottom and left to
+//                                     right, separated by blanks
+//   dorvik_remote tick N              a mouse press on the tick box of row N (from 0) of the centre
 //   dorvik_remote popups              print the program's shown dialogs and boxes, one a line:
 //                                     "<title>" (a wait box has an empty title)
 //   dorvik_remote wait-popup SECONDS [TITLE]   exit 0 once a dialog or box (with that title) is
@@ -80,6 +88,13 @@ HWND FindChildById(HWND parent, int id) {
   Look look{id, nullptr};
   ::EnumChildWindows(parent, &MatchId, reinterpret_cast<LPARAM>(&look));
   return look.found;
+}
+
+std::string Utf8(const std::wstring& w) {
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+  if (n > 1) ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &out[0], n, nullptr, nullptr);
+  return out;
 }
 
 std::wstring TextOf(HWND h) {
@@ -464,6 +479,47 @@ bool SaveBmp(const Pixels& p, const wchar_t* path) {
   return true;
 }
 
+// ---- the firmware check centre's rows ------------------------------------------------------
+
+constexpr int kCentreContainerId = 1120;
+
+struct Placed {
+  HWND h;
+  RECT r;
+};
+
+BOOL CALLBACK CollectChild(HWND h, LPARAM p) {
+  auto* out = reinterpret_cast<std::pair<HWND, std::vector<Placed>*>*>(p);
+  if (::GetParent(h) != out->first || !::IsWindowVisible(h)) return TRUE;
+  RECT r;
+  ::GetWindowRect(h, &r);
+  out->second->push_back(Placed{h, r});
+  return TRUE;
+}
+
+// The shown direct children of a window, top to bottom, then left to right.
+std::vector<Placed> ChildrenInOrder(HWND parent) {
+  std::vector<Placed> all;
+  std::pair<HWND, std::vector<Placed>*> p{parent, &all};
+  ::EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&p));
+  std::sort(all.begin(), all.end(), [](const Placed& a, const Placed& b) {
+    return a.r.top != b.r.top ? a.r.top < b.r.top : a.r.left < b.r.left;
+  });
+  return all;
+}
+
+std::vector<HWND> CentreRows() {
+  std::vector<HWND> rows;
+  HWND container = FindControl(kCentreContainerId);
+  if (!container) return rows;
+  for (const Placed& p : ChildrenInOrder(container)) {
+    wchar_t cls[32] = L"";
+    ::GetClassNameW(p.h, cls, 32);
+    if (!std::wcscmp(cls, L"#32770")) rows.push_back(p.h);
+  }
+  return rows;
+}
+
 bool WaitUntil(int seconds, bool (*done)(const wchar_t*), const wchar_t* arg) {
   for (int i = 0; i < seconds * 10; ++i) {
     if (done(arg)) return true;
@@ -486,6 +542,12 @@ int wmain(int argc, wchar_t** argv) {
       ::Sleep(100);
     }
     return 1;
+  }
+  if (!std::wcscmp(cmd, L"string") && arg) {
+    const int id = _wtoi(arg);
+    for (const auto& t : Texts(static_cast<LANGID>(arg2 ? _wtoi(arg2) : 1033)))
+      if (t.first == id) std::printf("%s\n", Utf8(t.second).c_str());
+    return 0;
   }
   HWND frame = Frame();
   if (!frame) {
@@ -615,6 +677,46 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (!std::wcscmp(cmd, L"shows") && arg && arg2) return RowShows(arg, arg2) ? 0 : 1;
+  if (!std::wcscmp(cmd, L"hotkey")) {
+    ::SetForegroundWindow(frame);
+    for (int i = 0; i < 20 && ::GetForegroundWindow() != frame; ++i) ::Sleep(50);
+    INPUT keys[6] = {};
+    const WORD vks[3] = {VK_CONTROL, VK_MENU, 'J'};
+    for (int i = 0; i < 3; ++i) {
+      keys[i].type = keys[5 - i].type = INPUT_KEYBOARD;
+      keys[i].ki.wVk = keys[5 - i].ki.wVk = vks[i];
+      keys[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    return ::SendInput(6, keys, sizeof(INPUT)) == 6 ? 0 : 1;
+  }
+  if (!std::wcscmp(cmd, L"text") && arg) {
+    HWND h = FindControl(_wtoi(arg));
+    if (!h) return 1;
+    std::printf("%s\n", Utf8(TextOf(h)).c_str());
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"groups")) {
+    for (HWND row : CentreRows()) {
+      std::string line;
+      for (const Placed& p : ChildrenInOrder(row)) {
+        const std::wstring t = TextOf(p.h);
+        if (!t.empty()) line += (line.empty() ? "" : " ") + Utf8(t);
+      }
+      std::printf("%s\n", line.c_str());
+    }
+    return 0;
+  }
+  if (!std::wcscmp(cmd, L"tick") && arg) {
+    const std::vector<HWND> rows = CentreRows();
+    const std::size_t n = static_cast<std::size_t>(_wtoi(arg));
+    if (n >= rows.size()) return 1;
+    for (const Placed& p : ChildrenInOrder(rows[n]))
+      if (TextOf(p.h).empty()) {
+        PressAt(p.h, 3, 3);
+        return 0;
+      }
+    return 1;
+  }
   if (!std::wcscmp(cmd, L"popups")) {
     for (HWND p : Popups()) std::printf("%ls\n", TextOf(p).c_str());
     return 0;

@@ -359,6 +359,21 @@ TEST_F(MainWindow, EveryTextFitsInEveryLanguage) {
     EXPECT_STREQ(main()->GetDlgItem(static_cast<int>(IDC_REFRESH))->GetWindowTextString(), LoadLangString(IDC_REFRESH));
     // A switch always comes back to the basic search.
     EXPECT_EQ(main()->GetDlgItem(static_cast<int>(IDC_SEARCH_MODE))->SendMessage(CB_GETCURSEL), 0);
+    // What the switch left on screen is what a full repaint draws: nothing of the last
+    // language's layout stays behind the moved buttons, lists and fields.
+    {
+      CRect strip;
+      main()->GetClientRect(&strip);
+      strip.bottom = Dlg_Main::kToolbarHeight;
+      wintest::ScreenShot shown(*main(), strip);
+      main()->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+      PumpAsApp();
+      wintest::ScreenShot redrawn(*main(), strip);
+      int differ = 0;
+      for (int y = strip.top; y < strip.bottom; y += 2)
+        for (int x = strip.left; x < strip.right; x += 2) differ += shown.Pixel(x, y) != redrawn.Pixel(x, y);
+      EXPECT_EQ(differ, 0) << labelfit::Utf8(l.code);
+    }
     for (bool advanced : {false, true}) {
       if (advanced) {
         CWnd* mode = main()->GetDlgItem(IDC_SEARCH_MODE);
@@ -410,13 +425,7 @@ TEST_F(MainWindow, LinkButtonOpensTheDevicesPage) {
   std::vector<std::string> pages;
   SetBrowserLauncher([&](const std::wstring& target) {
     std::string bytes;
-    HANDLE f = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
-      char buf[4096];
-      DWORD got = 0;
-      while (::ReadFile(f, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-      ::CloseHandle(f);
-    }
+    ReadWholeFile(target, bytes);
     pages.push_back(bytes);
     return true;
   });

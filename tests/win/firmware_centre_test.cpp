@@ -155,12 +155,7 @@ TEST_F(Centre, EveryTextFitsInEveryLanguage) {
       const std::vector<std::string> cut = labelfit::CutTexts(d);
       EXPECT_TRUE(cut.empty()) << lang << labelfit::Join(cut);
       if (lang == 1033 || lang == 1038 || lang == 1041) {
-        ::SetWindowPos(d.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        d.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        kittest::PumpFor(200);
-        CRect r;
-        d.GetWindowRect(&r);
-        EXPECT_TRUE(kittest::SaveScreenshot((L"firmware_centre_" + std::to_wstring(lang)).c_str(), &r));
+        EXPECT_TRUE(kittest::SaveWindowOnTop(d, L"firmware_centre_" + std::to_wstring(lang)));
       }
     });
   }

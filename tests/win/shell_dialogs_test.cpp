@@ -13,6 +13,7 @@
 #include "app/dlg_about_win.h"
 #include "app/dlg_language_win.h"
 #include "app/languages.h"
+#include "app/settings_file.h"
 #include "device/http_auth.h"
 #include "device/http_port_map.h"
 #include "device/login.h"
@@ -32,14 +33,7 @@ const LANGID kLanguages[] = {1033, 1028, 2052, 1041, 1029, 1038, 1045, 1048, 104
 
 bool Shows(LANGID lang) { return lang == 1033 || lang == 1038 || lang == 1041; }
 
-void Shot(CWnd& w, const std::wstring& name) {
-  ::SetWindowPos(w.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  w.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  kittest::PumpFor(200);
-  CRect r;
-  w.GetWindowRect(&r);
-  EXPECT_TRUE(kittest::SaveScreenshot(name.c_str(), &r)) << labelfit::Utf8(name);
-}
+void Shot(CWnd& w, const std::wstring& name) { EXPECT_TRUE(kittest::SaveWindowOnTop(w, name)) << labelfit::Utf8(name); }
 
 // ---- the language dialog ---------------------------------------------------------------
 
@@ -186,13 +180,7 @@ struct DevicePage : ::testing::Test {
     SetBrowserLauncher([this](const std::wstring& target) {
       opened.push_back(target);
       std::string bytes;
-      if (HANDLE f = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-          f != INVALID_HANDLE_VALUE) {
-        char buf[4096];
-        DWORD got = 0;
-        while (::ReadFile(f, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-        ::CloseHandle(f);
-      }
+      ReadWholeFile(target, bytes);
       pages.push_back(bytes);
       return launcherWorks;
     });
