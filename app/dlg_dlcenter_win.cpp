@@ -267,3 +267,15 @@ LRESULT DlgDLCenter::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   return Dlg_Base::WindowProc(msg, wParam, lParam);
 }
+
+CentreResult RunFirmwareCentre(CWnd* parent, const BatchSelection& rows, std::vector<std::wstring>* chosen,
+                               const FirmwareCentreServices& services) {
+  DlgDLCenter centre(rows, UserLogin(), parent, services);
+  const bool checked = centre.RunCheck();
+  // The program closed under the wait box: the dialog that asked is gone, and so is the centre.
+  if (parent && !::IsWindow(parent->m_hWnd)) return CentreResult::Closed;
+  if (!checked) return CentreResult::CannotStart;
+  if (centre.DoModal() != IDOK) return CentreResult::Closed;
+  if (chosen) *chosen = centre.Chosen();
+  return CentreResult::Applied;
+}

@@ -12,6 +12,7 @@
 
 #include "app/batch_operation.h"
 #include "app/firmware_check.h"
+#include "dialogs/dlg_firmware_win.h"
 #include "fx/dlgtemplate.h"
 #include "kit/dlg_base.h"
 #include "kit/jbutton.h"
@@ -115,3 +116,9 @@ class DlgDLCenter : public Dlg_Base {
   std::vector<std::wstring> m_Chosen;
   DialogTemplate m_Template;
 };
+
+// The centre as the firmware dialog's network upgrade runs it (SetFirmwareCentre): the check
+// under its wait box with the main window's login, then the centre over `parent`; the devices
+// of the groups applied are handed back in *chosen.
+CentreResult RunFirmwareCentre(CWnd* parent, const BatchSelection& rows, std::vector<std::wstring>* chosen,
+                               const FirmwareCentreServices& services = FirmwareCentreServices());

@@ -6,6 +6,7 @@
 
 #include "app/batch_commands.h"
 #include "app/dlg_about_win.h"
+#include "app/dlg_dlcenter_win.h"
 #include "app/device_query.h"
 #include "app/dlg_add_remove_win.h"
 #include "app/manual_devices.h"
@@ -78,6 +79,10 @@ Dlg_Main::Dlg_Main()
   });
   // The grid's strip below the rows is the add/remove strip of the devices kept by hand.
   JGridTree::SetStripFactory(&Dlg_AddRemove::MakeForGrid);
+  // The firmware dialog's network upgrade goes through the firmware check centre.
+  SetFirmwareCentre([](CWnd* parent, const BatchSelection& rows, std::vector<std::wstring>* chosen) {
+    return RunFirmwareCentre(parent, rows, chosen);
+  });
 }
 
 Dlg_Main::~Dlg_Main() {
