@@ -33,8 +33,9 @@
 //                                     "<title>" (a wait box has an empty title)
 //   dorvik_remote wait-popup SECONDS [TITLE]   exit 0 once a dialog or box (with that title) is
 //                                     shown, 1 after the time
-//   dorvik_remote wait-idle SECONDS   exit 0 once no dialog or box is shown and the frame takes
-//                                     input again (a batch has ended), 1 after the time
+//   dorvik_remote wait-idle SECONDS   exit 0 once no dialog or box has been shown and the frame
+//                                     has taken input for a second (a batch has ended), 1 after
+//                                     the time
 //   dorvik_remote row IP [LANGID]     print the status cell of the row of that address as it
 //                                     is on screen: "<colour> <id>", colour green, red or none,
 //                                     id the string-table id whose text it shows (0: none of
@@ -731,9 +732,21 @@ int wmain(int argc, wchar_t** argv) {
     }, nullptr) ? 0 : 1;
   }
   if (!std::wcscmp(cmd, L"wait-idle") && arg) {
-    return WaitUntil(_wtoi(arg), [](const wchar_t*) {
+    // Idle for a whole second: between a dialog's closing and its batch's wait box coming up
+    // the program is briefly idle too.
+    static int idleSince;
+    idleSince = -1;
+    static int polls;
+    polls = 0;
+    return WaitUntil(_wtoi(arg) + 1, [](const wchar_t*) {
+      ++polls;
       HWND f = Frame();
-      return f && ::IsWindowEnabled(f) && Popups().empty();
+      if (!(f && ::IsWindowEnabled(f) && Popups().empty())) {
+        idleSince = -1;
+        return false;
+      }
+      if (idleSince < 0) idleSince = polls;
+      return polls - idleSince >= 10;
     }, nullptr) ? 0 : 1;
   }
   if (!std::wcscmp(cmd, L"row") && arg) {
