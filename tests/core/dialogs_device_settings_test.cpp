@@ -194,14 +194,7 @@ struct Command : ::testing::Test {
   RecordingClock clock{1000};
   DeviceSettings records;
   std::unique_ptr<BatchEngine> engine;
-  void SetUp() override {
-    BatchEngine::Services services;
-    services.io = &devices;
-    services.clock = &clock;
-    services.report = &report;
-    engine = std::make_unique<BatchEngine>(ui, services);
-    engine->Register(1005, [this] { return std::make_unique<DeviceSettingsOperation>(records); });
-  }
+  void SetUp() override { engine = testlab::SettingsEngine(ui, records, &devices, &clock, &report); }
 };
 
 TEST_F(Command, EveryRowGetsItsOwnResult) {

@@ -12,6 +12,7 @@
 #include "app/batch_engine.h"
 #include "dialogs/device_settings_operation.h"
 #include "tests/support/batch_fakes.h"
+#include "tests/support/settings_worker_fixture.h"
 #include "tests/support/sim_suite.h"
 
 namespace {
@@ -254,15 +255,11 @@ TEST_F(AvMotionNetns, EachFailureEndsInItsStepsId) {
 
 TEST_F(AvMotionNetns, WholeBatchOfFourDevices) {
   testlab::FakeBatchUi ui;
-  BatchEngine::Services services;
-  services.clock = &m_clock;
-  services.report = &m_report;
-  BatchEngine engine(ui, services);
-  engine.Register(1005, [this] { return std::make_unique<DeviceSettingsOperation>(m_records); });
+  const auto engine = testlab::SettingsEngine(ui, m_records, nullptr, &m_clock, &m_report);
   const char* ips[] = {kK, kW, kGarbled, kPal};
   RowHandle row = 40;
   for (const char* ip : ips) ui.selection.rows.push_back(testlab::Row(row++, W(ip), L"", false, L"K7W-320-1.01.06"));
-  EXPECT_TRUE(engine.Execute(1005));
+  EXPECT_TRUE(engine->Execute(1005));
   EXPECT_EQ(m_report.Of(40), (std::vector<int>{539, 512}));
   EXPECT_EQ(m_report.Of(41), (std::vector<int>{539, 512}));
   EXPECT_EQ(m_report.Of(42), (std::vector<int>{539, 533}));

@@ -16,6 +16,7 @@
 #include "port/stop_scope.h"
 #include "tests/support/batch_fakes.h"
 #include "tests/support/netns_lab.h"
+#include "tests/support/settings_worker_fixture.h"
 #include "tests/support/sim_suite.h"
 
 using testlab::NetnsLab;
@@ -102,15 +103,11 @@ testlab::SharedSimulator DeviceSettingsNetns::s_sim;
 
 TEST_F(DeviceSettingsNetns, EachDeviceInOrderUntilItsFirstFailure) {
   testlab::FakeBatchUi ui;
-  BatchEngine::Services services;
-  services.clock = &m_clock;
-  services.report = &m_report;
-  BatchEngine engine(ui, services);
-  engine.Register(1005, [this] { return std::make_unique<DeviceSettingsOperation>(m_records); });
+  const auto engine = testlab::SettingsEngine(ui, m_records, nullptr, &m_clock, &m_report);
   const std::vector<const char*> ips = {kOlder, kNewer, kOwnLogin, kRejects, kNoHttp, kDigest};
   RowHandle row = 1;
   for (const char* ip : ips) ui.selection.rows.push_back(testlab::Row(row++, W(ip)));
-  EXPECT_TRUE(engine.Execute(1005));
+  EXPECT_TRUE(engine->Execute(1005));
 
   const std::string probe = N(kDateConfigProbe);
   const std::string older = N(DateTimeRequest(m_records.dateTime, true));

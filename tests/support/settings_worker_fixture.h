@@ -1,5 +1,6 @@
-// A test of the device settings steps without a network: scripted devices, a clock a thousand
-// times faster that records every wait, the reports, and the records a job is made from.
+// Tests of the device settings steps: the engine that runs the operation and, without a
+// network, scripted devices, a clock a thousand times faster that records every wait, the
+// reports, and the records a job is made from.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -8,10 +9,25 @@
 #include <utility>
 #include <vector>
 
+#include "app/batch_engine.h"
 #include "dialogs/device_job.h"
+#include "dialogs/device_settings_operation.h"
 #include "tests/support/batch_fakes.h"
 
 namespace testlab {
+
+// A batch engine whose "Device Settings" button (1005) runs the operation on `records`, with
+// the test's devices (null: the HTTP client), clock and report target.
+inline std::unique_ptr<BatchEngine> SettingsEngine(BatchUi& ui, DeviceSettings& records, DeviceRequests* io,
+                                                   UpgradeClock* clock, BatchReport* report) {
+  BatchEngine::Services services;
+  services.io = io;
+  services.clock = clock;
+  services.report = report;
+  auto engine = std::make_unique<BatchEngine>(ui, services);
+  engine->Register(1005, [&records] { return std::make_unique<DeviceSettingsOperation>(records); });
+  return engine;
+}
 
 struct SettingsWorkerTest : ::testing::Test {
   ScriptedDevices devices;
