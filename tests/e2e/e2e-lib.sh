@@ -116,6 +116,17 @@ e2e_display() {
 in_ns() { ip netns exec "$LAB_HOST" env DISPLAY=":$DISPLAY_NO" WINEPREFIX="$WINEPREFIX" "$@"; }
 # Its exit status is the remote's own.
 remote() { (set -o pipefail; cd "$APP" && in_ns wine ./dorvik_remote.exe "$@" 2>>"$OUT/remote.log" | tr -d '\r'); }
+# rows_past ID IP...: true once the row of each address shows a status and it is no longer ID
+# (the "working" text of the batch's workers). A batch whose box has closed may still have
+# workers running: their rows are final only then.
+rows_past() {
+  local id=$1 ip got
+  shift
+  for ip in "$@"; do
+    got=$(remote row "$ip") || return 1
+    case "$got" in *" 0" | *" $id") return 1 ;; esac
+  done
+}
 shot() {
   in_ns import -window root "$OUT/$1" 2>/dev/null
   cp "$OUT/$1" "$SHOTS/e2e-$E2E_NAME-$1" 2>/dev/null
