@@ -74,8 +74,9 @@ e2e_state() {
     echo "       its rows: $(remote rows 2>/dev/null | tr '\n' ' ')"
   else
     echo "       the program has ended"
-    [ -s "$OUT/dorvik.log" ] && tail -n 5 "$OUT/dorvik.log" | sed 's/^/       wine: /'
   fi
+  # Wine's errors about the program (a thread that died, a stack overflow...).
+  [ -s "$OUT/dorvik.log" ] && tail -n 8 "$OUT/dorvik.log" | sed 's/^/       wine: /'
   # Wine servers of this prefix (each runs in its server folder, named by the prefix's inode).
   local dir p servers=
   dir=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
@@ -133,7 +134,7 @@ shot() {
 }
 start_dorvik() {
   (cd "$APP" && exec ip netns exec "$LAB_HOST" env DISPLAY=":$DISPLAY_NO" WINEPREFIX="$WINEPREFIX" "$@" \
-     wine ./Dorvik.exe >>"$OUT/dorvik.log" 2>&1) &
+     WINEDEBUG=-all,err+all wine ./Dorvik.exe >>"$OUT/dorvik.log" 2>&1) &
   DORVIK_PID=$!
 }
 wait_exit() {  # wait_exit PID SECONDS
