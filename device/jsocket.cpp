@@ -117,9 +117,9 @@ int JSocket::Receive(void* buf, int len, int timeoutMs, const std::function<void
   return -1;
 }
 
-bool JSocket::SendAll(const void* data, std::size_t len, int timeoutMs) {
+bool JSocket::SendAll(const void* data, std::size_t len, int timeoutMs, const std::function<void()>& whileFull) {
   std::shared_lock<std::shared_mutex> r(m_lock);
-  return m_handle != port::kInvalidSocket && port::SendAll(m_handle, data, len, timeoutMs);
+  return m_handle != port::kInvalidSocket && port::SendAll(m_handle, data, len, timeoutMs, whileFull);
 }
 
 int JSocket::ReceiveSome(void* buf, int len, int timeoutMs) {

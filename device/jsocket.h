@@ -39,8 +39,10 @@ class JSocket {
   // still on its way to whoever takes them.
   int Receive(void* buf, int len, int timeoutMs, const std::function<void(int)>& take);
 
-  // For the single owner of a TCP socket: send every byte / receive some bytes.
-  bool SendAll(const void* data, std::size_t len, int timeoutMs);
+  // For the single owner of a TCP socket: send every byte (port::SendAll, `whileFull`
+  // included) / receive some bytes.
+  bool SendAll(const void* data, std::size_t len, int timeoutMs,
+               const std::function<void()>& whileFull = std::function<void()>());
   int ReceiveSome(void* buf, int len, int timeoutMs);
 
   // Destination (or, after Receive, sender) of the last datagram.

@@ -22,7 +22,7 @@ constexpr int kReadPollMs = 50;
 constexpr std::int64_t kReplyGraceMs = 1000;
 constexpr int kNetworkReplySize = 512;
 constexpr int kNetworkTimeoutMs = 300000;
-constexpr std::size_t kSendBlock = 256 * 1024;
+constexpr std::size_t kSendBlock = 1024 * 1024;
 
 struct FileCloser {
   void operator()(std::FILE* f) const {
@@ -267,18 +267,32 @@ int PostFile(UpgradeEvents* owner, const std::wstring& updatePath, const Upgrade
                              (second ? head2.size() + static_cast<std::size_t>(secondSize) + 2 : 0) + closing.size();
 
   // The body goes out as it is read: each file for exactly the size measured (a file that
-  // shrank meanwhile fails the upload), through one block-sized buffer.
+  // shrank meanwhile fails the upload), through two block-sized buffers: while one block
+  // waits for room in the socket, the next one is read into the other.
   const int stall = context.sendStallMs;
   auto writer = [&](JSocket& c) -> int {
-    std::unique_ptr<char[]> block(new (std::nothrow) char[kSendBlock]);
-    if (!block) return RESULT_UPGRADE_FAIL;
+    std::unique_ptr<char[]> sending(new (std::nothrow) char[kSendBlock]);
+    std::unique_ptr<char[]> reading(new (std::nothrow) char[kSendBlock]);
+    if (!sending || !reading) return RESULT_UPGRADE_FAIL;
     auto text = [&](const std::string& t) { return c.SendAll(t.data(), t.size(), stall); };
     auto file = [&](std::FILE* f, long size) -> int {
-      for (std::size_t left = static_cast<std::size_t>(size); left > 0;) {
-        std::size_t want = std::min(left, kSendBlock);
-        if (std::fread(block.get(), 1, want, f) != want) return noFile;
-        if (!c.SendAll(block.get(), want, stall)) return RESULT_UPLOAD_FAIL;
+      std::size_t left = static_cast<std::size_t>(size);
+      std::size_t want = std::min(left, kSendBlock);
+      if (std::fread(sending.get(), 1, want, f) != want) return noFile;
+      while (left > 0) {
         left -= want;
+        const std::size_t next = std::min(left, kSendBlock);
+        bool read = false, readOk = true;
+        auto readNext = [&] {
+          if (read || next == 0) return;
+          read = true;
+          readOk = std::fread(reading.get(), 1, next, f) == next;
+        };
+        if (!c.SendAll(sending.get(), want, stall, readNext)) return RESULT_UPLOAD_FAIL;
+        readNext();
+        if (!readOk) return noFile;
+        sending.swap(reading);
+        want = next;
       }
       return RESULT_SUCCESS;
     };

@@ -297,7 +297,7 @@ bool ConnectTimeout(socket_t s, const std::string& ip, std::uint16_t p, int time
   return ok;
 }
 
-bool SendAll(socket_t s, const void* data, std::size_t len, int timeoutMs) {
+bool SendAll(socket_t s, const void* data, std::size_t len, int timeoutMs, const std::function<void()>& whileFull) {
   const char* p = static_cast<const char*>(data);
 #ifdef _WIN32
   // A blocking send on Windows waits until all its bytes are taken, however long the peer
@@ -313,17 +313,22 @@ bool SendAll(socket_t s, const void* data, std::size_t len, int timeoutMs) {
     int chunk = len > (1u << 20) ? (1 << 20) : static_cast<int>(len);
 #ifdef _WIN32
     int n = send(static_cast<SOCKET>(s), p, chunk, 0);
-    if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) continue;
+    const bool full = n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK;
 #else
     int n = static_cast<int>(send(s, p, static_cast<size_t>(chunk), MSG_NOSIGNAL | MSG_DONTWAIT));
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
+    const bool full = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    if (n < 0 && errno == EINTR) continue;
 #endif
-    if (n <= 0) {
+    if (!full && n <= 0) {
       ok = false;
       break;
     }
-    p += n;
-    len -= static_cast<std::size_t>(n);
+    if (n > 0) {
+      p += n;
+      len -= static_cast<std::size_t>(n);
+    }
+    // A send that took less than it was given, or nothing, left the buffer full.
+    if ((full || n < chunk) && len > 0 && whileFull) whileFull();
   }
 #ifdef _WIN32
   SetBlocking(s, true);

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace port {
@@ -54,8 +55,11 @@ int RecvFrom(socket_t s, void* buf, int len, int timeoutMs, std::string* fromIp 
 bool ConnectTimeout(socket_t s, const std::string& ip, std::uint16_t port, int timeoutMs);
 
 // Sends every byte (looping over short sends, never blocking in a send); false on error,
-// on a stop, or when no progress is made within timeoutMs (the stall limit).
-bool SendAll(socket_t s, const void* data, std::size_t len, int timeoutMs);
+// on a stop, or when no progress is made within timeoutMs (the stall limit). Each time the
+// socket's buffer is full, `whileFull` (when given) runs before the wait for room: a caller
+// that streams a file reads its next piece there.
+bool SendAll(socket_t s, const void* data, std::size_t len, int timeoutMs,
+             const std::function<void()>& whileFull = std::function<void()>());
 
 // Receives up to len bytes, waiting at most timeoutMs. Returns bytes (0 = orderly close),
 // kNetFailed, kNetTimedOut or kNetStopped.

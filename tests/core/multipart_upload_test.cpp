@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "device/http_port_map.h"
 #include "device/multipart_upload.h"
@@ -159,6 +160,55 @@ TEST_F(UploadFailures, AFinalRefusalAfterAnInterimReplyFails) {
   EXPECT_EQ(PostFile(nullptr, L"/update", job, form), RESULT_UPLOAD_FAIL);
   device.join();
   port::CloseSocket(listener);
+}
+
+using UploadToLoopback = UploadFailures;
+
+TEST_F(UploadToLoopback, AFileOfSeveralBlocksArrivesWholeAtADeviceThatReadsSlowly) {
+  // More than three of the blocks the file is read in, with a last short one; the device
+  // takes its time over the first megabytes, so that the socket fills and the next block is
+  // read while the last one waits.
+  std::string image(3 * 1024 * 1024 + 1234, '\0');
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>((i * 2654435761u) >> 13);
+  const std::string md5 = "00112233445566778899aabbccddeeff";
+  std::ofstream(dir / "big.upg", std::ios::binary) << image;
+  std::ofstream(dir / "big.md5", std::ios::binary) << md5;
+  UpgradeJob j = job;
+  j.filePath = (dir / "big.upg").wstring();
+  j.secondFilePath = (dir / "big.md5").wstring();
+
+  port::socket_t listener = port::TcpListen("127.0.0.1", 0);
+  ASSERT_NE(listener, port::kInvalidSocket);
+  g_HttpPortMap.Set(L"127.0.0.1", port::LocalPort(listener));
+  std::string in;
+  std::thread device([&] {
+    port::socket_t c = port::Accept(listener, 5000);
+    if (c == port::kInvalidSocket) return;
+    std::vector<char> buf(64 * 1024);
+    std::size_t end = std::string::npos, want = std::string::npos;
+    while (want == std::string::npos || in.size() < want) {
+      if (in.size() < 2 * 1024 * 1024) port::SleepMs(10);
+      int n = port::RecvSome(c, buf.data(), static_cast<int>(buf.size()), 5000);
+      if (n <= 0) break;
+      in.append(buf.data(), static_cast<std::size_t>(n));
+      if (end == std::string::npos && (end = in.find("\r\n\r\n")) != std::string::npos) {
+        const std::size_t at = in.find("Content-Length: ");
+        want = end + 4 + std::stoul(in.substr(at + 16));
+      }
+    }
+    const std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nUpgrade OK";
+    port::SendAll(c, reply.data(), reply.size(), 2000);
+    port::SleepMs(200);
+    port::CloseSocket(c);
+  });
+  EXPECT_EQ(PostFile(nullptr, L"/update", j, form), RESULT_SUCCESS);
+  device.join();
+  port::CloseSocket(listener);
+  const std::size_t bodyAt = in.find("\r\n\r\n");
+  ASSERT_NE(bodyAt, std::string::npos);
+  const std::string body = in.substr(bodyAt + 4);
+  EXPECT_TRUE(body == BuildUploadBody(form, "big.upg", image, "big.md5", md5))
+      << "the body differs (" << body.size() << " bytes)";
 }
 
 TEST_F(UploadFailures, ANetworkUpgradeGoesOnlyToADottedAddress) {
