@@ -17,6 +17,7 @@
 
 #include "device/http_auth.h"
 #include "port/net.h"
+#include "tools/devsim/multipart_scan.h"
 #include "tools/devsim/upgrade_state.h"
 
 namespace devsim {
@@ -442,14 +443,16 @@ void HttpService::Serve(int fd, int deviceIndex) {
     if (length > kMaxBody) break;
     // The body is received straight into its place: uploads are tens of megabytes.
     // Connection threads are reused: keep the body's memory from one request to the next, so
-    // a large upload does not pay for fresh pages every time.
+    // a large upload does not pay for fresh pages every time, nor for zeroing them (the old
+    // bytes are overwritten as the new ones arrive; a short body only ever reads its own).
     static thread_local std::string spare;
     req.body.swap(spare);
-    req.body.clear();
     std::size_t have = in.size() < length ? in.size() : length;
     req.body.resize(length);
     std::memcpy(&req.body[0], in.data(), have);
     in.erase(0, have);
+    MultipartScan scan(MultipartScan::BoundaryOf(req.Header("content-type")));
+    scan.Feed(req.body.data(), have);
     // A device that drops the connection in the middle of an upload.
     const std::size_t dropAt = static_cast<std::size_t>(std::strtoull(Setting(d, "upload_drop_after", "0").c_str(), nullptr, 10));
     const bool drop = dropAt > 0 && req.method == "POST" && dropAt < length;
@@ -462,9 +465,12 @@ void HttpService::Serve(int fd, int deviceIndex) {
         waited += 100;
         continue;
       }
-      ssize_t n = recv(fd, &req.body[have], length - have, 0);
+      // Pieces small enough to be still in the cache when they are scanned.
+      const std::size_t piece = std::min<std::size_t>(length - have, 256 * 1024);
+      ssize_t n = recv(fd, &req.body[have], piece, 0);
       if (n <= 0) break;
       have += static_cast<std::size_t>(n);
+      scan.Feed(req.body.data(), have);
       waited = 0;
     }
     if (drop && have >= dropAt) {
@@ -474,6 +480,7 @@ void HttpService::Serve(int fd, int deviceIndex) {
       break;
     }
     if (have < length) break;
+    req.delimiters = scan.Positions();
     m_log.Write("http " + local + " " + req.method + " " + req.target);
     if (Lower(req.Header("connection")) == "close") keep = false;
 

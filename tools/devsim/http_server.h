@@ -52,6 +52,8 @@ struct HttpRequest {
   std::string query;   // after the first '?', raw
   std::map<std::string, std::string> headers;  // names in lower case
   std::string body;
+  // A multipart body: where each CR LF "--" boundary starts, found while the body came in.
+  std::vector<std::size_t> delimiters;
   std::string Header(const std::string& lowerName) const {
     auto it = headers.find(lowerName);
     return it == headers.end() ? std::string() : it->second;

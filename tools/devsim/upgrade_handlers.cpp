@@ -1,8 +1,8 @@
 #include "tools/devsim/upgrade_handlers.h"
 
-#include <cstring>
-
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "tools/devsim/config_handlers.h"
 #include "tools/devsim/system_handlers.h"
@@ -73,20 +73,18 @@ HttpReply UpdatePage(const HttpRequest& req, RequestLog& log) {
 }
 
 // One part from `at` (just after a delimiter's CR LF): its headers and its content up to
-// the next delimiter. Returns the position after that delimiter, or npos.
-std::size_t ReadPart(const std::string& body, std::size_t at, std::string* headers, std::size_t* contentAt,
-                     std::size_t* contentLen) {
+// the next delimiter (`delimiters`: where each CR LF delimiter starts, in order). Returns the
+// position after that delimiter, or npos.
+std::size_t ReadPart(const std::string& body, const std::vector<std::size_t>& delimiters, std::size_t at,
+                     std::string* headers, std::size_t* contentAt, std::size_t* contentLen) {
   std::size_t h = body.find("\r\n\r\n", at);
   if (h == std::string::npos) return std::string::npos;
   *headers = body.substr(at, h - at);
   *contentAt = h + 4;
-  // memmem: file contents run to tens of megabytes.
-  const std::string needle = "\r\n" + kDelimiter;
-  const void* hit = memmem(body.data() + *contentAt, body.size() - *contentAt, needle.data(), needle.size());
-  if (!hit) return std::string::npos;
-  std::size_t next = static_cast<std::size_t>(static_cast<const char*>(hit) - body.data());
-  *contentLen = next - *contentAt;
-  return next + 2 + kDelimiter.size();
+  const auto hit = std::lower_bound(delimiters.begin(), delimiters.end(), *contentAt);
+  if (hit == delimiters.end()) return std::string::npos;
+  *contentLen = *hit - *contentAt;
+  return *hit + 2 + kDelimiter.size();
 }
 
 std::string Quoted(const std::string& headers, const std::string& key, bool* found) {
@@ -102,7 +100,7 @@ HttpReply UploadReceiver(const HttpRequest& req, RequestLog& log) {
   const SimDevice& d = *req.device;
   HttpReply r;
   UploadParts parts;
-  std::string bad = req.method != "POST" ? "not a POST" : CheckUploadBody(req.Header("content-type"), req.body, &parts);
+  std::string bad = req.method != "POST" ? "not a POST" : CheckUploadBody(req.Header("content-type"), req.body, req.delimiters, &parts);
   if (bad.empty() && req.Header("content-length") != std::to_string(req.body.size())) bad = "content-length";
   if (bad.empty() && req.Header("host").empty()) bad = "no host";
   if (bad.empty() && parts.firstField != "upfile") bad = "first field " + parts.firstField;
@@ -152,7 +150,8 @@ HttpReply UploadReceiver(const HttpRequest& req, RequestLog& log) {
 
 }  // namespace
 
-std::string CheckUploadBody(const std::string& contentType, const std::string& body, UploadParts* parts) {
+std::string CheckUploadBody(const std::string& contentType, const std::string& body,
+                            const std::vector<std::size_t>& delimiters, UploadParts* parts) {
   if (contentType != "multipart/form-data; boundary=" + kBoundary) return "content-type";
   const std::string closing = kDelimiter + "--\r\n" + std::string(1, '\0');
   if (body.size() < closing.size() || body.compare(body.size() - closing.size(), closing.size(), closing) != 0)
@@ -163,7 +162,7 @@ std::string CheckUploadBody(const std::string& contentType, const std::string& b
   while (true) {
     std::string headers;
     std::size_t contentAt = 0, contentLen = 0;
-    std::size_t next = ReadPart(body, at, &headers, &contentAt, &contentLen);
+    std::size_t next = ReadPart(body, delimiters, at, &headers, &contentAt, &contentLen);
     if (next == std::string::npos) return "part " + std::to_string(index) + " unterminated";
     bool hasName = false, hasFile = false;
     std::string name = Quoted(headers, "name", &hasName), file = Quoted(headers, "filename", &hasFile);

@@ -40,13 +40,15 @@ namespace devsim {
 void RegisterUpgradeHandlers(HttpRegistry& registry, RequestLog& log);
 
 // Checks a multipart upload body; empty when it is well formed, else the reason. Fills the
-// field and file names and sizes it carries.
+// field and file names and sizes it carries. `delimiters`: where each CR LF delimiter starts
+// in the body (HttpRequest::delimiters).
 struct UploadParts {
   std::string firstField, firstName, secondField, secondName, submitField, submitValue;
   std::size_t firstAt = 0;  // where the first file's bytes begin in the body
   std::size_t firstSize = 0, secondSize = 0;
   bool hasSecond = false;
 };
-std::string CheckUploadBody(const std::string& contentType, const std::string& body, UploadParts* parts);
+std::string CheckUploadBody(const std::string& contentType, const std::string& body,
+                            const std::vector<std::size_t>& delimiters, UploadParts* parts);
 
 }  // namespace devsim
