@@ -21,6 +21,7 @@ bool GridRowStore::Insert(RowHandle row, RowHandle parent, const std::wstring& t
   d.cells.push_back(text);
   m_rows.emplace(row, std::move(d));
   m_children[parent].push_back(row);
+  m_orderKnown = false;
   return true;
 }
 
@@ -53,6 +54,7 @@ std::vector<RowHandle> GridRowStore::Clear() {
   for (const auto& r : m_rows) removed.push_back(r.first);
   m_rows.clear();
   m_children.clear();
+  m_orderKnown = false;
   return removed;
 }
 
@@ -96,6 +98,11 @@ std::optional<std::wstring> GridRowStore::SetCellText(RowHandle row, int index,
   auto it = m_rows.find(row);
   if (it == m_rows.end() || index < 0) return std::nullopt;
   auto& cells = it->second.cells;
+  // A new or changed key cell may put the row out of order.
+  const std::size_t key = static_cast<std::size_t>(m_orderIndex);
+  const bool keyCreated = cells.size() <= key && static_cast<std::size_t>(index) >= key;
+  const bool keyChanged = index == m_orderIndex && key < cells.size() && cells[key] != text;
+  if (keyCreated || keyChanged) m_orderKnown = false;
   if (cells.size() <= static_cast<std::size_t>(index))
     cells.resize(static_cast<std::size_t>(index) + 1);
   cells[static_cast<std::size_t>(index)] = text;
@@ -249,9 +256,13 @@ std::vector<std::pair<RowHandle, std::vector<RowHandle>>> GridRowStore::SortAll(
                                                                                  bool ascending) {
   std::lock_guard<std::mutex> l(m_lock);
   std::vector<std::pair<RowHandle, std::vector<RowHandle>>> orders;
+  if (m_orderKnown && m_orderIndex == index && m_orderAscending == ascending) return orders;
   // m_children is ordered by handle with the root (0) first: the root's rows, then the
   // children of every row in map order.
   for (auto& c : m_children)
     if (SortLocked(c.second, index, ascending)) orders.emplace_back(c.first, c.second);
+  m_orderKnown = true;
+  m_orderIndex = index;
+  m_orderAscending = ascending;
   return orders;
 }

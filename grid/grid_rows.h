@@ -103,6 +103,11 @@ class GridRowStore {
   bool SortLocked(std::vector<RowHandle>& list, int index, bool ascending) const;
 
   mutable std::mutex m_lock;
+  // The order SortAll left, while nothing has changed it (rows come in and cells change
+  // all the time during a search, most often with the same text again).
+  bool m_orderKnown = false;
+  int m_orderIndex = 0;
+  bool m_orderAscending = true;
   std::map<RowHandle, RowData> m_rows;
   std::map<RowHandle, std::vector<RowHandle>> m_children;  // parent -> children in order
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,52 @@ TEST(GridSort, ChannelRowsSortUnderTheirDevice) {
   EXPECT_EQ(s.Children(kRootRow), (std::vector<RowHandle>{2, 1}));
   EXPECT_TRUE(s.IsChecked(1));
   EXPECT_EQ(s.GetCell(4, 0), std::wstring(L"1 - 10.0.0.2"));
+}
+
+// A list already in order is not sorted again until something that can move a row
+// happens; each such change must still be sorted in.
+TEST(GridSort, OnlyChangesThatCanMoveARowSortAgain) {
+  GridRowStore s;
+  s.Insert(1, kRootRow, L"10.0.0.1", false, true);
+  s.Insert(2, kRootRow, L"10.0.0.2", false, true);
+  s.Insert(3, kRootRow, L"10.0.0.3", false, true);
+  s.SetCellText(1, 1, L"b");
+  s.SetCellText(2, 1, L"a");
+  s.SetCellText(3, 1, L"c");
+  EXPECT_FALSE(s.SortAll(1, true).empty());
+  EXPECT_EQ(s.Children(kRootRow), (std::vector<RowHandle>{2, 1, 3}));
+  // The same text again, or another column: nothing to do.
+  s.SetCellText(3, 1, L"c");
+  s.SetCellText(2, 4, L"serial");
+  EXPECT_TRUE(s.SortAll(1, true).empty());
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    int index;
+    bool ascending;
+    std::vector<RowHandle> order;
+  } steps[] = {
+      {"a key changed", [&] { s.SetCellText(3, 1, L"0"); }, 1, true, {3, 2, 1}},
+      {"the other direction", [] {}, 1, false, {1, 2, 3}},
+      {"another column", [] {}, 0, true, {1, 2, 3}},
+      {"a new row", [&] { s.Insert(9, kRootRow, L"10.0.0.0", false, true); }, 0, true, {9, 1, 2, 3}},
+      {"a changed address", [&] { s.SetCellText(9, 0, L"10.0.0.4"); }, 0, true, {1, 2, 3, 9}},
+  };
+  for (const Step& step : steps) {
+    step.change();
+    s.SortAll(step.index, step.ascending);
+    EXPECT_EQ(s.Children(kRootRow), step.order) << step.what;
+  }
+  // A row whose key cell comes into being by a write to a later cell.
+  GridRowStore t;
+  t.Insert(1, kRootRow, L"10.0.0.1", false, true);
+  t.Insert(2, kRootRow, L"10.0.0.2", false, true);
+  t.SetCellText(1, 1, L"a");
+  t.SortAll(1, false);
+  const auto before = t.Children(kRootRow);
+  t.SetCellText(2, 1, L"z");
+  t.SortAll(1, false);
+  EXPECT_EQ(t.Children(kRootRow), (std::vector<RowHandle>{2, 1})) << "from " << before[0] << "," << before[1];
 }
 
 // Rows arrive one at a time and the list is sorted after each: the result must always be
