@@ -73,6 +73,11 @@ BOOL JGridTree::Create() {
                        CRect(0, kGridHeaderHeight, W, std::max<int>(H, kGridHeaderHeight)), this,
                        ID_GRID_TREE))
     return FALSE;
+  m_pTree->SetRedrawBackHandler([this] {
+    if (!m_LayoutDeferred) return;
+    m_LayoutDeferred = false;
+    UpdateScrollBar();
+  });
   CToolTipCtrl& tip = m_pTree->GetToolTip();
   if (tip.Create(m_pTree.get())) {
     tip.SetDelayTime(TTDT_AUTOPOP, 30000);
@@ -147,6 +152,7 @@ void JGridTree::SetColumns(const std::vector<ColumnHeader>& table) {
   dc.SelectObject(oldFont);
   m_LastColumnMinWidth = widths.empty() ? 0 : widths.back();
   m_pTree->ColumnWidths().Assign(widths);
+  m_pTree->FlushRedraw();
   Relayout();
 }
 
@@ -190,6 +196,14 @@ void JGridTree::Relayout() {
 
 void JGridTree::UpdateScrollBar() {
   if (!m_pHeader || !m_pTree || !m_ScrollBar.m_hWnd) return;
+  // While rows arrive (the tree's drawing is off) the tree grows and the strip below it
+  // moves down by a row for each of them until the view is full: moving and repainting the
+  // strip and its controls costs tens of milliseconds each time. The layout waits for the
+  // drawing to come back on, which shows the rows of the burst at once.
+  if (m_pTree->IsRedrawDeferred()) {
+    m_LayoutDeferred = true;
+    return;
+  }
   CRect client;
   GetClientRect(&client);
   const int W = client.Width(), H = client.Height();
@@ -204,8 +218,7 @@ void JGridTree::UpdateScrollBar() {
     m_ScrollBar.SetScrollPos(0, FALSE);
   }
   MoveIfChanged(m_pHeader.get(), g.header, TRUE);
-  // While rows arrive the tree is repainted when its drawing comes back on.
-  MoveIfChanged(m_pTree.get(), g.tree, !m_pTree->IsRedrawDeferred());
+  MoveIfChanged(m_pTree.get(), g.tree, TRUE);
   const bool stripMoved = MoveIfChanged(m_pStrip.get(), g.strip, FALSE);
   MoveIfChanged(&m_ScrollBar, g.scrollBar, TRUE);
   if (((m_ScrollBar.GetStyle() & WS_VISIBLE) != 0) != g.scrollNeeded)
@@ -249,6 +262,7 @@ void JGridTree::OnHScroll(UINT code, int thumb) {
       GridScrollTarget(RequestOf(code), m_ScrollBar.GetScrollPos(), track, maxPos, client.Width());
   if (target != m_ScrollBar.GetScrollPos()) {
     m_ScrollBar.SetScrollPos(target, TRUE);
+    if (m_pTree) m_pTree->FlushRedraw();  // the user's scrolling is shown at once
     UpdateScrollBar();
   }
 }
@@ -270,10 +284,13 @@ LRESULT JGridTree::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnHeaderWidth((int)wParam, (int)lParam);
       return 0;
     case WM_GRID_RELAYOUT:
+      // The user's doing (a row expanded or collapsed, a column dragged): shown at once.
+      if (m_pTree) m_pTree->FlushRedraw();
       Relayout();
       return 0;
     case WM_SIZE: {
       LRESULT r = Default();
+      if (m_pTree) m_pTree->FlushRedraw();  // a new size is laid out at once
       if (m_pHeader) Relayout();
       return r;
     }

@@ -71,6 +71,7 @@ class JGridTree : public CWnd, public JObject, public DeviceRowTarget {
   std::unique_ptr<CWnd> m_pStrip;
   CScrollBar m_ScrollBar;
   int m_LastColumnMinWidth = 0;  // what the last column's caption needs
+  bool m_LayoutDeferred = false;  // rows came while the tree's drawing was off
 };
 
 // The one device grid of the program; the application's start-up creates it.

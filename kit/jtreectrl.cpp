@@ -241,6 +241,7 @@ void JTreeCtrl::FlushRedraw() {
   m_RedrawDeferred = false;
   ::KillTimer(m_hWnd, kRedrawTimer);
   SendMessage(WM_SETREDRAW, TRUE);
+  if (m_RedrawBack) m_RedrawBack();
   Invalidate(FALSE);
 }
 

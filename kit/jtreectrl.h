@@ -88,6 +88,9 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void FlushRedraw();
   static constexpr UINT kRedrawPaceMs = 100;
   bool IsRedrawDeferred() const { return m_RedrawDeferred; }
+  // Runs each time the drawing comes back on, before the tree repaints (the grid lays
+  // itself out then, for the rows that came meanwhile).
+  void SetRedrawBackHandler(std::function<void()> handler) { m_RedrawBack = std::move(handler); }
   // Makes the row the caret and scrolls it into view.
   void ShowRow(RowHandle row);
   // Repaints the whole tree, or one row when it is in view; nothing while the drawing is
@@ -206,6 +209,7 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   bool m_Deleting = false;  // the tree is deleting items: selection changes are its own
   bool m_RedrawDeferred = false;  // drawing is off for a burst of insertions
   UINT m_RedrawPace = kRedrawPaceMs;  // how long it stays off
+  std::function<void()> m_RedrawBack;
   bool m_StatusTipAdded = false;
   RowHandle m_StatusTipRow = 0;   // the row whose status the tooltip covers, 0 for none
   std::wstring m_StatusTipText;
