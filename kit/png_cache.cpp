@@ -3,6 +3,8 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <cstring>
+
 #include "fx/gdi.h"
 
 std::map<UINT, Gdiplus::Image*> g_PngCache;
@@ -50,16 +52,78 @@ Gdiplus::Image* LoadPngResource(UINT id, const wchar_t* type) {
   return image;
 }
 
+namespace {
+
+// Each image at each size it is drawn at, scaled once into a premultiplied 32-bit bitmap:
+// GDI+ would convert and blend the image again at every paint, where AlphaBlend copies.
+struct ScaledKey {
+  UINT id;
+  int w, h;
+  bool operator<(const ScaledKey& o) const {
+    return id != o.id ? id < o.id : w != o.w ? w < o.w : h < o.h;
+  }
+};
+std::map<ScaledKey, HBITMAP> g_Scaled;  // null: the image could not be drawn
+std::mutex g_ScaledLock;
+
+HBITMAP ScaledPng(UINT id, int w, int h) {
+  std::lock_guard<std::mutex> guard(g_ScaledLock);
+  auto found = g_Scaled.find({id, w, h});
+  if (found != g_Scaled.end()) return found->second;
+  Gdiplus::Image* image = LoadPngResource(id, L"PNG");
+  if (!image) return nullptr;  // as LoadPngResource: a missing resource is looked for again
+  HBITMAP bitmap = nullptr;
+  {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down, as GDI+ writes it
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+      std::memset(bits, 0, static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
+      Gdiplus::Bitmap target(w, h, w * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits));
+      Gdiplus::Graphics graphics(&target);
+      if (graphics.DrawImage(image, 0, 0, w, h) != Gdiplus::Ok) {
+        ::DeleteObject(bitmap);
+        bitmap = nullptr;
+      }
+    } else if (bitmap) {
+      ::DeleteObject(bitmap);
+      bitmap = nullptr;
+    }
+  }
+  g_Scaled[{id, w, h}] = bitmap;
+  return bitmap;
+}
+
+}  // namespace
+
 void DrawPng(CDC* dc, UINT id, const RECT* rect) {
   if (!dc || !dc->m_hDC || !rect) return;
-  Gdiplus::Graphics graphics(dc->m_hDC);
-  Gdiplus::Image* image = LoadPngResource(id, L"PNG");
-  if (!image) return;
-  graphics.DrawImage(image, (INT)rect->left, (INT)rect->top, (INT)(rect->right - rect->left),
-                     (INT)(rect->bottom - rect->top));
+  const int w = static_cast<int>(rect->right - rect->left), h = static_cast<int>(rect->bottom - rect->top);
+  if (w <= 0 || h <= 0) return;
+  HBITMAP bitmap = ScaledPng(id, w, h);
+  if (!bitmap) return;
+  HDC source = ::CreateCompatibleDC(dc->m_hDC);
+  if (!source) return;
+  HGDIOBJ old = ::SelectObject(source, bitmap);
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  ::AlphaBlend(dc->m_hDC, static_cast<int>(rect->left), static_cast<int>(rect->top), w, h, source, 0, 0, w, h, blend);
+  ::SelectObject(source, old);
+  ::DeleteDC(source);
 }
 
 void FreePngCache() {
+  {
+    std::lock_guard<std::mutex> guard(g_ScaledLock);
+    for (auto& entry : g_Scaled)
+      if (entry.second) ::DeleteObject(entry.second);
+    g_Scaled.clear();
+  }
   std::lock_guard<std::mutex> guard(g_PngCacheLock);
   for (auto& entry : g_PngCache) delete entry.second;
   g_PngCache.clear();

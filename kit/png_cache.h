@@ -28,7 +28,9 @@ extern std::mutex g_PngCacheLock;
 // (nothing cached: the next call looks again) or cannot be decoded (cached).
 Gdiplus::Image* LoadPngResource(UINT id, const wchar_t* type);
 // Draws PNG resource `id` scaled to fill `rect`; nothing when the image
-// cannot be had.
+// cannot be had. The image is scaled once for each size it is drawn at and
+// kept as a premultiplied bitmap, which each paint blends (AlphaBlend).
 void DrawPng(CDC* dc, UINT id, const RECT* rect);
-// At exit: deletes every cached image and frees every resource copy.
+// At exit: deletes every cached image and scaled bitmap and frees every
+// resource copy.
 void FreePngCache();

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -210,6 +212,35 @@ TEST(Images, DrawPngScalesIntoTheRectangle) {
   RECT none{0, 0, 8, 8};
   DrawPng(dc, 9997, &none);  // nothing to draw, nothing drawn
   EXPECT_EQ(RGB(0x12, 0x34, 0x56), s.At(3, 3));
+}
+
+// The image as each paint blends it looks as GDI+ draws it: edges and shadows that are
+// partly transparent included, scaled or not, and the same again at the next paint.
+TEST(Images, DrawPngLooksAsGdiplusDrawsIt) {
+  Gdiplus::Image* image = LoadPngResource(327, L"PNG");
+  ASSERT_NE(image, nullptr);
+  const int natural = static_cast<int>(image->GetWidth());
+  for (int size : {natural, 28, 13}) {
+    kittest::Surface blended(40, 40), direct(40, 40);
+    RECT r{3, 4, 3 + size, 4 + size};
+    DrawPng(CDC::FromHandle(blended.dc()), 327, &r);
+    DrawPng(CDC::FromHandle(blended.dc()), 327, &r);  // over itself: the cached bitmap
+    {
+      Gdiplus::Graphics g(direct.dc());
+      g.DrawImage(image, 3, 4, size, size);
+      g.DrawImage(image, 3, 4, size, size);
+    }
+    int worst = 0, differing = 0;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 40; ++x) {
+        const COLORREF a = blended.At(x, y), b = direct.At(x, y);
+        const int d = std::max({std::abs(GetRValue(a) - GetRValue(b)), std::abs(GetGValue(a) - GetGValue(b)),
+                                std::abs(GetBValue(a) - GetBValue(b))});
+        worst = std::max(worst, d);
+        differing += d > 0;
+      }
+    EXPECT_LE(worst, 3) << "size " << size << ", " << differing << " pixels differ";
+  }
 }
 
 // ---- skinned dialogs ------------------------------------------------------
