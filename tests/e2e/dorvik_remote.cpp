@@ -609,19 +609,24 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (!std::wcscmp(cmd, L"check") && arg) {
-    HWND tree = Tree();
-    RECT band;
-    if (!RowBand(tree, arg, &band)) return 1;
-    POINT at{band.left + kCheckBoxLeft + 4, band.top + kRowHeight / 2};
-    HWND box = nullptr;
-    for (HWND c = ::GetWindow(tree, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-      RECT r;
-      ::GetWindowRect(c, &r);
-      if (::IsWindowVisible(c) && ::PtInRect(&r, at)) box = c;
+    // The rows of a search reach the screen (and get their buttons) at the grid's next
+    // paint, a moment after they came: wait up to five seconds for the row's box.
+    for (int tries = 0; tries < 50; ++tries, ::Sleep(100)) {
+      HWND tree = Tree();
+      RECT band;
+      if (!RowBand(tree, arg, &band)) continue;
+      POINT at{band.left + kCheckBoxLeft + 4, band.top + kRowHeight / 2};
+      HWND box = nullptr;
+      for (HWND c = ::GetWindow(tree, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        RECT r;
+        ::GetWindowRect(c, &r);
+        if (::IsWindowVisible(c) && ::PtInRect(&r, at)) box = c;
+      }
+      if (!box) continue;
+      PressAt(box, 3, 3);
+      return 0;
     }
-    if (!box) return 1;
-    PressAt(box, 3, 3);
-    return 0;
+    return 1;
   }
   // Without N, the shown control of that id (pages may repeat ids); with N, the Nth of them.
   const int nth = argc > 4 ? _wtoi(argv[4]) : -1;

@@ -329,7 +329,9 @@ TEST_F(MainWindow, LanguageChangeLiftsTheCapOfStreamsOneAndTwo) {
     EXPECT_EQ(av.channels[0].MaxBitrate, unlimited) << lang;
     EXPECT_EQ(av.channels[1].MaxBitrate, unlimited) << lang;
     EXPECT_EQ(av.channels[2].MaxBitrate, L"3M") << lang;
-    if (lang != 1033) EXPECT_NE(unlimited, L"Unlimited") << lang;
+    if (lang != 1033) {
+      EXPECT_NE(unlimited, L"Unlimited") << lang;
+    }
   }
 }
 
