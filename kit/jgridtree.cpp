@@ -66,9 +66,7 @@ BOOL JGridTree::Create() {
     return FALSE;
 
   m_pTree = std::make_unique<JTreeCtrl>();
-  // The row buttons are child windows of the tree: clipping them out of its paints spares
-  // them a repaint whenever the tree repaints.
-  if (!m_pTree->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TVS_HASBUTTONS | TVS_LINESATROOT |
+  if (!m_pTree->Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT |
                            TVS_FULLROWSELECT | TVS_NOHSCROLL,
                        CRect(0, kGridHeaderHeight, W, std::max<int>(H, kGridHeaderHeight)), this,
                        ID_GRID_TREE))
@@ -85,9 +83,6 @@ BOOL JGridTree::Create() {
     tip.SetMaxTipWidth(0);
   }
   m_pTree->SetItemHeight(kGridRowHeight);
-  // The buttons of a full view of rows are made with the grid, before any rows come: the
-  // first rows then reach the screen without waiting for window after window to be made.
-  m_pTree->MakeButtonsFor(GridRowsInFullView(H));
 
   if (s_stripFactory) {
     m_pStrip.reset(s_stripFactory(this));

@@ -5,6 +5,7 @@
 
 #include "grid/grid_selection.h"
 #include "fx/app.h"
+#include "kit/jbutton_look.h"
 #include "kit/palette.h"
 #include "kit/png_cache.h"
 
@@ -20,33 +21,9 @@ constexpr RECT kLinkAt = {81, 1, 185, 20};
 
 CRect At(const RECT& r, int top) { return CRect(r.left, top + r.top, r.right, top + r.bottom); }
 
-// Moves a button only when it is not already there (painting moves every shown button).
-void Place(JButton* b, const CRect& where) {
-  if (!b || !b->m_hWnd) return;
-  CRect now;
-  b->GetWindowRect(&now);
-  ::MapWindowPoints(nullptr, ::GetParent(b->m_hWnd), reinterpret_cast<POINT*>(&now), 2);
-  if (now != where) b->MoveWindow(where.left, where.top, where.Width(), where.Height(), TRUE);
-}
-
-// The button's own visible style, not IsWindowVisible, which asks about every ancestor.
-bool Shown(const JButton* b) { return (b->GetStyle() & WS_VISIBLE) != 0; }
-
-void ShowIf(JButton* b, bool show) {
-  if (!b || !b->m_hWnd) return;
-  if (Shown(b) != show) b->ShowWindow(show ? SW_SHOWNA : SW_HIDE);
-}
-
-// Each change repaints the button with the next paints (all of a set's changes at once).
-void SetBack(JButton* b, COLORREF back) {
-  if (b->m_BackColour == back) return;
-  b->m_BackColour = back;
-  b->Invalidate(FALSE);
-}
-
-void SetEnabled(JButton* b, bool enabled) {
-  if ((b->IsWindowEnabled() != FALSE) != enabled) b->EnableWindow(enabled ? TRUE : FALSE);
-}
+// The state images of the buttons: normal, hover, pressed (or checked), disabled.
+constexpr UINT kCheckImages[4] = {PNG_CHECK_OFF, PNG_CHECK_OFF, PNG_CHECK_ON, PNG_CHECK_DISABLED};
+constexpr UINT kMarkerImages[4] = {PNG_MARKER, PNG_MARKER_HOT, PNG_MARKER_HOT, PNG_MARKER};
 
 int CALLBACK CompareByRank(LPARAM a, LPARAM b, LPARAM ranks) {
   const auto& r = *reinterpret_cast<const std::unordered_map<LPARAM, int>*>(ranks);
@@ -59,91 +36,102 @@ int CALLBACK CompareByRank(LPARAM a, LPARAM b, LPARAM ranks) {
 
 JTreeCtrl::JTreeCtrl() : JObject(this) {}
 
-JTreeCtrl::~JTreeCtrl() {
-  // Buttons go before the tree window.
-  m_SetOfButton.clear();
-  m_Bound.clear();
-  m_Slots.clear();
-}
+JTreeCtrl::~JTreeCtrl() = default;
 
-JTreeCtrl::RowButtons* JTreeCtrl::MakeButtons() {
-  if (!m_hWnd) return nullptr;
-  auto set = std::make_unique<RowButtons>();
-  // Made hidden; a paint places and shows them on a row.
-  auto make = [&](unsigned style, const RECT& at) {
-    auto btn = std::make_unique<JButton>(style);
-    btn->m_BackColour = kBackColour;
-    btn->Create(L"", WS_CHILD | BS_OWNERDRAW, CRect(at), this, 0);
-    return btn;
-  };
-  set->marker = make(jbutton::LAYOUT_IMAGE, kMarkerAt);
-  set->check = make(jbutton::LAYOUT_IMAGE | jbutton::STYLE_TOGGLE, kCheckBoxAt);
-  set->link = make(jbutton::LAYOUT_IMAGE, kLinkAt);
-  for (JButton* b : {set->marker.get(), set->check.get(), set->link.get()})
-    if (!b->m_hWnd) return nullptr;
-  set->marker->SetImages(PNG_MARKER, PNG_MARKER_HOT, PNG_MARKER_HOT, PNG_MARKER, 14, 14);
-  set->check->SetImages(PNG_CHECK_OFF, PNG_CHECK_OFF, PNG_CHECK_ON, PNG_CHECK_DISABLED, 14, 14);
-  set->link->SetImages(0, 0, 0, 0, 104, 19);
-  for (JButton* b : {set->marker.get(), set->check.get(), set->link.get()}) m_SetOfButton[b->m_hWnd] = set.get();
-  m_Slots.push_back(std::move(set));
-  return m_Slots.back().get();
-}
-
-void JTreeCtrl::MakeButtonsFor(int rowsInView) {
-  while (static_cast<int>(m_Slots.size()) < rowsInView && MakeButtons()) {
+CRect JTreeCtrl::GetPartRect(RowHandle row, RowPart part) {
+  if (!m_hWnd || part == RowPart::None) return CRect(0, 0, 0, 0);
+  // The tree's own idea of where its items are must be up to date.
+  FlushRedraw();
+  std::optional<RowData> data = m_Rows.GetRow(row);
+  if (!data) return CRect(0, 0, 0, 0);
+  const bool shown = part == RowPart::Marker ? data->markerShown : data->hasCheckBox;
+  CRect rc, client;
+  if (!shown || !GetItemRect(ItemOf(row), &rc, FALSE)) return CRect(0, 0, 0, 0);
+  GetClientRect(&client);
+  if (rc.bottom <= client.top || rc.top >= client.bottom) return CRect(0, 0, 0, 0);
+  switch (part) {
+    case RowPart::CheckBox: return At(kCheckBoxAt, rc.top);
+    case RowPart::Marker: return At(kMarkerAt, rc.top);
+    default: return At(kLinkAt, rc.top);
   }
 }
 
-void JTreeCtrl::ShowState(RowButtons& b, const RowData& data, bool caret) {
-  const std::wstring caption = data.cells.empty() ? std::wstring() : data.cells[0];
-  if (b.link->m_Caption != caption.c_str()) {
-    // The window text is set without the button class's own repaint, which would draw the
-    // button once for the caption and once more for the set's other changes.
-    b.link->m_Caption = caption.c_str();
-    ::DefWindowProcW(b.link->m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
-    b.link->Invalidate(FALSE);
-  }
-  if (b.check->m_Checked != data.checked) {
-    b.check->m_Checked = data.checked;
-    b.check->Invalidate(FALSE);
-  }
-  SetEnabled(b.check.get(), data.checkBoxEnabled);
-  SetEnabled(b.marker.get(), !data.blocked);
-  SetEnabled(b.link.get(), !data.blocked);
-  if (b.tip != data.markerTip && m_ToolTip.m_hWnd) {
-    if (!b.tip.empty()) m_ToolTip.DelTool(b.marker.get());
-    if (!data.markerTip.empty()) m_ToolTip.AddTool(b.marker.get(), data.markerTip.c_str());
-    b.tip = data.markerTip;
-  }
-  const COLORREF back = caret ? kCaretColour : kBackColour;
-  for (JButton* btn : {b.marker.get(), b.check.get(), b.link.get()}) SetBack(btn, back);
+JTreeCtrl::PartRef JTreeCtrl::PartAt(CPoint point) {
+  if (!m_hWnd) return {};
+  // While rows arrive the screen shows the rows as they were: the mouse is over those.
+  if (m_RedrawDeferred) return {};
+  UINT flags = 0;
+  HTREEITEM item = HitTest(point, &flags);
+  if (!item) return {};
+  const RowHandle row = RowOf(item);
+  for (RowPart part : {RowPart::CheckBox, RowPart::Marker, RowPart::Link})
+    if (GetPartRect(row, part).PtInRect(point)) return {row, part};
+  return {};
 }
 
-void JTreeCtrl::Bind(RowButtons& b, RowHandle row, const RowData& data, int top, bool caret) {
-  if (b.row != row) {
-    auto old = m_Bound.find(b.row);
-    if (old != m_Bound.end() && old->second == &b) m_Bound.erase(old);
-    b.row = row;
-    m_Bound[row] = &b;
+bool JTreeCtrl::PartEnabled(const PartRef& p) const {
+  std::optional<RowData> d = m_Rows.GetRow(p.row);
+  if (!d) return false;
+  switch (p.part) {
+    case RowPart::CheckBox: return d->hasCheckBox && d->checkBoxEnabled;
+    case RowPart::Marker: return d->markerShown && !d->blocked;
+    case RowPart::Link: return d->hasCheckBox && !d->blocked;
+    default: return false;
   }
-  ShowState(b, data, caret);
-  Place(b.check.get(), At(kCheckBoxAt, top));
-  Place(b.marker.get(), At(kMarkerAt, top));
-  Place(b.link.get(), At(kLinkAt, top));
-  ShowIf(b.marker.get(), data.markerShown);
-  ShowIf(b.check.get(), data.hasCheckBox);
-  ShowIf(b.link.get(), data.hasCheckBox);
 }
 
-void JTreeCtrl::Unbind(RowButtons& b) {
-  if (b.row != kRootRow) {
-    auto old = m_Bound.find(b.row);
-    if (old != m_Bound.end() && old->second == &b) m_Bound.erase(old);
-    b.row = kRootRow;
+void JTreeCtrl::RepaintPart(const PartRef& p) {
+  if (!m_hWnd || m_RedrawDeferred || p.part == RowPart::None) return;
+  CRect rc = GetPartRect(p.row, p.part);
+  if (!rc.IsRectEmpty()) InvalidateRect(&rc, FALSE);
+}
+
+void JTreeCtrl::SetHotPart(const PartRef& p) {
+  if (p == m_Hot) return;
+  const PartRef old = m_Hot;
+  m_Hot = p;
+  RepaintPart(old);
+  RepaintPart(m_Hot);
+  if (m_Hot.part != RowPart::None) {
+    // Told when the mouse leaves the tree, so that no button keeps its hover look.
+    TRACKMOUSEEVENT tme{};
+    tme.cbSize = sizeof tme;
+    tme.dwFlags = TME_LEAVE;
+    tme.hwndTrack = m_hWnd;
+    ::TrackMouseEvent(&tme);
   }
-  for (JButton* btn : {b.marker.get(), b.check.get(), b.link.get()}) ShowIf(btn, false);
-  if (!b.tip.empty() && m_ToolTip.m_hWnd) m_ToolTip.DelTool(b.marker.get());
-  b.tip.clear();
+  UpdateMarkerTip();
+}
+
+void JTreeCtrl::UpdateHotPart() {
+  // After a scroll or a paint the mouse may rest on another row than it came to.
+  POINT screen;
+  if (!m_hWnd || !::GetCursorPos(&screen)) return;
+  POINT at = screen;
+  ScreenToClient(&at);
+  SetHotPart(::WindowFromPoint(screen) == m_hWnd ? PartAt(at) : PartRef{});
+}
+
+void JTreeCtrl::PressPart(const PartRef& p) {
+  // A disabled button takes no press; an enabled one acts at once, as the skinned buttons do.
+  if (!PartEnabled(p)) return;
+  m_Pressed = p;
+  SetCapture();
+  RepaintPart(p);
+  if (p.part == RowPart::CheckBox) {
+    ToggleRow(p.row);
+  } else if (p.part == RowPart::Link) {
+    std::optional<std::wstring> ip = m_Rows.GetCell(p.row, 0);
+    if (ip && !ip->empty() && m_LinkHandler) m_LinkHandler(*ip);
+  }
+}
+
+void JTreeCtrl::ReleasePart() {
+  if (m_Pressed.part == RowPart::None) return;
+  const PartRef was = m_Pressed;
+  m_Pressed = {};
+  if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+  RepaintPart(was);
 }
 
 std::vector<JTreeCtrl::ShownRow> JTreeCtrl::RowsInView() {
@@ -158,48 +146,6 @@ std::vector<JTreeCtrl::ShownRow> JTreeCtrl::RowsInView() {
     if (row) rows.push_back({it, rc, std::move(*row)});
   }
   return rows;
-}
-
-void JTreeCtrl::BindButtons(const std::vector<ShownRow>& rows, HTREEITEM caret) {
-  std::size_t used = 0;
-  for (const ShownRow& r : rows) {
-    if (!r.data.markerShown && !r.data.hasCheckBox) continue;
-    RowButtons* b = used < m_Slots.size() ? m_Slots[used].get() : MakeButtons();
-    if (!b) break;
-    ++used;
-    Bind(*b, RowOf(r.item), r.data, r.rc.top, r.item == caret);
-  }
-  for (std::size_t i = used; i < m_Slots.size(); ++i) Unbind(*m_Slots[i]);
-}
-
-JTreeCtrl::RowButtons* JTreeCtrl::ButtonsOf(RowHandle row, bool bindInView) {
-  auto it = m_Bound.find(row);
-  if (it != m_Bound.end()) return it->second;
-  if (!bindInView || !m_hWnd || !m_Rows.Contains(row)) return nullptr;
-  // The tree's own idea of which items are in view must be up to date.
-  FlushRedraw();
-  BindButtons(RowsInView(), GetSelectedItem());
-  it = m_Bound.find(row);
-  return it == m_Bound.end() ? nullptr : it->second;
-}
-
-void JTreeCtrl::UpdateButtons(RowHandle row) {
-  RowButtons* b = ButtonsOf(row);
-  if (!b) return;
-  if (std::optional<RowData> data = m_Rows.GetRow(row)) ShowState(*b, *data, ItemOf(row) == GetSelectedItem());
-}
-
-JButton* JTreeCtrl::GetMarkerButton(RowHandle row) {
-  RowButtons* b = ButtonsOf(row, true);
-  return b && Shown(b->marker.get()) ? b->marker.get() : nullptr;
-}
-JButton* JTreeCtrl::GetCheckButton(RowHandle row) {
-  RowButtons* b = ButtonsOf(row, true);
-  return b && Shown(b->check.get()) ? b->check.get() : nullptr;
-}
-JButton* JTreeCtrl::GetLinkButton(RowHandle row) {
-  RowButtons* b = ButtonsOf(row, true);
-  return b && Shown(b->link.get()) ? b->link.get() : nullptr;
 }
 
 RowHandle JTreeCtrl::InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
@@ -268,19 +214,15 @@ void JTreeCtrl::ForgetHandles(const std::vector<RowHandle>& rows) {
   for (RowHandle r : rows) {
     if (ItemOf(r) == m_LastCaret) m_LastCaret = nullptr;
     if (r == m_StatusTipRow) UpdateStatusTip(CPoint(-1, -1));
+    if (r == m_Pressed.row) ReleasePart();
+    if (r == m_Hot.row) SetHotPart({});
   }
-}
-
-void JTreeCtrl::ReleaseButtons(const std::vector<RowHandle>& rows) {
-  for (RowHandle r : rows)
-    if (RowButtons* b = ButtonsOf(r)) Unbind(*b);
 }
 
 void JTreeCtrl::DeleteRow(RowHandle row) {
   std::vector<RowHandle> removed = m_Rows.Erase(row);
   if (removed.empty()) return;
   ForgetHandles(removed);
-  ReleaseButtons(removed);
   // The tree moves the caret off a deleted item; that is no selection by the user.
   m_Deleting = true;
   DeleteItem(ItemOf(row));
@@ -293,8 +235,6 @@ void JTreeCtrl::DeleteAllRows() {
   m_Deleting = false;
   std::vector<RowHandle> removed = m_Rows.Clear();
   ForgetHandles(removed);
-  // The button sets stay, hidden, for the rows of the next search.
-  for (auto& b : m_Slots) Unbind(*b);
   m_LastCaret = nullptr;
   m_ColumnWidths.Clear();
   m_SortColumn = 0;
@@ -305,7 +245,7 @@ void JTreeCtrl::SetCellText(RowHandle row, int index, const std::wstring& text) 
   std::optional<std::wstring> cell0 = m_Rows.SetCellText(row, index, text);
   if (!cell0) return;
   RepaintRow(row);
-  if (index == 0) UpdateButtons(row);
+  if (index == 0 && m_hWnd) SetItemText(ItemOf(row), text.c_str());
 }
 
 void JTreeCtrl::SortByColumn(int index, bool ascending) {
@@ -328,12 +268,7 @@ void JTreeCtrl::SortByColumn(int index, bool ascending) {
   }
 }
 
-void JTreeCtrl::RedrawCheckBox(RowHandle row) {
-  RowButtons* buttons = ButtonsOf(row);
-  if (!buttons) return;
-  buttons->check->m_Checked = m_Rows.IsChecked(row);
-  buttons->check->RedrawNow();
-}
+void JTreeCtrl::RedrawCheckBox(RowHandle row) { RepaintPart({row, RowPart::CheckBox}); }
 
 void JTreeCtrl::CheckAll(bool checked) {
   for (RowHandle r : m_Rows.CheckAll(checked)) RedrawCheckBox(r);
@@ -345,7 +280,6 @@ void JTreeCtrl::SetChecked(RowHandle row, bool checked) {
 
 void JTreeCtrl::SetCheckBoxEnabled(RowHandle row, bool enabled) {
   if (!m_Rows.SetCheckBoxEnabled(row, enabled)) return;
-  UpdateButtons(row);
   RedrawCheckBox(row);
 }
 
@@ -355,7 +289,6 @@ void JTreeCtrl::ToggleRow(RowHandle row) {
 
 void JTreeCtrl::SetBlocked(RowHandle row, bool blocked) {
   if (!m_Rows.SetBlocked(row, blocked)) return;
-  UpdateButtons(row);
   Repaint();
 }
 
@@ -364,7 +297,7 @@ void JTreeCtrl::SetStatusColour(RowHandle row, COLORREF colour) {
 }
 
 void JTreeCtrl::SetMarkerTip(RowHandle row, const std::wstring& text) {
-  if (m_Rows.SetMarkerTip(row, text)) UpdateButtons(row);
+  if (m_Rows.SetMarkerTip(row, text) && row == m_Hot.row) UpdateMarkerTip();
 }
 
 int JTreeCtrl::CountShownRows(int limit) const {
@@ -427,6 +360,35 @@ void JTreeCtrl::DrawRow(CDC* dc, HTREEITEM item, const CRect& rc, const RowData&
   dc->SetTextColor(savedText);
 }
 
+void JTreeCtrl::DrawParts(CDC* dc, RowHandle row, const CRect& rc, const RowData& d, bool caret) {
+  const COLORREF back = caret ? kCaretColour : kBackColour;
+  auto look = [&](RowPart part, bool disabled, bool checked) {
+    const bool pressed = m_Pressed == PartRef{row, part};
+    const bool hover = m_Hot == PartRef{row, part};
+    return jbutton::ChooseLook(disabled, pressed, checked, hover, jbutton::kDefaultPressedText);
+  };
+  if (d.hasCheckBox) {
+    const CRect at = At(kCheckBoxAt, rc.top);
+    dc->FillSolidRect(&at, back);
+    DrawPng(dc, kCheckImages[look(RowPart::CheckBox, !d.checkBoxEnabled, d.checked).image], &at);
+  }
+  if (d.markerShown) {
+    const CRect at = At(kMarkerAt, rc.top);
+    dc->FillSolidRect(&at, back);
+    DrawPng(dc, kMarkerImages[look(RowPart::Marker, d.blocked, false).image], &at);
+  }
+  if (d.hasCheckBox) {
+    // The link is its caption alone, cell 0, centred on one line.
+    CRect at = At(kLinkAt, rc.top);
+    dc->FillSolidRect(&at, back);
+    const COLORREF saved = dc->GetTextColor();
+    dc->SetTextColor(look(RowPart::Link, d.blocked, false).textColour);
+    const std::wstring caption = d.cells.empty() ? std::wstring() : d.cells[0];
+    dc->DrawText(caption.c_str(), (int)caption.size(), &at, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+    dc->SetTextColor(saved);
+  }
+}
+
 void JTreeCtrl::OnPaint() {
   CPaintDC paint(this);
   // While rows arrive the tree's own idea of its items lags behind; the whole tree is
@@ -437,31 +399,18 @@ void JTreeCtrl::OnPaint() {
   CRect client;
   GetClientRect(&client);
 
-  // Every row in view is drawn, so the row that held the caret before loses its highlight.
+  // Every row in view that the paint reaches is drawn, so the row that held the caret
+  // before loses its highlight; the copy to the screen is clipped to what is painted.
+  const CRect& dirty = reinterpret_cast<const CRect&>(paint.m_ps.rcPaint);
   const HTREEITEM caret = GetSelectedItem();
-  const std::vector<ShownRow> rows = RowsInView();
-  BindButtons(rows, caret);
-  for (const ShownRow& r : rows) DrawRow(mem, r.item, r.rc, r.data, r.item == caret);
+  for (const ShownRow& r : RowsInView()) {
+    if (r.rc.bottom <= dirty.top || r.rc.top >= dirty.bottom) continue;
+    DrawRow(mem, r.item, r.rc, r.data, r.item == caret);
+    DrawParts(mem, RowOf(r.item), r.rc, r.data, r.item == caret);
+  }
   m_LastCaret = caret;
-  // The row buttons are clipped out of the tree's painting (WS_CLIPCHILDREN): the copy
-  // leaves them showing.
   paint.BitBlt(0, 0, client.Width(), client.Height(), mem, 0, 0, SRCCOPY);
   ReleaseMemDC();
-}
-
-void JTreeCtrl::OnJButtonClick(JButton* button) {
-  if (!button || !button->m_hWnd) return;
-  auto it = m_SetOfButton.find(button->m_hWnd);
-  if (it == m_SetOfButton.end() || it->second->row == kRootRow) return;
-  RowButtons* b = it->second;
-  const RowHandle row = b->row;
-  if (button == b->check.get()) {
-    // The check box has toggled itself; the row follows it.
-    m_Rows.SetChecked(row, button->m_Checked);
-  } else if (button == b->link.get()) {
-    CString caption = button->GetWindowTextString();
-    if (!caption.IsEmpty() && m_LinkHandler) m_LinkHandler(std::wstring(caption));
-  }
 }
 
 void JTreeCtrl::OnSelChanged(NMTREEVIEWW* nm) {
@@ -535,6 +484,28 @@ void JTreeCtrl::UpdateStatusTip(CPoint point) {
   m_ToolTip.SetToolRect(this, kStatusTipId, &cell);
 }
 
+void JTreeCtrl::UpdateMarkerTip() {
+  if (!m_ToolTip.m_hWnd) return;
+  RowHandle row = 0;
+  std::wstring text;
+  CRect at(0, 0, 0, 0);
+  if (m_Hot.part == RowPart::Marker) {
+    if (std::optional<RowData> d = m_Rows.GetRow(m_Hot.row)) {
+      if (!d->markerTip.empty()) {
+        row = m_Hot.row;
+        text = d->markerTip;
+        at = GetPartRect(row, RowPart::Marker);
+      }
+    }
+  }
+  if (row == m_MarkerTipRow && text == m_MarkerTipText) return;
+  m_MarkerTipRow = row;
+  m_MarkerTipText = text;
+  if (!m_MarkerTipAdded) m_MarkerTipAdded = m_ToolTip.AddTool(this, text.c_str(), &at, kMarkerTipId) != FALSE;
+  m_ToolTip.UpdateTipText(text.c_str(), this, kMarkerTipId);
+  m_ToolTip.SetToolRect(this, kMarkerTipId, &at);
+}
+
 BOOL JTreeCtrl::PreTranslateMessage(MSG* msg) {
   if (m_ToolTip.m_hWnd) m_ToolTip.RelayEvent(msg);
   return CTreeCtrl::PreTranslateMessage(msg);
@@ -552,6 +523,7 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       FlushRedraw();
       LRESULT r = Default();
       RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+      UpdateHotPart();
       return r;
     }
     case WM_CLOSE:
@@ -562,15 +534,39 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_REFRESH_DEVICES);
       }
       return Default();
-    case WM_LBUTTONDBLCLK:
-      OnLButtonDblClk(CPoint(lParam));
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      // A press on a row's button is the button's alone: the caret stays where it is. A
+      // quick second press is another press of the button.
+      FlushRedraw();
+      const PartRef p = PartAt(CPoint(lParam));
+      if (p.part != RowPart::None) {
+        PressPart(p);
+        return 0;
+      }
+      if (msg == WM_LBUTTONDBLCLK) OnLButtonDblClk(CPoint(lParam));
+      return Default();
+    }
+    case WM_LBUTTONUP:
+      if (m_Pressed.part == RowPart::None) return Default();
+      ReleasePart();
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lParam) != m_hWnd) ReleasePart();
       return Default();
     case WM_MOUSEMOVE:
+      SetHotPart(PartAt(CPoint(lParam)));
       UpdateStatusTip(CPoint(lParam));
       return Default();
-    case WM_JBUTTON_CLICK:
-      OnJButtonClick(reinterpret_cast<JButton*>(wParam));
-      return 0;
+    case WM_MOUSELEAVE:
+      SetHotPart({});
+      return Default();
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && m_Hot.part != RowPart::None && PartEnabled(m_Hot)) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      return Default();
     case WM_TIMER: {
       if (wParam != kRedrawTimer) return Default();
       // Painted now: the next row may well come before the paint message would. Showing

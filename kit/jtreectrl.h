@@ -3,8 +3,7 @@
 // Top-level items are devices, their child items the channels of a multi-channel device.
 // Each row's data (cells, check state, blocked flag, status colour) lives in a row store
 // with its own lock (grid/grid_rows.h), so worker threads may read rows while the
-// user-interface thread changes them; readers always get copies. The window side of a
-// row (its three skinned buttons) belongs to the user-interface thread alone.
+// user-interface thread changes them; readers always get copies.
 //
 // The control paints its rows itself, in columns whose widths the grid keeps up to date.
 #pragma once
@@ -22,7 +21,6 @@
 #include "grid/grid_columns.h"
 #include "grid/grid_rows.h"
 #include "fx/controls.h"
-#include "kit/jbutton.h"
 #include "kit/jobject.h"
 #include "kit/kit_messages.h"
 
@@ -50,18 +48,19 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   // Inserts a row as the last child of `parent` (kRootRow for a device row) with cell 0 =
   // text. Returns the row handle, 0 on failure.
   //
-  // A row's three buttons (marker, check box, link) exist only while the row is in view:
-  // the tree keeps one set of buttons per row place in view, made when first needed, and
-  // each paint hands the sets to the rows in view in display order, with each row's
-  // caption, check state, enabled states and tooltip. Scrolling or a new search so makes
-  // no window, and a thousand rows cost the windows of the few dozen in view.
+  // A row's three small buttons (check box, marker, link) are drawn by the tree with the
+  // row and pressed through it: they cost no window, so a thousand rows, a scroll or a new
+  // search make and move none. Each looks and answers as a skinned button: its images by
+  // state, the hand cursor and the hover look over an enabled one, a press on it acts on
+  // the row and never moves the caret, a disabled one ignores presses.
   RowHandle InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
                       RowHandle parent = kRootRow);
-  // Deletes a row with the rows below it and their data; their buttons go back to the tree.
+  // Deletes a row with the rows below it and their data.
   void DeleteRow(RowHandle row);
   // Deletes every row, empties the column widths and resets the sort column.
   void DeleteAllRows();
-  // Sets a cell (creating the cells before it) and sets the link caption to cell 0.
+  // Sets a cell (creating the cells before it). The link shows cell 0, and the tree item's
+  // own text follows it, so that the row can be found by its address from outside.
   void SetCellText(RowHandle row, int index, const std::wstring& text);
   void SortByColumn(int index, bool ascending);
   // Sets the check state of every row with an enabled check box.
@@ -73,13 +72,24 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   // A blocked row is drawn grey and its marker and link buttons are disabled.
   void SetBlocked(RowHandle row, bool blocked);
   void SetStatusColour(RowHandle row, COLORREF colour);
-  // The buttons that show the row now: null when the row is not in view (or has no such
-  // button). They show another row after the next paint; keep no pointer.
-  JButton* GetMarkerButton(RowHandle row);
-  JButton* GetCheckButton(RowHandle row);
-  JButton* GetLinkButton(RowHandle row);
-  // Gives the row's marker button a tooltip text (the tree's tooltip control), shown
-  // whenever the row is in view; an empty text removes it.
+  // The buttons of a row.
+  enum class RowPart { None, CheckBox, Marker, Link };
+  // Where a row's button is drawn, in the tree's client area: empty while the row is out of
+  // view or shows no such button (channel rows have no check box and no link).
+  CRect GetPartRect(RowHandle row, RowPart part);
+  // The row button under a point of the client area (RowPart::None for none).
+  struct PartRef {
+    RowHandle row = kRootRow;
+    RowPart part = RowPart::None;
+    bool operator==(const PartRef& o) const { return row == o.row && part == o.part; }
+    bool operator!=(const PartRef& o) const { return !(*this == o); }
+  };
+  PartRef PartAt(CPoint point);
+  // The button under the mouse, and the one held down (RowPart::None for none).
+  PartRef GetHotPart() const { return m_Hot; }
+  PartRef GetPressedPart() const { return m_Pressed; }
+  // Gives the row's marker button a tooltip text (the tree's tooltip control), shown while
+  // the mouse rests on the marker; an empty text shows none.
   void SetMarkerTip(RowHandle row, const std::wstring& text);
 
   // Inserting or moving rows switches the tree's drawing off for a while (at least
@@ -137,15 +147,10 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   CToolTipCtrl& GetToolTip() { return m_ToolTip; }
   // The tooltip tool that shows a status the last column shows shortened, whole.
   static constexpr UINT_PTR kStatusTipId = 1;
+  // The tooltip tool over the marker under the mouse, with that row's tip text.
+  static constexpr UINT_PTR kMarkerTipId = 2;
   // The row that held the caret at the last paint (0 when none or deleted since).
   RowHandle GetLastCaretRow() const { return RowOf(m_LastCaret); }
-  // Makes (hidden) the buttons of that many rows in view, unless they exist.
-  void MakeButtonsFor(int rowsInView);
-  // Row buttons that show a row now (three per row in view that has buttons).
-  std::size_t GetButtonCount() const { return m_Bound.size() * 3; }
-  // Row button windows that exist, shown or kept for rows to come.
-  std::size_t GetButtonWindowCount() const { return m_Slots.size() * 3; }
-
   static HTREEITEM ItemOf(RowHandle row) { return reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(row)); }
   static RowHandle RowOf(HTREEITEM item) { return static_cast<RowHandle>(reinterpret_cast<UINT_PTR>(item)); }
 
@@ -155,12 +160,6 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   BOOL PreTranslateMessage(MSG* msg) override;
 
  protected:
-  // One set of row buttons and the row it shows (0: none, hidden).
-  struct RowButtons {
-    std::unique_ptr<JButton> marker, check, link;
-    RowHandle row = kRootRow;
-    std::wstring tip;  // the marker's tooltip text now
-  };
   // A row in view at a paint.
   struct ShownRow {
     HTREEITEM item;
@@ -176,27 +175,27 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void DrawRow(CDC* dc, HTREEITEM item, const CRect& rc, const RowData& row, bool caret);
   // The rows in view, top down.
   std::vector<ShownRow> RowsInView();
-  // Hands the button sets to the rows in view, in order; the sets left over are hidden.
-  void BindButtons(const std::vector<ShownRow>& rows, HTREEITEM caret);
-  RowButtons* MakeButtons();
-  void Bind(RowButtons& b, RowHandle row, const RowData& data, int top, bool caret);
-  void Unbind(RowButtons& b);
-  // Brings a set's caption, check, enabled states, tooltip and background to the row's.
-  void ShowState(RowButtons& b, const RowData& data, bool caret);
-  // The set showing the row; with `bindInView`, the rows in view get their sets first.
-  RowButtons* ButtonsOf(RowHandle row, bool bindInView = false);
-  // Brings the set showing the row (if any) up to date with the row.
-  void UpdateButtons(RowHandle row);
-  void OnJButtonClick(JButton* button);
+  // Draws the row's buttons over its cells.
+  void DrawParts(CDC* dc, RowHandle row, const CRect& rc, const RowData& data, bool caret);
+  // Whether a button of the row takes presses (shown and enabled).
+  bool PartEnabled(const PartRef& p) const;
+  // Repaints one button of a row when the row is in view.
+  void RepaintPart(const PartRef& p);
+  // Follows the mouse: the button under it gets the hover look, the marker its tooltip.
+  void SetHotPart(const PartRef& p);
+  void UpdateHotPart();
+  // A press of the left button on a row's button (also the second press of a double click).
+  void PressPart(const PartRef& p);
+  void ReleasePart();
   void OnSelChanged(NMTREEVIEWW* nm);
   BOOL OnItemExpanding(NMTREEVIEWW* nm);
   void OnLButtonDblClk(CPoint point);
   // Puts the status tooltip over the last-column cell under the mouse when that cell shows
   // its text shortened, and over nothing otherwise.
   void UpdateStatusTip(CPoint point);
+  void UpdateMarkerTip();
   void ToggleRow(RowHandle row);
   void RedrawCheckBox(RowHandle row);
-  void ReleaseButtons(const std::vector<RowHandle>& rows);
   void ForgetHandles(const std::vector<RowHandle>& rows);
 
  private:
@@ -213,11 +212,13 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   bool m_StatusTipAdded = false;
   RowHandle m_StatusTipRow = 0;   // the row whose status the tooltip covers, 0 for none
   std::wstring m_StatusTipText;
+  bool m_MarkerTipAdded = false;
+  RowHandle m_MarkerTipRow = 0;  // the row whose marker tip shows, 0 for none
+  std::wstring m_MarkerTipText;
+  PartRef m_Hot;      // the button under the mouse
+  PartRef m_Pressed;  // the button held down (the tree has the mouse capture)
   GridColumnWidths m_ColumnWidths;
   GridRowStore m_Rows;
-  std::vector<std::unique_ptr<RowButtons>> m_Slots;  // the i-th serves the i-th row in view
-  std::map<RowHandle, RowButtons*> m_Bound;          // row -> the set showing it
-  std::map<HWND, RowButtons*> m_SetOfButton;         // any row button -> its set
   CPen m_GridPen;
   std::function<void(const std::wstring&)> m_LinkHandler;
 };

@@ -44,7 +44,7 @@
 //                                     (as the grid draws it), 1 otherwise
 //   dorvik_remote shot-rows FILE      save the grid window's pixels as a BMP (debugging)
 //
-// Rows are found by the caption of their link button, which is the row's address. The status
+// Rows are found by their tree item's text, which is the row's address. The status
 // text is read by drawing each candidate text of the program's string table in the grid's font
 // and colour and comparing the ink with what the screen shows.
 #include <windows.h>
@@ -53,6 +53,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -62,11 +63,11 @@ namespace {
 constexpr wchar_t kFrameClass[] = L"Dorvik_By_Malo";
 constexpr int kSearchModeId = 1116;
 constexpr int kGridId = 2000;
-// Row geometry of the grid (kit/jtreectrl.cpp): the link button sits 1 px below the row's
-// top; rows are 20 px high; the check box is at x 25..39.
-constexpr int kLinkTop = 1;
+// Row geometry of the grid (kit/jtreectrl.cpp): rows are 20 px high; the check box is at
+// x 25..39, the link ends at x 185.
 constexpr int kRowHeight = 20;
 constexpr int kCheckBoxLeft = 25;
+constexpr int kLinkRight = 185;
 
 HWND Frame() { return ::FindWindowW(kFrameClass, nullptr); }
 
@@ -169,8 +170,7 @@ HWND Tree() {
   return grid ? ::FindWindowExW(grid, nullptr, WC_TREEVIEWW, nullptr) : nullptr;
 }
 
-// The shown child window whose text is that text: the link button of the row whose address is
-// ip, or a dialog's skinned button.
+// The shown child window whose text is that text: a dialog's skinned button.
 struct LinkSearch {
   const std::wstring* ip;
   HWND found;
@@ -185,23 +185,69 @@ BOOL CALLBACK MatchLink(HWND h, LPARAM p) {
   return TRUE;
 }
 
-HWND LinkOf(HWND tree, const std::wstring& ip) {
-  LinkSearch f{&ip, nullptr};
-  ::EnumChildWindows(tree, &MatchLink, reinterpret_cast<LPARAM>(&f));
-  return f.found;
+// The tree's items in view with their texts and rectangles (client coordinates). A tree's
+// messages carry pointers into the process that owns it: they are read through a block of
+// that process's memory.
+struct ShownItem {
+  std::wstring text;
+  RECT rc;
+};
+
+std::vector<ShownItem> ItemsInView(HWND tree) {
+  std::vector<ShownItem> out;
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(tree, &pid);
+  HANDLE proc = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!proc) return out;
+  constexpr int kTextMax = 256;
+  struct Block {
+    TVITEMW item;
+    RECT rc;
+    wchar_t text[kTextMax];
+  };
+  auto* remote = static_cast<Block*>(::VirtualAllocEx(proc, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
+  if (remote) {
+    RECT client;
+    ::GetClientRect(tree, &client);
+    auto next = [tree](UINT how, HTREEITEM from) {
+      return reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(from)));
+    };
+    for (HTREEITEM it = next(TVGN_FIRSTVISIBLE, nullptr); it; it = next(TVGN_NEXTVISIBLE, it)) {
+      Block b{};
+      b.item.mask = TVIF_TEXT;
+      b.item.hItem = it;
+      b.item.pszText = remote->text;
+      b.item.cchTextMax = kTextMax;
+      std::memcpy(&b.rc, &it, sizeof it);  // TVM_GETITEMRECT takes the item in the rectangle
+      SIZE_T done = 0;
+      if (!::WriteProcessMemory(proc, remote, &b, sizeof b, &done)) break;
+      if (!::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&remote->item)) ||
+          !::SendMessageW(tree, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&remote->rc)))
+        continue;
+      if (!::ReadProcessMemory(proc, remote, &b, sizeof b, &done)) break;
+      if (b.rc.top >= client.bottom) break;
+      b.text[kTextMax - 1] = L'\0';
+      out.push_back({b.text, b.rc});
+    }
+    ::VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  }
+  ::CloseHandle(proc);
+  return out;
 }
 
 // The row's band on screen: the tree's width, 20 px from the row's top.
 bool RowBand(HWND tree, const std::wstring& ip, RECT* band) {
-  HWND link = tree ? LinkOf(tree, ip) : nullptr;
-  if (!link) return false;
-  RECT l, t;
-  ::GetWindowRect(link, &l);
-  ::GetClientRect(tree, &t);
-  POINT origin{0, 0};
-  ::ClientToScreen(tree, &origin);
-  *band = RECT{origin.x, l.top - kLinkTop, origin.x + t.right, l.top - kLinkTop + kRowHeight};
-  return true;
+  if (!tree) return false;
+  for (const ShownItem& item : ItemsInView(tree)) {
+    if (item.text != ip) continue;
+    RECT t;
+    ::GetClientRect(tree, &t);
+    POINT origin{0, item.rc.top};
+    ::ClientToScreen(tree, &origin);
+    *band = RECT{origin.x, origin.y, origin.x + t.right, origin.y + kRowHeight};
+    return true;
+  }
+  return false;
 }
 
 // ---- pixels ----------------------------------------------------------------------------
@@ -385,13 +431,11 @@ bool ReadRow(const std::wstring& ip, LANGID lang, std::string* out) {
   HWND tree = Tree();
   RECT band;
   if (!RowBand(tree, ip, &band)) return false;
-  RECT link;
-  ::GetWindowRect(LinkOf(tree, ip), &link);
   const Pixels p = Screen(band);
   // The status cell is the last column: from the last border line to the tree's edge (the
   // last column fills the width; its own border lies just outside).
   std::vector<int> lines = ColumnLines(p);
-  const int linkRight = link.right - band.left;
+  const int linkRight = kLinkRight;
   if (lines.empty() || lines.back() < p.w - 2) lines.push_back(p.w);
   if (lines.size() < 2 || lines.back() <= linkRight) return false;
   const int from = std::max(lines[lines.size() - 2], linkRight);
@@ -609,21 +653,15 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (!std::wcscmp(cmd, L"check") && arg) {
-    // The rows of a search reach the screen (and get their buttons) at the grid's next
-    // paint, a moment after they came: wait up to five seconds for the row's box.
+    // The rows of a search come a moment after it starts: wait up to five seconds for the
+    // row, then press the middle of its check box (the tree takes the press for the box).
     for (int tries = 0; tries < 50; ++tries, ::Sleep(100)) {
       HWND tree = Tree();
       RECT band;
       if (!RowBand(tree, arg, &band)) continue;
-      POINT at{band.left + kCheckBoxLeft + 4, band.top + kRowHeight / 2};
-      HWND box = nullptr;
-      for (HWND c = ::GetWindow(tree, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-        RECT r;
-        ::GetWindowRect(c, &r);
-        if (::IsWindowVisible(c) && ::PtInRect(&r, at)) box = c;
-      }
-      if (!box) continue;
-      PressAt(box, 3, 3);
+      POINT at{band.left + kCheckBoxLeft + 7, band.top + kRowHeight / 2};
+      ::ScreenToClient(tree, &at);
+      PressAt(tree, at.x, at.y);
       return 0;
     }
     return 1;

@@ -187,10 +187,10 @@ TEST_F(MainWindow, CheckAllTakesExactlyTheRowsThatShowATick) {
   const RowHandle locked = Add(fixed, FOUND_TEXT_REPLY);
   const RowHandle blocked = Add(Device(L"10.9.2.4", L"00:00:00:00:92:04"), FOUND_BLOCK_ROW);
   PumpAsApp();
-  EXPECT_FALSE(tree()->GetCheckButton(recorder)->IsWindowEnabled());
-  EXPECT_FALSE(tree()->GetCheckButton(locked)->IsWindowEnabled());
+  EXPECT_FALSE(tree()->GetRow(recorder)->checkBoxEnabled);
+  EXPECT_FALSE(tree()->GetRow(locked)->checkBoxEnabled);
   EXPECT_TRUE(tree()->GetRow(blocked)->blocked);
-  EXPECT_TRUE(tree()->GetCheckButton(blocked)->IsWindowEnabled());
+  EXPECT_TRUE(tree()->GetRow(blocked)->checkBoxEnabled);
 
   g_pDeviceGrid->SendMessage(WM_HEADER_CLICK, 0, 1);
   std::vector<RowHandle> rows = main()->CheckedRows();
@@ -436,11 +436,10 @@ TEST_F(MainWindow, LinkButtonOpensTheDevicesPage) {
   const RowHandle row = Add(Device(L"10.9.5.1", L"00:00:00:00:95:01"));
   g_HttpPortMap.Set(L"10.9.5.1", 8085);
   PumpAsApp();
-  JButton* link = tree()->GetLinkButton(row);
-  ASSERT_TRUE(link);
-  EXPECT_STREQ(link->m_Caption, L"10.9.5.1");
-  link->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  link->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  const CPoint link = tree()->GetPartRect(row, JTreeCtrl::RowPart::Link).CenterPoint();
+  ASSERT_NE(link, CPoint(0, 0));
+  tree()->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(link.x, link.y));
+  tree()->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(link.x, link.y));
   PumpAsApp();
   ASSERT_EQ(pages.size(), 1u);
   EXPECT_NE(pages[0].find("click_link(\"10.9.5.1\", \"8085\", \"admin\", \"740912\");"), std::string::npos)

@@ -1,5 +1,5 @@
-// The device grid's rows in a real window: sorting, cells, check boxes, channel rows,
-// buttons of rows out of view, deletion, status writes and readers on other threads.
+// The device grid's rows in a real window: sorting, cells, check boxes, channel rows, the
+// row buttons drawn with the rows, deletion, status writes and readers on other threads.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,9 +9,9 @@
 #include "tests/win/grid_test_window.h"
 
 using gridtest::CountChildWindows;
-using gridtest::CountVisibleChildWindows;
 using gridtest::GridWindow;
 using gridtest::Pump;
+using Part = JTreeCtrl::RowPart;
 
 namespace {
 
@@ -97,14 +97,11 @@ TEST(GridRows, ABurstOfRowsReachesTheScreenByItself) {
   // Nobody paints on purpose: the tree turns its drawing back on and paints by itself.
   EXPECT_TRUE(PumpUntil([&] { return !w.tree().IsRedrawDeferred(); }));
   Pump();
-  JButton* link = w.tree().GetLinkButton(rows[0]);
-  ASSERT_NE(link, nullptr);
-  EXPECT_TRUE(link->IsWindowVisible());
-  CRect item, button;
+  CRect item;
   ASSERT_TRUE(w.tree().GetItemRect(JTreeCtrl::ItemOf(rows[0]), &item, FALSE));
-  link->GetWindowRect(&button);
-  w.tree().ScreenToClient(&button);
-  EXPECT_EQ(button.top, item.top + 1);
+  EXPECT_EQ(w.tree().GetPartRect(rows[0], Part::Link), CRect(81, item.top + 1, 185, item.top + 20));
+  // The link shows the address in the buttons' grey.
+  EXPECT_TRUE(w.PartShowsColour(rows[0], Part::Link, RGB(0x3C, 0x3C, 0x3C)));
 }
 
 TEST(GridRows, CellsBeyondTheEndAndTheLinkCaption) {
@@ -115,11 +112,13 @@ TEST(GridRows, CellsBeyondTheEndAndTheLinkCaption) {
   auto row = w.tree().GetRow(r);
   ASSERT_TRUE(row.has_value());
   EXPECT_EQ(row->cells, (std::vector<std::wstring>{L"10.0.0.7", L"", L"", L"", L"", L"Model X"}));
-  EXPECT_STREQ(w.tree().GetLinkButton(r)->GetWindowTextString(), L"10.0.0.7");
+  // The tree item's own text follows cell 0: a row is found by its address from outside.
+  const HTREEITEM item = JTreeCtrl::ItemOf(r);
+  EXPECT_STREQ(w.tree().GetItemText(item), L"10.0.0.7");
   w.tree().SetCellText(r, 0, L"10.0.0.8");
-  EXPECT_STREQ(w.tree().GetLinkButton(r)->GetWindowTextString(), L"10.0.0.8");
+  EXPECT_STREQ(w.tree().GetItemText(item), L"10.0.0.8");
   w.tree().SetCellText(r, 0, L"");
-  EXPECT_STREQ(w.tree().GetLinkButton(r)->GetWindowTextString(), L"");
+  EXPECT_STREQ(w.tree().GetItemText(item), L"");
   EXPECT_FALSE(w.tree().GetCell(12345, 0).has_value());
   w.tree().SetCellText(12345, 0, L"nothing");  // no such row: no effect, no crash
   EXPECT_EQ(w.tree().GetRowCount(), 1u);
@@ -130,21 +129,102 @@ TEST(GridRows, LinkButtonOpensThePageOfItsAddress) {
   std::vector<std::wstring> opened;
   w.tree().SetLinkHandler([&](const std::wstring& ip) { opened.push_back(ip); });
   const RowHandle r = w.AddDevice({L"10.0.0.9"});
+  const RowHandle other = w.AddDevice({L"10.0.0.10"});
+  w.tree().SelectItem(JTreeCtrl::ItemOf(other));
   w.Paint();
-  GridWindow::Click(*w.tree().GetLinkButton(r), 10, 5);
+  w.PressPart(r, Part::Link);
   // The marker and the check box open nothing; the check box checks its row.
-  GridWindow::Click(*w.tree().GetMarkerButton(r), 5, 5);
-  GridWindow::Click(*w.tree().GetCheckButton(r), 5, 5);
+  w.PressPart(r, Part::Marker);
+  w.PressPart(r, Part::CheckBox);
   EXPECT_EQ(opened, (std::vector<std::wstring>{L"10.0.0.9"}));
   EXPECT_TRUE(w.tree().IsChecked(r));
-  GridWindow::Click(*w.tree().GetCheckButton(r), 5, 5);
+  // A press on a button is the button's: the caret stays, and nothing stays held.
+  EXPECT_EQ(w.tree().GetSelectedItem(), JTreeCtrl::ItemOf(other));
+  EXPECT_EQ(w.tree().GetPressedPart().part, Part::None);
+  EXPECT_EQ(::GetCapture(), nullptr);
+  w.PressPart(r, Part::CheckBox);
   EXPECT_FALSE(w.tree().IsChecked(r));
+  // A quick second press is a press too.
+  const CPoint box = w.tree().GetPartRect(r, Part::CheckBox).CenterPoint();
+  w.tree().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.x, box.y));
+  w.tree().SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(box.x, box.y));
+  w.tree().SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(box.x, box.y));
+  w.tree().SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(box.x, box.y));
+  EXPECT_FALSE(w.tree().IsChecked(r));
+  // The link opens the address the row has now; an empty one opens nothing.
+  w.tree().SetCellText(r, 0, L"10.0.0.19");
+  w.PressPart(r, Part::Link);
   w.tree().SetCellText(r, 0, L"");
-  GridWindow::Click(*w.tree().GetLinkButton(r), 10, 5);
-  EXPECT_EQ(opened.size(), 1u);  // an empty caption opens nothing
+  w.PressPart(r, Part::Link);
+  EXPECT_EQ(opened, (std::vector<std::wstring>{L"10.0.0.9", L"10.0.0.19"}));
+  // A blocked row's link and a disabled check box take no press.
+  w.tree().SetBlocked(other, true);
+  w.tree().SetCheckBoxEnabled(other, false);
+  w.PressPart(other, Part::Link);
+  w.PressPart(other, Part::CheckBox);
+  EXPECT_EQ(opened.size(), 2u);
+  EXPECT_FALSE(w.tree().IsChecked(other));
+  EXPECT_EQ(w.tree().GetSelectedItem(), JTreeCtrl::ItemOf(other));
 }
 
-TEST(GridRows, ButtonsOnlyForRowsInView) {
+// Each button is drawn as its row's state says: checked, disabled, blocked, under the mouse.
+TEST(GridRows, RowButtonsAreDrawnByTheirState) {
+  GridWindow w(1000, 500, false);
+  const RowHandle plain = w.AddDevice({L"10.0.7.1"});
+  const RowHandle checked = w.AddDevice({L"10.0.7.2"});
+  const RowHandle disabled = w.AddDevice({L"10.0.7.3"});
+  const RowHandle blocked = w.AddDevice({L"10.0.7.4"});
+  w.tree().SetChecked(checked, true);
+  w.tree().SetCheckBoxEnabled(disabled, false);
+  w.tree().SetBlocked(blocked, true);
+  w.Paint();
+  const auto box = [&](RowHandle r) { return w.PartPixels(r, Part::CheckBox); };
+  EXPECT_FALSE(box(plain).empty());
+  EXPECT_NE(box(plain), box(checked));
+  EXPECT_NE(box(plain), box(disabled));
+  EXPECT_NE(box(checked), box(disabled));
+  EXPECT_EQ(box(plain), box(blocked));  // blocking leaves the check box alone
+  const auto marker = [&](RowHandle r) { return w.PartPixels(r, Part::Marker); };
+  EXPECT_EQ(marker(plain), marker(blocked));  // a disabled marker keeps its normal image
+
+  constexpr COLORREF grey = RGB(0x3C, 0x3C, 0x3C), hover = RGB(0x14, 0x60, 0xB2), off = RGB(0xB2, 0xB2, 0xB2);
+  EXPECT_TRUE(w.PartShowsColour(plain, Part::Link, grey));
+  EXPECT_TRUE(w.PartShowsColour(blocked, Part::Link, off));
+  EXPECT_FALSE(w.PartShowsColour(blocked, Part::Link, grey));
+
+  // Under the mouse: the link turns blue and the marker lights up; a blocked row's do not.
+  const std::vector<COLORREF> markerBefore = marker(plain);
+  for (Part part : {Part::Link, Part::Marker}) {
+    const CPoint at = w.tree().GetPartRect(plain, part).CenterPoint();
+    w.tree().SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    Pump();
+    EXPECT_EQ(w.tree().GetHotPart(), (JTreeCtrl::PartRef{plain, part}));
+  }
+  EXPECT_NE(marker(plain), markerBefore);
+  CPoint at = w.tree().GetPartRect(plain, Part::Link).CenterPoint();
+  w.tree().SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  Pump();
+  EXPECT_TRUE(w.PartShowsColour(plain, Part::Link, hover));
+  EXPECT_EQ(marker(plain), markerBefore);
+  at = w.tree().GetPartRect(blocked, Part::Link).CenterPoint();
+  w.tree().SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  Pump();
+  EXPECT_FALSE(w.PartShowsColour(plain, Part::Link, hover));
+  EXPECT_FALSE(w.PartShowsColour(blocked, Part::Link, hover));
+  // Off the buttons, and out of the tree: nothing keeps the hover look.
+  w.tree().SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(400, at.y));
+  EXPECT_EQ(w.tree().GetHotPart().part, Part::None);
+  w.tree().SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  w.tree().SendMessage(WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(w.tree().GetHotPart().part, Part::None);
+
+  // Checking all redraws every box.
+  w.tree().CheckAll(true);
+  Pump();
+  EXPECT_EQ(box(plain), box(checked));
+}
+
+TEST(GridRows, ButtonsFollowTheRowsInView) {
   GridWindow w(1000, 400, false);  // the tree stops at 400 - 75 px: 16 rows in view
   std::vector<RowHandle> rows;
   for (int i = 0; i < 40; ++i) rows.push_back(w.AddDevice({L"10.0.1." + std::to_wstring(i + 1)}));
@@ -153,115 +233,110 @@ TEST(GridRows, ButtonsOnlyForRowsInView) {
   w.tree().SetBlocked(rows[36], true);
   w.tree().SetCheckBoxEnabled(rows[37], false);
   w.Paint();
-  auto shown = [&](RowHandle r) {
-    JButton* b = w.tree().GetCheckButton(r);
-    return b != nullptr && b->IsWindowVisible() != FALSE;
-  };
+  auto shown = [&](RowHandle r) { return w.Shows(r, Part::CheckBox); };
   EXPECT_TRUE(shown(rows[0]));
-  EXPECT_TRUE(w.tree().GetLinkButton(rows[0])->IsWindowVisible());
-  EXPECT_TRUE(w.tree().GetMarkerButton(rows[0])->IsWindowVisible());
+  EXPECT_TRUE(w.Shows(rows[0], Part::Link));
+  EXPECT_TRUE(w.Shows(rows[0], Part::Marker));
   EXPECT_TRUE(shown(rows[10]));
   EXPECT_FALSE(shown(rows[20]));
   EXPECT_FALSE(shown(rows[39]));
-  EXPECT_EQ(w.tree().GetCheckButton(channel), nullptr);  // collapsed
-  const std::size_t windows = w.tree().GetButtonWindowCount();
-  EXPECT_LE(windows, 3u * 17);
+  EXPECT_FALSE(w.Shows(channel, Part::Marker));  // collapsed
+  EXPECT_EQ(CountChildWindows(w.tree().m_hWnd), 0);  // the buttons are drawn, not windows
 
   // The strip below keeps its room: the tree is capped.
   CRect tree;
   w.tree().GetClientRect(&tree);
   EXPECT_EQ(tree.Height(), 400 - 75 + 1);
 
-  // Scrolled to the end: the first rows' buttons go, the last rows' come, in the same
-  // windows, each showing its own row's caption and states.
+  // Scrolled to the end: the first rows' buttons go, the last rows' come, each with its
+  // own row's states: a press reaches the row it shows.
+  const CPoint topBox = w.tree().GetPartRect(rows[0], Part::CheckBox).CenterPoint();
   w.tree().EnsureVisible(JTreeCtrl::ItemOf(rows[39]));
   w.Paint();
   EXPECT_FALSE(shown(rows[0]));
-  EXPECT_EQ(w.tree().GetMarkerButton(rows[0]), nullptr);
+  EXPECT_FALSE(w.Shows(rows[0], Part::Marker));
   EXPECT_TRUE(shown(rows[39]));
-  EXPECT_EQ(w.tree().GetButtonWindowCount(), windows);
-  for (int i = 30; i < 40; ++i) {
-    EXPECT_STREQ(w.tree().GetLinkButton(rows[i])->GetWindowTextString(), (L"10.0.1." + std::to_wstring(i + 1)).c_str());
-    EXPECT_EQ(w.tree().GetCheckButton(rows[i])->IsChecked(), i == 35) << i;
-    EXPECT_EQ(w.tree().GetCheckButton(rows[i])->IsWindowEnabled() != FALSE, i != 37) << i;
-    EXPECT_EQ(w.tree().GetLinkButton(rows[i])->IsWindowEnabled() != FALSE, i != 36) << i;
-    EXPECT_EQ(w.tree().GetMarkerButton(rows[i])->IsWindowEnabled() != FALSE, i != 36) << i;
-  }
+  EXPECT_NE(w.PartPixels(rows[35], Part::CheckBox), w.PartPixels(rows[34], Part::CheckBox));
+  EXPECT_NE(w.PartPixels(rows[37], Part::CheckBox), w.PartPixels(rows[34], Part::CheckBox));
+  EXPECT_FALSE(w.PartShowsColour(rows[36], Part::Link, RGB(0x3C, 0x3C, 0x3C)));
+  EXPECT_TRUE(w.PartShowsColour(rows[38], Part::Link, RGB(0x3C, 0x3C, 0x3C)));
+  const JTreeCtrl::PartRef under = w.tree().PartAt(topBox);
+  ASSERT_EQ(under.part, Part::CheckBox);
+  EXPECT_NE(under.row, rows[0]);
+  w.tree().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(topBox.x, topBox.y));
+  w.tree().SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(topBox.x, topBox.y));
+  EXPECT_FALSE(w.tree().IsChecked(rows[0]));
+  EXPECT_TRUE(w.tree().IsChecked(under.row));
   // And back: the rows at the top get theirs again.
   w.tree().EnsureVisible(JTreeCtrl::ItemOf(rows[0]));
   w.Paint();
   EXPECT_TRUE(shown(rows[0]));
-  EXPECT_TRUE(w.tree().GetLinkButton(rows[0])->IsWindowEnabled());
-  EXPECT_FALSE(w.tree().GetCheckButton(rows[0])->IsChecked());
   w.tree().EnsureVisible(JTreeCtrl::ItemOf(rows[39]));
   w.Paint();
   // A shown button sits on its row.
-  CRect item, button;
+  CRect item;
   w.tree().GetItemRect(JTreeCtrl::ItemOf(rows[39]), &item, FALSE);
-  w.tree().GetCheckButton(rows[39])->GetWindowRect(&button);
-  w.tree().ScreenToClient(&button);
-  EXPECT_EQ(button, CRect(25, item.top + 3, 39, item.top + 17));
+  EXPECT_EQ(w.tree().GetPartRect(rows[39], Part::CheckBox), CRect(25, item.top + 3, 39, item.top + 17));
+  EXPECT_EQ(w.tree().GetPartRect(rows[39], Part::Marker), CRect(58, item.top + 3, 72, item.top + 17));
 }
 
 TEST(GridRows, DeletingRowsReleasesButtonsAndHandles) {
   GridWindow w(1000, 500, true);
-  const HWND tree = w.tree().m_hWnd;
   const RowHandle a = w.AddDevice({L"10.0.0.1"});
   const RowHandle b = w.AddDevice({L"10.0.0.2"});
   const RowHandle c1 = w.AddChannel(a, L"1 - 10.0.0.1");
   const RowHandle c2 = w.AddChannel(a, L"2 - 10.0.0.1");
-  // The grid made the buttons of a full view, hidden; the rows in view show theirs: the
-  // two device rows (the channel rows are collapsed, and a row out of view has none).
-  const int windows = CountChildWindows(tree);
-  EXPECT_EQ(static_cast<std::size_t>(windows), w.tree().GetButtonWindowCount());
-  EXPECT_GE(windows, 3 * 20);
   w.Paint();
-  EXPECT_EQ(CountVisibleChildWindows(tree), 2 * 3);
-  EXPECT_EQ(w.tree().GetButtonCount(), 6u);
-  EXPECT_EQ(w.tree().GetMarkerButton(c1), nullptr);
-  EXPECT_EQ(CountVisibleChildWindows(tree), 2 * 3);
+  EXPECT_TRUE(w.Shows(a, Part::CheckBox));
+  EXPECT_TRUE(w.Shows(b, Part::Link));
+  EXPECT_FALSE(w.Shows(c1, Part::Marker));  // collapsed
 
-  // The caret row is deleted after a paint remembered it.
+  // The caret row is deleted after a paint remembered it, with the mouse on its link and
+  // while its check box is held down.
   w.tree().SelectItem(JTreeCtrl::ItemOf(a));
   w.tree().SetChecked(c1, true);
   w.Paint();
+  const CPoint link = w.tree().GetPartRect(a, Part::Link).CenterPoint();
+  const CPoint box = w.tree().GetPartRect(a, Part::CheckBox).CenterPoint();
+  w.tree().SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(link.x, link.y));
+  w.tree().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.x, box.y));
+  EXPECT_EQ(w.tree().GetPressedPart(), (JTreeCtrl::PartRef{a, Part::CheckBox}));
   w.tree().DeleteRow(a);
   EXPECT_FALSE(w.tree().HasRow(a));
   EXPECT_FALSE(w.tree().HasRow(c1));
   EXPECT_FALSE(w.tree().HasRow(c2));
   EXPECT_EQ(w.tree().GetLastCaretRow(), kRootRow);
-  EXPECT_EQ(w.tree().GetButtonCount(), 3u);  // b's buttons only
-  EXPECT_EQ(CountVisibleChildWindows(tree), 3);
+  EXPECT_EQ(w.tree().GetHotPart().part, Part::None);
+  EXPECT_EQ(w.tree().GetPressedPart().part, Part::None);
+  EXPECT_EQ(::GetCapture(), nullptr);
+  EXPECT_TRUE(w.tree().GetPartRect(a, Part::CheckBox).IsRectEmpty());
   std::vector<RowHandle> checked;
   w.tree().GetCheckedRows(checked);
   EXPECT_TRUE(checked.empty());
+  w.tree().SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(box.x, box.y));
   w.Paint();  // painting after the deletion touches no released row
+  EXPECT_TRUE(w.Shows(b, Part::CheckBox));
 
-  // A new search deletes every row: no button shows, widths emptied, sort column 0. The
-  // button windows stay, hidden, for the next search's rows.
+  // A new search deletes every row: widths emptied, sort column 0.
   for (int i = 0; i < 30; ++i) w.AddDevice({L"10.0.2." + std::to_wstring(i)});
   w.tree().SortByColumn(3, true);
   w.tree().SelectItem(JTreeCtrl::ItemOf(b));
   w.Paint();
-  EXPECT_EQ(CountChildWindows(tree), windows);  // no more windows for more rows
   w.tree().DeleteAllRows();
-  EXPECT_EQ(CountVisibleChildWindows(tree), 0);
-  EXPECT_EQ(CountChildWindows(tree), windows);
-  EXPECT_EQ(w.tree().GetButtonCount(), 0u);
   EXPECT_EQ(w.tree().GetRowCount(), 0u);
   EXPECT_EQ(w.tree().GetCount(), 0u);
   EXPECT_EQ(w.tree().ColumnWidths().Count(), 0u);
   EXPECT_EQ(w.tree().GetSortColumn(), 0);
   EXPECT_EQ(w.tree().GetLastCaretRow(), kRootRow);
+  EXPECT_EQ(w.tree().PartAt(box).part, Part::None);
   w.Paint();
 
   // The columns are set again and rows come back.
   w.grid.SetColumns(g_ColumnHeadersWithName);
   const RowHandle again = w.AddDevice({L"10.0.0.3"});
   w.Paint();
-  EXPECT_TRUE(w.tree().GetCheckButton(again)->IsWindowVisible());
-  EXPECT_EQ(CountVisibleChildWindows(tree), 3);
-  EXPECT_EQ(CountChildWindows(tree), windows);
+  EXPECT_TRUE(w.Shows(again, Part::CheckBox));
+  EXPECT_EQ(CountChildWindows(w.tree().m_hWnd), 0);
 }
 
 TEST(GridRows, CloseDeletesEverything) {
@@ -292,7 +367,7 @@ TEST(GridRows, StatusWritesByRowKey) {
   ASSERT_EQ(row->cells.size(), 7u);  // Status is cell 6 without the camera name
   EXPECT_EQ(row->cells[6], L"Success");
   EXPECT_EQ(row->cells[3], L"V1.2");
-  EXPECT_STREQ(w.tree().GetLinkButton(r)->GetWindowTextString(), L"10.0.0.40");
+  EXPECT_STREQ(w.tree().GetItemText(JTreeCtrl::ItemOf(r)), L"10.0.0.40");
   // A row that is gone changes nothing.
   w.tree().DeleteRow(r);
   EXPECT_FALSE(g_pDeviceRows->SetStatusCell(r, RGB(187, 0, 0), L"Failed"));
@@ -304,18 +379,38 @@ TEST(GridRows, MarkerTipsFollowTheirRows) {
   ASSERT_TRUE(tip.m_hWnd != nullptr);
   const RowHandle a = w.AddDevice({L"10.0.6.1"});
   const RowHandle b = w.AddDevice({L"10.0.6.2"});
-  const int before = tip.GetToolCount();
+  const RowHandle c = w.AddDevice({L"10.0.6.3"});
   w.tree().SetMarkerTip(a, L"Platform = A");
-  w.Paint();
-  EXPECT_EQ(tip.GetToolCount(), before + 1);
-  w.tree().SetMarkerTip(a, L"Platform = T");  // replaced, not added
   w.tree().SetMarkerTip(b, L"Platform = K");
-  EXPECT_EQ(tip.GetToolCount(), before + 2);
-  EXPECT_EQ(w.tree().GetRow(a)->markerTip, L"Platform = T");
-  w.tree().DeleteRow(a);
-  EXPECT_EQ(tip.GetToolCount(), before + 1);
-  w.tree().DeleteAllRows();
-  EXPECT_EQ(tip.GetToolCount(), before);
+  w.Paint();
+  EXPECT_EQ(w.tree().GetRow(a)->markerTip, L"Platform = A");
+  // What the tip shows, and where, with the mouse at a point of the tree.
+  auto tipAt = [&](CPoint at, CRect* where) {
+    w.tree().SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    CString text;
+    tip.GetText(text, &w.tree(), JTreeCtrl::kMarkerTipId);
+    *where = tip.GetToolRect(&w.tree(), JTreeCtrl::kMarkerTipId);
+    return std::wstring(text.GetString());
+  };
+  const CRect markerA = w.tree().GetPartRect(a, Part::Marker), markerB = w.tree().GetPartRect(b, Part::Marker);
+  CRect where;
+  EXPECT_EQ(tipAt(markerA.CenterPoint(), &where), L"Platform = A");
+  EXPECT_EQ(where, markerA);
+  w.tree().SetMarkerTip(a, L"Platform = T");  // replaced while the mouse rests on it
+  CString now;
+  tip.GetText(now, &w.tree(), JTreeCtrl::kMarkerTipId);
+  EXPECT_STREQ(now, L"Platform = T");
+  EXPECT_EQ(tipAt(markerB.CenterPoint(), &where), L"Platform = K");
+  EXPECT_EQ(where, markerB);
+  // A marker without a tip, a cell, a deleted row: no tip anywhere.
+  tipAt(w.tree().GetPartRect(c, Part::Marker).CenterPoint(), &where);
+  EXPECT_TRUE(where.IsRectEmpty());
+  tipAt(CPoint(400, markerA.top), &where);
+  EXPECT_TRUE(where.IsRectEmpty());
+  tipAt(markerB.CenterPoint(), &where);
+  w.tree().DeleteRow(b);
+  tip.GetText(now, &w.tree(), JTreeCtrl::kMarkerTipId);
+  EXPECT_TRUE(tip.GetToolRect(&w.tree(), JTreeCtrl::kMarkerTipId).IsRectEmpty());
 }
 
 // Holds a key down in this thread's keyboard state (what GetKeyState reads).
@@ -368,8 +463,9 @@ TEST(GridRows, ShiftCtrlAndDoubleClickOfTheUserToggleChecks) {
   EXPECT_EQ(checked(), (V{0, 1, 0, 0, 0, 1}));
   HoldKey(VK_CONTROL, false);
   // The check boxes show what the rows hold.
-  EXPECT_TRUE(w.tree().GetCheckButton(r[1])->IsChecked());
-  EXPECT_FALSE(w.tree().GetCheckButton(r[3])->IsChecked());
+  Pump();
+  EXPECT_NE(w.PartPixels(r[1], Part::CheckBox), w.PartPixels(r[3], Part::CheckBox));
+  EXPECT_EQ(w.PartPixels(r[0], Part::CheckBox), w.PartPixels(r[3], Part::CheckBox));
 
   // A double click on the caret row inverts it; one on another row does not.
   CRect caret, other;
@@ -410,7 +506,8 @@ TEST(GridRows, RowsWithoutAnEnabledCheckBoxAreNeverChecked) {
   w.tree().Expand(JTreeCtrl::ItemOf(a), TVE_EXPAND);
   w.tree().SetCheckBoxEnabled(locked, false);
   w.Paint();
-  EXPECT_FALSE(w.tree().GetCheckButton(locked)->IsWindowEnabled());
+  w.PressPart(locked, Part::CheckBox);  // a disabled box takes no press
+  EXPECT_FALSE(w.tree().IsChecked(locked));
 
   auto checkedRows = [&] {
     std::vector<RowHandle> rows;
@@ -445,7 +542,8 @@ TEST(GridRows, RowsWithoutAnEnabledCheckBoxAreNeverChecked) {
   // Disabling a ticked box unticks it.
   w.tree().SetCheckBoxEnabled(b, false);
   EXPECT_EQ(checkedRows(), (std::vector<RowHandle>{a}));
-  EXPECT_FALSE(w.tree().GetCheckButton(b)->IsChecked());
+  w.PressPart(b, Part::CheckBox);
+  EXPECT_EQ(checkedRows(), (std::vector<RowHandle>{a}));
 }
 
 // Worker threads read the checked rows, cells and child rows of the global grid while the

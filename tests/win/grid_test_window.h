@@ -7,6 +7,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -118,7 +119,7 @@ class GridWindow {
     return out;
   }
 
-  // Paints the tree now (which places, shows and hides the row buttons).
+  // Paints the tree now, its rows with their buttons.
   void Paint() {
     Pump();
     tree().FlushRedraw();
@@ -132,6 +133,28 @@ class GridWindow {
     w.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     w.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     Pump();
+  }
+
+  // A press and release on a row's button, at its centre, as the user makes it.
+  void PressPart(RowHandle row, JTreeCtrl::RowPart part) {
+    const CPoint at = tree().GetPartRect(row, part).CenterPoint();
+    Click(tree(), at.x, at.y);
+  }
+  bool Shows(RowHandle row, JTreeCtrl::RowPart part) { return !tree().GetPartRect(row, part).IsRectEmpty(); }
+  // The pixels of a row's button as the screen shows it, row by row (empty when not shown).
+  std::vector<COLORREF> PartPixels(RowHandle row, JTreeCtrl::RowPart part) {
+    const CRect at = tree().GetPartRect(row, part);
+    std::vector<COLORREF> px;
+    HDC dc = ::GetDC(tree().m_hWnd);
+    for (int y = at.top; y < at.bottom; ++y)
+      for (int x = at.left; x < at.right; ++x) px.push_back(::GetPixel(dc, x, y));
+    ::ReleaseDC(tree().m_hWnd, dc);
+    return px;
+  }
+  // Whether a row's button shows that colour anywhere.
+  bool PartShowsColour(RowHandle row, JTreeCtrl::RowPart part, COLORREF colour) {
+    const std::vector<COLORREF> px = PartPixels(row, part);
+    return std::find(px.begin(), px.end(), colour) != px.end();
   }
 
   CWnd& frame;
