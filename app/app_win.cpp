@@ -4,6 +4,7 @@
 #include <ole2.h>
 #include <objidl.h>
 #include <gdiplus.h>
+#include <timeapi.h>
 
 #include "app/main_frame_win.h"
 #include "app/settings_file.h"
@@ -41,6 +42,10 @@ BOOL APP::InitInstance() {
     return FALSE;
   }
 
+  // The program's pauses are a few milliseconds each (5 ms between two passes of the
+  // discovery dispatcher, the polls of a connect or of an upload's answer): with the
+  // system's default timer tick of 15.6 ms every one of them would last a whole tick.
+  m_TimerPeriodSet = ::timeBeginPeriod(1) == TIMERR_NOERROR;
   Gdiplus::GdiplusStartupInput input;
   m_GdiplusStarted = Gdiplus::GdiplusStartup(&m_GdiplusToken, &input, nullptr) == Gdiplus::Ok;
   CreateSkinFonts();
@@ -87,5 +92,7 @@ int APP::ExitInstance() {
   // apartment under whoever else opened it.
   if (m_OleStarted) ::OleUninitialize();
   m_OleStarted = false;
+  if (m_TimerPeriodSet) ::timeEndPeriod(1);
+  m_TimerPeriodSet = false;
   return CWinApp::ExitInstance();
 }

@@ -16,6 +16,7 @@ class APP : public CWinApp {
   ULONG_PTR m_GdiplusToken = 0;
   bool m_GdiplusStarted = false;
   bool m_OleStarted = false;
+  bool m_TimerPeriodSet = false;  // the system timer ticks every millisecond for the program
   CMainFrame* m_pFrame = nullptr;
 };
 

@@ -35,7 +35,9 @@ DeviceSearcher::~DeviceSearcher() {
 void DeviceSearcher::Start(DiscoveryOwner* owner) {
   std::lock_guard<std::mutex> ops(m_socketOps);
   if (!m_threads.empty() || !m_running) return;
-  port::RunHidden(L"arp.exe", L"-d");
+  // Emptying the system's ARP cache is not waited for; starting a process alone takes tens
+  // of milliseconds, which the window's start-up does not wait for either.
+  m_threads.emplace_back([] { port::RunHidden(L"arp.exe", L"-d"); });
   m_owner = owner;
   for (int role = 0; role < kThreadCount; ++role) m_threads.emplace_back(&DeviceSearcher::Run, this, role);
 }

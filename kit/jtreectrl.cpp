@@ -576,7 +576,7 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       FlushRedraw();
       UpdateWindow();
       const UINT took = static_cast<UINT>(::GetTickCount() - start);
-      m_RedrawPace = std::clamp<UINT>(5 * took, kRedrawPaceMs, 10 * kRedrawPaceMs);
+      m_RedrawPace = std::clamp<UINT>(5 * took, kRedrawPaceMs, kRedrawPaceMaxMs);
       return 0;
     }
     default:

@@ -96,7 +96,10 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   // kRedrawPaceMs, longer when showing the rows takes long) or until the next paint; this
   // turns it on again at once.
   void FlushRedraw();
-  static constexpr UINT kRedrawPaceMs = 100;
+  // Four times a second: each time costs the tree control its scroll bar's update (several
+  // milliseconds under Wine), which the search's next answer waits for.
+  static constexpr UINT kRedrawPaceMs = 250;
+  static constexpr UINT kRedrawPaceMaxMs = 1000;
   bool IsRedrawDeferred() const { return m_RedrawDeferred; }
   // Runs each time the drawing comes back on, before the tree repaints (the grid lays
   // itself out then, for the rows that came meanwhile).

@@ -8,7 +8,8 @@
 
 namespace port {
 
-inline void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+// Sleeps ms milliseconds (port/sleep.cpp).
+void SleepMs(int ms);
 // Gives up the rest of the time slice (the zero-length sleep of the receivers).
 inline void YieldSlice() { std::this_thread::yield(); }
 

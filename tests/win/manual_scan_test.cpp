@@ -314,7 +314,9 @@ TEST(ScanDialog, ScansUnderTheWaitBoxUntilStopped) {
         // The box and the texts of every language fit.
         const std::vector<std::string> cut = labelfit::CutTexts(*box);
         EXPECT_TRUE(cut.empty()) << labelfit::Utf8(l.code) << labelfit::Join(cut);
-        if (Shot(l)) EXPECT_TRUE(kittest::SaveWindowsOnTop({&d, box}, std::wstring(L"scan_running_") + l.code));
+        if (Shot(l)) {
+          EXPECT_TRUE(kittest::SaveWindowsOnTop({&d, box}, std::wstring(L"scan_running_") + l.code));
+        }
         return true;
       }
       stopped = true;
