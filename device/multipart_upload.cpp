@@ -6,9 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
+#include <utility>
 #include <vector>
 
+#include "device/block_pool.h"
 #include "device/http_port_map.h"
 #include "device/jsocket.h"
 #include "device/upgrade_rules.h"
@@ -23,6 +24,16 @@ constexpr std::int64_t kReplyGraceMs = 1000;
 constexpr int kNetworkReplySize = 512;
 constexpr int kNetworkTimeoutMs = 300000;
 constexpr std::size_t kSendBlock = 1024 * 1024;
+// The blocks kept between uploads: those of four uploads.
+constexpr std::size_t kKeptSendBlocks = 8;
+
+// The blocks that files are read into on their way to the socket, kept from one upload to
+// the next. Never destroyed: an upload may still run on a worker thread while the program
+// ends.
+BlockPool& SendBlocks() {
+  static BlockPool* const pool = new BlockPool(kSendBlock, kKeptSendBlocks);
+  return *pool;
+}
 
 struct FileCloser {
   void operator()(std::FILE* f) const {
@@ -268,17 +279,18 @@ int PostFile(UpgradeEvents* owner, const std::wstring& updatePath, const Upgrade
 
   // The body goes out as it is read: each file for exactly the size measured (a file that
   // shrank meanwhile fails the upload), through two block-sized buffers: while one block
-  // waits for room in the socket, the next one is read into the other.
+  // waits for room in the socket, the next one is read into the other. Only the bytes read
+  // into a block go out: a kept block holds the bytes of an earlier upload.
   const int stall = context.sendStallMs;
   auto writer = [&](JSocket& c) -> int {
-    std::unique_ptr<char[]> sending(new (std::nothrow) char[kSendBlock]);
-    std::unique_ptr<char[]> reading(new (std::nothrow) char[kSendBlock]);
+    BlockPool::Block sending = SendBlocks().Take();
+    BlockPool::Block reading = SendBlocks().Take();
     if (!sending || !reading) return RESULT_UPGRADE_FAIL;
     auto text = [&](const std::string& t) { return c.SendAll(t.data(), t.size(), stall); };
     auto file = [&](std::FILE* f, long size) -> int {
       std::size_t left = static_cast<std::size_t>(size);
       std::size_t want = std::min(left, kSendBlock);
-      if (std::fread(sending.get(), 1, want, f) != want) return noFile;
+      if (std::fread(sending.Data(), 1, want, f) != want) return noFile;
       while (left > 0) {
         left -= want;
         const std::size_t next = std::min(left, kSendBlock);
@@ -286,12 +298,12 @@ int PostFile(UpgradeEvents* owner, const std::wstring& updatePath, const Upgrade
         auto readNext = [&] {
           if (read || next == 0) return;
           read = true;
-          readOk = std::fread(reading.get(), 1, next, f) == next;
+          readOk = std::fread(reading.Data(), 1, next, f) == next;
         };
-        if (!c.SendAll(sending.get(), want, stall, readNext)) return RESULT_UPLOAD_FAIL;
+        if (!c.SendAll(sending.Data(), want, stall, readNext)) return RESULT_UPLOAD_FAIL;
         readNext();
         if (!readOk) return noFile;
-        sending.swap(reading);
+        std::swap(sending, reading);
         want = next;
       }
       return RESULT_SUCCESS;

@@ -211,6 +211,56 @@ TEST_F(UploadToLoopback, AFileOfSeveralBlocksArrivesWholeAtADeviceThatReadsSlowl
       << "the body differs (" << body.size() << " bytes)";
 }
 
+TEST_F(UploadToLoopback, UploadsInARowSendOnlyTheirOwnFilesBytes) {
+  // The blocks a file is read into are kept from one upload to the next: each upload, after a
+  // larger one of other bytes, must send its own bytes only. Sizes around the block size.
+  const std::size_t mib = 1024 * 1024;
+  const std::vector<std::size_t> sizes = {2 * mib + 77, 2 * mib, mib + 1, mib, mib - 1, 3, 0};
+  port::socket_t listener = port::TcpListen("127.0.0.1", 0);
+  ASSERT_NE(listener, port::kInvalidSocket);
+  g_HttpPortMap.Set(L"127.0.0.1", port::LocalPort(listener));
+  std::vector<std::string> bodies;
+  std::thread device([&] {
+    for (std::size_t u = 0; u < sizes.size(); ++u) {
+      port::socket_t c = port::Accept(listener, 5000);
+      if (c == port::kInvalidSocket) return;
+      std::vector<char> buf(64 * 1024);
+      std::string in;
+      std::size_t end = std::string::npos, want = std::string::npos;
+      while (want == std::string::npos || in.size() < want) {
+        int n = port::RecvSome(c, buf.data(), static_cast<int>(buf.size()), 5000);
+        if (n <= 0) break;
+        in.append(buf.data(), static_cast<std::size_t>(n));
+        if (end == std::string::npos && (end = in.find("\r\n\r\n")) != std::string::npos) {
+          const std::size_t at = in.find("Content-Length: ");
+          want = end + 4 + std::stoul(in.substr(at + 16));
+        }
+      }
+      bodies.push_back(end == std::string::npos ? std::string() : in.substr(end + 4));
+      const std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nUpgrade OK";
+      port::SendAll(c, reply.data(), reply.size(), 2000);
+      port::CloseSocket(c);
+    }
+  });
+  std::vector<std::string> images;
+  for (std::size_t u = 0; u < sizes.size(); ++u) {
+    std::string image(sizes[u], '\0');
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(((i + 1) * (u + 3) * 2654435761u) >> 13);
+    const std::string name = "fw" + std::to_string(u) + ".upg";
+    std::ofstream(dir / name, std::ios::binary) << image;
+    UpgradeJob j = job;
+    j.filePath = (dir / name).wstring();
+    EXPECT_EQ(PostFile(nullptr, L"/update", j, form), RESULT_SUCCESS) << sizes[u] << " bytes";
+    images.push_back(image);
+  }
+  device.join();
+  port::CloseSocket(listener);
+  ASSERT_EQ(bodies.size(), sizes.size());
+  for (std::size_t u = 0; u < sizes.size(); ++u)
+    EXPECT_TRUE(bodies[u] == BuildUploadBody(form, "fw" + std::to_string(u) + ".upg", images[u], "", ""))
+        << "the body of the " << sizes[u] << "-byte file differs (" << bodies[u].size() << " bytes)";
+}
+
 TEST_F(UploadFailures, ANetworkUpgradeGoesOnlyToADottedAddress) {
   struct CountingIo : UpgradeIo {
     int urls = 0;
