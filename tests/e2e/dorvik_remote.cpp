@@ -654,17 +654,26 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (!std::wcscmp(cmd, L"check") && arg) {
     // The rows of a search come a moment after it starts: wait up to five seconds for the
-    // row, then press the middle of its check box (the tree takes the press for the box).
-    for (int tries = 0; tries < 50; ++tries, ::Sleep(100)) {
+    // row, then press the middle of its check box (the tree takes the press for the box),
+    // and see the box drawn anew. A press that a busy machine lost (the box unchanged after
+    // three seconds) is made again, twice at most; a disabled box never changes.
+    int presses = 0;
+    for (int tries = 0; tries < 50 && presses < 3; ++tries, ::Sleep(100)) {
       HWND tree = Tree();
       RECT band;
       if (!RowBand(tree, arg, &band)) continue;
-      POINT at{band.left + kCheckBoxLeft + 7, band.top + kRowHeight / 2};
+      const RECT box{band.left + kCheckBoxLeft, band.top + 3, band.left + kCheckBoxLeft + 14, band.top + 17};
+      const std::vector<COLORREF> before = Screen(box).px;
+      POINT at{box.left + 7, box.top + 7};
       ::ScreenToClient(tree, &at);
       PressAt(tree, at.x, at.y);
-      return 0;
+      ++presses;
+      for (int wait = 0; wait < 30; ++wait) {
+        ::Sleep(100);
+        if (Screen(box).px != before) return 0;
+      }
     }
-    return 1;
+    return presses > 0 ? 0 : 1;
   }
   // Without N, the shown control of that id (pages may repeat ids); with N, the Nth of them.
   const int nth = argc > 4 ? _wtoi(argv[4]) : -1;
@@ -710,14 +719,7 @@ int wmain(int argc, wchar_t** argv) {
       std::fprintf(stderr, "no grid\n");
       return 1;
     }
-    struct Links {
-      static BOOL CALLBACK Print(HWND h, LPARAM) {
-        const std::wstring t = TextOf(h);
-        if (::IsWindowVisible(h) && !t.empty() && t.find(L'.') != std::wstring::npos) std::printf("%ls\n", t.c_str());
-        return TRUE;
-      }
-    };
-    ::EnumChildWindows(tree, &Links::Print, 0);
+    for (const ShownItem& item : ItemsInView(tree)) std::printf("%ls\n", item.text.c_str());
     return 0;
   }
   if (!std::wcscmp(cmd, L"shows") && arg && arg2) return RowShows(arg, arg2) ? 0 : 1;
