@@ -1,6 +1,7 @@
 #include "kit/jtreectrl.h"
 
 #include <algorithm>
+#include <chrono>
 #include <unordered_map>
 
 #include "grid/grid_selection.h"
@@ -235,6 +236,8 @@ void JTreeCtrl::DeleteAllRows() {
   m_Deleting = false;
   std::vector<RowHandle> removed = m_Rows.Clear();
   ForgetHandles(removed);
+  // A new search's first rows come at the first pace again.
+  m_RedrawPace = kRedrawPaceMs;
   m_LastCaret = nullptr;
   m_ColumnWidths.Clear();
   m_SortColumn = 0;
@@ -570,13 +573,15 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER: {
       if (wParam != kRedrawTimer) return Default();
       // Painted now: the next row may well come before the paint message would. Showing
-      // the rows may take at most a fifth of the time while they arrive: the slower it is
-      // (many rows, a busy machine), the longer the next burst waits.
-      const DWORD start = ::GetTickCount();
+      // the rows may take at most a fortieth of the time while they arrive, as each answer
+      // of the search waits while they are shown: the first rows, few and quick to show,
+      // come four times a second; once the view is full (the tree's scroll bar alone costs
+      // milliseconds to redraw) or the machine is busy, the next burst waits longer.
+      const auto start = std::chrono::steady_clock::now();
       FlushRedraw();
       UpdateWindow();
-      const UINT took = static_cast<UINT>(::GetTickCount() - start);
-      m_RedrawPace = std::clamp<UINT>(5 * took, kRedrawPaceMs, kRedrawPaceMaxMs);
+      const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+      m_RedrawPace = static_cast<UINT>(std::clamp<long long>(kRedrawShare * took, kRedrawPaceMs, kRedrawPaceMaxMs));
       return 0;
     }
     default:

@@ -96,10 +96,12 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   // kRedrawPaceMs, longer when showing the rows takes long) or until the next paint; this
   // turns it on again at once.
   void FlushRedraw();
-  // Four times a second: each time costs the tree control its scroll bar's update (several
-  // milliseconds under Wine), which the search's next answer waits for.
+  // At most four times a second, and at least once: each time costs the tree control its
+  // scroll bar's update (several milliseconds under Wine), which the search's next answer
+  // waits for. The pace follows what showing the rows took (kRedrawShare times that).
   static constexpr UINT kRedrawPaceMs = 250;
   static constexpr UINT kRedrawPaceMaxMs = 1000;
+  static constexpr int kRedrawShare = 40;
   bool IsRedrawDeferred() const { return m_RedrawDeferred; }
   // Runs each time the drawing comes back on, before the tree repaints (the grid lays
   // itself out then, for the rows that came meanwhile).
