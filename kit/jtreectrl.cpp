@@ -573,10 +573,9 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER: {
       if (wParam != kRedrawTimer) return Default();
       // Painted now: the next row may well come before the paint message would. Showing
-      // the rows may take at most a fortieth of the time while they arrive, as each answer
-      // of the search waits while they are shown: the first rows, few and quick to show,
-      // come four times a second; once the view is full (the tree's scroll bar alone costs
-      // milliseconds to redraw) or the machine is busy, the next burst waits longer.
+      // the rows may take at most a fifth of the time while they arrive, as each answer of
+      // the search waits while they are shown: the slower it is (a busy machine), the
+      // longer the next burst waits.
       const auto start = std::chrono::steady_clock::now();
       FlushRedraw();
       UpdateWindow();

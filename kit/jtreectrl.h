@@ -101,7 +101,7 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   // waits for. The pace follows what showing the rows took (kRedrawShare times that).
   static constexpr UINT kRedrawPaceMs = 250;
   static constexpr UINT kRedrawPaceMaxMs = 1000;
-  static constexpr int kRedrawShare = 40;
+  static constexpr int kRedrawShare = 5;
   bool IsRedrawDeferred() const { return m_RedrawDeferred; }
   // Runs each time the drawing comes back on, before the tree repaints (the grid lays
   // itself out then, for the rows that came meanwhile).
