@@ -164,6 +164,25 @@ TEST_F(UploadFailures, AFinalRefusalAfterAnInterimReplyFails) {
 
 using UploadToLoopback = UploadFailures;
 
+// Reads one request (its head and a body of its Content-Length) from a connection. Slowly,
+// the first two megabytes come in small sips, so that the sender's socket fills.
+std::string ReadRequest(port::socket_t c, bool slowly = false) {
+  std::vector<char> buf(64 * 1024);
+  std::string in;
+  std::size_t end = std::string::npos, want = std::string::npos;
+  while (want == std::string::npos || in.size() < want) {
+    if (slowly && in.size() < 2 * 1024 * 1024) port::SleepMs(10);
+    int n = port::RecvSome(c, buf.data(), static_cast<int>(buf.size()), 5000);
+    if (n <= 0) break;
+    in.append(buf.data(), static_cast<std::size_t>(n));
+    if (end == std::string::npos && (end = in.find("\r\n\r\n")) != std::string::npos) {
+      const std::size_t at = in.find("Content-Length: ");
+      want = end + 4 + std::stoul(in.substr(at + 16));
+    }
+  }
+  return in;
+}
+
 TEST_F(UploadToLoopback, AFileOfSeveralBlocksArrivesWholeAtADeviceThatReadsSlowly) {
   // More than three of the blocks the file is read in, with a last short one; the device
   // takes its time over the first megabytes, so that the socket fills and the next block is
@@ -184,18 +203,7 @@ TEST_F(UploadToLoopback, AFileOfSeveralBlocksArrivesWholeAtADeviceThatReadsSlowl
   std::thread device([&] {
     port::socket_t c = port::Accept(listener, 5000);
     if (c == port::kInvalidSocket) return;
-    std::vector<char> buf(64 * 1024);
-    std::size_t end = std::string::npos, want = std::string::npos;
-    while (want == std::string::npos || in.size() < want) {
-      if (in.size() < 2 * 1024 * 1024) port::SleepMs(10);
-      int n = port::RecvSome(c, buf.data(), static_cast<int>(buf.size()), 5000);
-      if (n <= 0) break;
-      in.append(buf.data(), static_cast<std::size_t>(n));
-      if (end == std::string::npos && (end = in.find("\r\n\r\n")) != std::string::npos) {
-        const std::size_t at = in.find("Content-Length: ");
-        want = end + 4 + std::stoul(in.substr(at + 16));
-      }
-    }
+    in = ReadRequest(c, true);
     const std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nUpgrade OK";
     port::SendAll(c, reply.data(), reply.size(), 2000);
     port::SleepMs(200);
@@ -224,18 +232,8 @@ TEST_F(UploadToLoopback, UploadsInARowSendOnlyTheirOwnFilesBytes) {
     for (std::size_t u = 0; u < sizes.size(); ++u) {
       port::socket_t c = port::Accept(listener, 5000);
       if (c == port::kInvalidSocket) return;
-      std::vector<char> buf(64 * 1024);
-      std::string in;
-      std::size_t end = std::string::npos, want = std::string::npos;
-      while (want == std::string::npos || in.size() < want) {
-        int n = port::RecvSome(c, buf.data(), static_cast<int>(buf.size()), 5000);
-        if (n <= 0) break;
-        in.append(buf.data(), static_cast<std::size_t>(n));
-        if (end == std::string::npos && (end = in.find("\r\n\r\n")) != std::string::npos) {
-          const std::size_t at = in.find("Content-Length: ");
-          want = end + 4 + std::stoul(in.substr(at + 16));
-        }
-      }
+      const std::string in = ReadRequest(c);
+      const std::size_t end = in.find("\r\n\r\n");
       bodies.push_back(end == std::string::npos ? std::string() : in.substr(end + 4));
       const std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nUpgrade OK";
       port::SendAll(c, reply.data(), reply.size(), 2000);
