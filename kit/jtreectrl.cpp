@@ -39,22 +39,26 @@ JTreeCtrl::JTreeCtrl() : JObject(this) {}
 
 JTreeCtrl::~JTreeCtrl() = default;
 
+// Where a button of a row whose top is at `top` is drawn; empty when the row shows none.
+CRect JTreeCtrl::PartRectOf(const RowData& d, int top, RowPart part) {
+  switch (part) {
+    case RowPart::CheckBox: return d.hasCheckBox ? At(kCheckBoxAt, top) : CRect(0, 0, 0, 0);
+    case RowPart::Marker: return d.markerShown ? At(kMarkerAt, top) : CRect(0, 0, 0, 0);
+    case RowPart::Link: return d.hasCheckBox ? At(kLinkAt, top) : CRect(0, 0, 0, 0);
+    default: return CRect(0, 0, 0, 0);
+  }
+}
+
 CRect JTreeCtrl::GetPartRect(RowHandle row, RowPart part) {
   if (!m_hWnd || part == RowPart::None) return CRect(0, 0, 0, 0);
   // The tree's own idea of where its items are must be up to date.
   FlushRedraw();
   std::optional<RowData> data = m_Rows.GetRow(row);
-  if (!data) return CRect(0, 0, 0, 0);
-  const bool shown = part == RowPart::Marker ? data->markerShown : data->hasCheckBox;
   CRect rc, client;
-  if (!shown || !GetItemRect(ItemOf(row), &rc, FALSE)) return CRect(0, 0, 0, 0);
+  if (!data || !GetItemRect(ItemOf(row), &rc, FALSE)) return CRect(0, 0, 0, 0);
   GetClientRect(&client);
   if (rc.bottom <= client.top || rc.top >= client.bottom) return CRect(0, 0, 0, 0);
-  switch (part) {
-    case RowPart::CheckBox: return At(kCheckBoxAt, rc.top);
-    case RowPart::Marker: return At(kMarkerAt, rc.top);
-    default: return At(kLinkAt, rc.top);
-  }
+  return PartRectOf(*data, rc.top, part);
 }
 
 JTreeCtrl::PartRef JTreeCtrl::PartAt(CPoint point) {
@@ -63,10 +67,12 @@ JTreeCtrl::PartRef JTreeCtrl::PartAt(CPoint point) {
   if (m_RedrawDeferred) return {};
   UINT flags = 0;
   HTREEITEM item = HitTest(point, &flags);
-  if (!item) return {};
-  const RowHandle row = RowOf(item);
+  CRect rc;
+  if (!item || !GetItemRect(item, &rc, FALSE)) return {};
+  std::optional<RowData> data = m_Rows.GetRow(RowOf(item));
+  if (!data) return {};
   for (RowPart part : {RowPart::CheckBox, RowPart::Marker, RowPart::Link})
-    if (GetPartRect(row, part).PtInRect(point)) return {row, part};
+    if (PartRectOf(*data, rc.top, part).PtInRect(point)) return {RowOf(item), part};
   return {};
 }
 
@@ -371,18 +377,18 @@ void JTreeCtrl::DrawParts(CDC* dc, RowHandle row, const CRect& rc, const RowData
     return jbutton::ChooseLook(disabled, pressed, checked, hover, jbutton::kDefaultPressedText);
   };
   if (d.hasCheckBox) {
-    const CRect at = At(kCheckBoxAt, rc.top);
+    const CRect at = PartRectOf(d, rc.top, RowPart::CheckBox);
     dc->FillSolidRect(&at, back);
     DrawPng(dc, kCheckImages[look(RowPart::CheckBox, !d.checkBoxEnabled, d.checked).image], &at);
   }
   if (d.markerShown) {
-    const CRect at = At(kMarkerAt, rc.top);
+    const CRect at = PartRectOf(d, rc.top, RowPart::Marker);
     dc->FillSolidRect(&at, back);
     DrawPng(dc, kMarkerImages[look(RowPart::Marker, d.blocked, false).image], &at);
   }
   if (d.hasCheckBox) {
     // The link is its caption alone, cell 0, centred on one line.
-    CRect at = At(kLinkAt, rc.top);
+    CRect at = PartRectOf(d, rc.top, RowPart::Link);
     dc->FillSolidRect(&at, back);
     const COLORREF saved = dc->GetTextColor();
     dc->SetTextColor(look(RowPart::Link, d.blocked, false).textColour);

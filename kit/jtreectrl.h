@@ -180,6 +180,7 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void DrawRow(CDC* dc, HTREEITEM item, const CRect& rc, const RowData& row, bool caret);
   // The rows in view, top down.
   std::vector<ShownRow> RowsInView();
+  static CRect PartRectOf(const RowData& data, int top, RowPart part);
   // Draws the row's buttons over its cells.
   void DrawParts(CDC* dc, RowHandle row, const CRect& rc, const RowData& data, bool caret);
   // Whether a button of the row takes presses (shown and enabled).
