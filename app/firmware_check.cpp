@@ -33,11 +33,12 @@ void FirmwareCheck::Start(const std::vector<std::wstring>& addresses, std::share
   });
   if (!m_ListThread.Joinable()) m_ListsDone.Set();
 
-  auto live = std::make_shared<std::atomic<int>>(0);
+  // Every device's thread counts from the start: one that ends before the next has started
+  // must not find the count at 0.
+  auto live = std::make_shared<std::atomic<int>>(static_cast<int>(addresses.size()));
   auto allEnded = std::make_shared<port::Event>();
   for (const std::wstring& address : addresses) {
-    ++*live;
-    port::Thread t([this, address, live, allEnded] {
+    std::function<void()> run = [this, address, live, allEnded] {
       {
         port::StopScope scope(&m_Stop);
         m_ListsDone.Wait();
@@ -45,7 +46,8 @@ void FirmwareCheck::Start(const std::vector<std::wstring>& addresses, std::share
         if (!m_Stop && ListsFetched()) QueryDevice(address);
       }
       if (--*live == 0) allEnded->Set();
-    });
+    };
+    port::Thread t = m_StartDeviceThread ? m_StartDeviceThread(std::move(run)) : port::Thread(std::move(run));
     if (t.Joinable()) {
       m_DeviceThreads.push_back(std::move(t));
     } else if (--*live == 0) {

@@ -8,6 +8,7 @@
 #pragma once
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -56,6 +57,11 @@ class FirmwareCheck {
   // Waits for every thread (the list thread included).
   void Join();
 
+  // How each device's thread is started (a port::Thread running the function, by default);
+  // tests start them their own way to order them. Before Start.
+  using ThreadStarter = std::function<port::Thread(std::function<void()>)>;
+  void SetDeviceThreadStarter(ThreadStarter starter) { m_StartDeviceThread = std::move(starter); }
+
   // Both lists were fetched (and are not empty).
   bool ListsFetched() const;
   // The addresses filed in a result list, in the order in which they were filed.
@@ -98,6 +104,7 @@ class FirmwareCheck {
   std::vector<std::wstring> m_Results[fwlist::kResultLists];
   std::atomic<bool> m_Stop{false};
   bool m_Started = false;
+  ThreadStarter m_StartDeviceThread;
   port::Thread m_ListThread;
   std::vector<port::Thread> m_DeviceThreads;
   port::Thread m_Waiter;

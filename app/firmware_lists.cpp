@@ -1,5 +1,6 @@
 #include "app/firmware_lists.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -78,8 +79,17 @@ std::wstring SecondLogUrl(const std::wstring& site, const std::string& logValue)
 
 std::string ListValue(const std::string& list, const std::string& key) {
   if (key.empty()) return std::string();
-  for (std::size_t at = list.find(key); at != std::string::npos; at = list.find(key, at + 1))
-    if (at == 0 || list[at - 1] == '\n') return ValueAt(list, at, key);
+  static const char kBom[] = "\xEF\xBB\xBF";
+  std::size_t begin = list.compare(0, 3, kBom) == 0 ? 3 : 0;
+  while (begin < list.size()) {
+    std::size_t end = list.find_first_of("\r\n", begin);
+    if (end == std::string::npos) end = list.size();
+    const std::size_t start = std::min(list.find_first_not_of(" \t", begin), end);
+    if (list.compare(start, key.size(), key) == 0 && start + key.size() <= end)
+      return ValueAt(list.substr(start, end - start), 0, key);
+    // CR LF is one line end; a CR or an LF alone is one too.
+    begin = end + (list.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
   return std::string();
 }
 

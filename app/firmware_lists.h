@@ -38,10 +38,11 @@ std::wstring SecondLogUrl(const std::wstring& site, const std::string& logValue)
 // The longest value read from a list or a device's reply.
 constexpr std::size_t kMaxValueChars = 63;
 
-// The value of `key` ("R7_FW_VER=") on a list: the rest of the line on which the key begins,
-// at most kMaxValueChars characters, without carriage returns, blanks around it, or single
-// quotes. Only a key at the start of a line counts, so that "C_FW_VER=" is not read out of
-// "NVC_FW_VER=". Empty when the list has no such line.
+// The value of `key` ("R7_FW_VER=") on a list: the rest of the first line on which the key
+// begins, at most kMaxValueChars characters, without blanks around it or single quotes. A key
+// counts only at the start of a line, after blanks (and, on the first line, a UTF-8 byte-order
+// mark), so that "C_FW_VER=" is not read out of "NVC_FW_VER="; a line ends at CR LF, at a CR
+// or at an LF. Empty when the list has no such line.
 std::string ListValue(const std::string& list, const std::string& key);
 
 // The value after `key` in a device's reply ("Firmware Version = "): found anywhere in the

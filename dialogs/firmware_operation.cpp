@@ -22,17 +22,29 @@ std::wstring Mid(const std::wstring& s, std::size_t from, std::size_t count) {
   return from >= s.size() ? std::wstring() : s.substr(from, count);
 }
 
-// The device's answer to one system request, empty when it gave none.
-std::string Ask(const BatchContext& c, const std::wstring& host, const wchar_t* path) {
+// One system request: its result (the bytes stored; -1 no answer, -2 an error reply, -3 a
+// refusal), and in *body what the device sent when the result is not negative.
+int Request(const BatchContext& c, const std::wstring& host, const wchar_t* path, std::string* body) {
   std::vector<char> reply(kInfoReplySize, '\0');
   const int n = c.GetCgi(host, path, reply.data(), kInfoReplySize, kInfoTimeoutMs, false);
-  return n > 0 ? std::string(reply.data(), static_cast<std::size_t>(n)) : std::string();
+  body->assign(reply.data(), static_cast<std::size_t>(n > 0 ? n : 0));
+  return n;
 }
 
-// The ISP firmware version in a device's SYSTEM_LOG; false when it gave none.
+// The device's answer to one system request, empty when it gave none.
+std::string Ask(const BatchContext& c, const std::wstring& host, const wchar_t* path) {
+  std::string body;
+  Request(c, host, path, &body);
+  return body;
+}
+
+// The ISP firmware version in a device's SYSTEM_LOG: false only when the device gave no answer
+// at all. Any other answer (an empty one, an error reply, a refusal, a log without the line or
+// with the line beyond the reply) gives true with *out empty.
 bool IspVersion(const BatchContext& c, const std::wstring& host, std::wstring* out) {
-  std::string v;
-  if (!FindLineValue(Ask(c, host, L"/cgi-bin/cmd/system?SYSTEM_LOG"), "ISP Firmware Version ", &v)) return false;
+  std::string log, v;
+  if (Request(c, host, L"/cgi-bin/cmd/system?SYSTEM_LOG", &log) == -1) return false;
+  FindLineValue(log, "ISP Firmware Version ", &v);
   while (!v.empty() && (v.back() == '\r' || v.back() == ' ')) v.pop_back();
   *out = port::FromLocal8(v);
   return true;
@@ -43,7 +55,8 @@ bool IspVersion(const BatchContext& c, const std::wstring& host, std::wstring* o
 FirmwareProbe ProbeFirmwareDevices(const BatchSelection& rows, const BatchContext& context) {
   FirmwareProbe p;
   bool sameModel = true, sameIsp = true;
-  // The devices share the ISP prefix as long as each one's is the first one's.
+  // The devices share the ISP prefix as long as each one's is the first one's. A device that
+  // answers without a full version ("ISP-F-0300-V1.01.06") is of the first generation.
   auto takeIspPrefix = [&](const std::wstring& value) {
     const std::wstring prefix = value.size() == 19 ? value.substr(0, 12) : std::wstring(L"ISP-F-0100-V");
     if (p.ispPrefix.empty()) {

@@ -47,13 +47,31 @@ std::string ScriptString(const std::wstring& text) {
   return out + "\"";
 }
 
-std::string FillPage(const std::string& page, const Call& call) {
+std::string CharsetName(unsigned codePage) {
+  switch (codePage) {
+    case 932: return "shift_jis";
+    case 936: return "gbk";
+    case 949: return "euc-kr";
+    case 950: return "big5";
+    case 20127: return "us-ascii";
+    case 28591: return "iso-8859-1";
+    case 65001: return "utf-8";
+    default: return "windows-" + std::to_string(codePage);  // 874 and 1250 to 1258 among them
+  }
+}
+
+std::string FillPage(const std::string& page, const Call& call, const std::string& charset) {
+  // The page's own markers first: the call may hold any text.
+  std::string filled = page;
+  for (std::size_t m = filled.find(kCharsetMarker); m != std::string::npos;
+       m = filled.find(kCharsetMarker, m + charset.size()))
+    filled.replace(m, sizeof kCharsetMarker - 1, charset);
   const std::string script = "<script type=\"text/javascript\">" + call.function + "(" + ScriptString(call.address) +
                              ", " + ScriptString(call.port) + ", " + ScriptString(call.account) + ", " +
                              ScriptString(call.secret) + ");</script>";
-  const std::size_t at = page.find(kCallMarker);
-  if (at == std::string::npos) return page + script;
-  return page.substr(0, at) + script + page.substr(at + sizeof kCallMarker - 1);
+  const std::size_t at = filled.find(kCallMarker);
+  if (at == std::string::npos) return filled + script;
+  return filled.substr(0, at) + script + filled.substr(at + sizeof kCallMarker - 1);
 }
 
 }  // namespace devpage

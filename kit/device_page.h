@@ -13,6 +13,13 @@ namespace devpage {
 
 // Where the call goes in the page.
 constexpr char kCallMarker[] = "<!--DORVIK:CALL-->";
+// Where the page names its character set (its declaration and its forms'): every occurrence.
+constexpr char kCharsetMarker[] = "DORVIK-CHARSET";
+
+// The name by which browsers know a Windows ANSI code page ("windows-1252", "shift_jis"),
+// so that the page posts the login in the bytes that every other request sends; "windows-"
+// and the number for a code page without a better-known name.
+std::string CharsetName(unsigned codePage);
 
 struct Call {
   std::string function;  // "click_link" or "NVQ_click_link"
@@ -34,7 +41,7 @@ Call MakeCall(const std::wstring& address, bool recorder, int port, const std::w
 std::string ScriptString(const std::wstring& text);
 
 // The page with the call in a script element in place of kCallMarker (after the page's own
-// text when it has no marker).
-std::string FillPage(const std::string& page, const Call& call);
+// text when it has no marker) and `charset` in place of every kCharsetMarker.
+std::string FillPage(const std::string& page, const Call& call, const std::string& charset);
 
 }  // namespace devpage

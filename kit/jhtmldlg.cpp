@@ -1,5 +1,6 @@
 #include "kit/jhtmldlg.h"
 
+#include <cwchar>
 #include <vector>
 
 #include "device/http_port_map.h"
@@ -46,46 +47,90 @@ HANDLE CreatePrivateFile(const std::wstring& path) {
   return ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, &sa, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// The folder of the pages (the user's temporary folder, with its closing separator); empty
+// when there is none.
+std::wstring PageFolder() {
+  wchar_t folder[MAX_PATH + 1];
+  const DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
+  return n == 0 || n > MAX_PATH ? std::wstring() : std::wstring(folder, n);
+}
+
+// Pages are named "Dorvik_page_<process id>_<number>.html".
+constexpr wchar_t kPagePrefix[] = L"Dorvik_page_";
+
+bool ProcessRuns(DWORD id) {
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (!process) return ::GetLastError() == ERROR_ACCESS_DENIED;  // someone else's: not ours to judge
+  DWORD code = 0;
+  const bool runs = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  ::CloseHandle(process);
+  return runs;
+}
+
+// Removes the pages of runs that have ended: a run that did not close (a crash, the task
+// manager) could not remove its own. The pages of a copy that still runs stay.
+void RemovePagesOfEndedRuns(const std::wstring& folder) {
+  if (folder.empty()) return;
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW((folder + kPagePrefix + L"*.html").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  const std::size_t prefixLength = sizeof kPagePrefix / sizeof kPagePrefix[0] - 1;
+  do {
+    const std::wstring name = found.cFileName;
+    wchar_t* end = nullptr;
+    const unsigned long id = std::wcstoul(name.c_str() + prefixLength, &end, 10);
+    if (end == name.c_str() + prefixLength || *end != L'_' || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      continue;
+    if (!ProcessRuns(static_cast<DWORD>(id))) ::DeleteFileW((folder + name).c_str());
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+}
+
 }  // namespace
 
-JHtmlDlg::JHtmlDlg() = default;
+JHtmlDlg::JHtmlDlg() { RemovePagesOfEndedRuns(PageFolder()); }
 
-JHtmlDlg::~JHtmlDlg() { RemovePage(); }
-
-void JHtmlDlg::RemovePage() {
-  if (m_PagePath.empty()) return;
-  ::DeleteFileW(m_PagePath.c_str());
-  m_PagePath.clear();
+JHtmlDlg::~JHtmlDlg() {
+  for (const std::wstring& page : m_Pages) ::DeleteFileW(page.c_str());
 }
 
 bool JHtmlDlg::WritePage(const std::string& text) {
-  wchar_t folder[MAX_PATH + 1];
-  const DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
-  if (n == 0 || n > MAX_PATH) return false;
+  const std::wstring folder = PageFolder();
+  if (folder.empty()) return false;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::wstring path = std::wstring(folder) + L"Dorvik_page_" + std::to_wstring(::GetCurrentProcessId()) +
-                              L"_" + std::to_wstring(++m_Count) + L".html";
+    const std::wstring path = folder + kPagePrefix + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+                              std::to_wstring(++m_Count) + L".html";
     HANDLE file = CreatePrivateFile(path);
     if (file == INVALID_HANDLE_VALUE) {
       if (::GetLastError() == ERROR_FILE_EXISTS) continue;
       return false;
     }
-    m_PagePath = path;
     DWORD written = 0;
     const bool ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
                     written == text.size();
     ::CloseHandle(file);
+    if (ok) {
+      m_PagePath = path;
+      m_Pages.push_back(path);
+    } else {
+      ::DeleteFileW(path.c_str());
+    }
     return ok;
   }
   return false;
 }
 
 void JHtmlDlg::CallScript(const std::wstring& ip) {
-  RemovePage();
+  m_PagePath.clear();
   const std::string page = PageTemplate();
   if (page.empty() || ip.empty()) return;
   const Login login = UserLogin();
   const devpage::Call call =
       devpage::MakeCall(ip, g_RecorderIps.Contains(ip), g_HttpPortMap.Get(ip), login.user, login.password);
-  if (!WritePage(devpage::FillPage(page, call)) || !OpenInBrowser(m_PagePath)) RemovePage();
+  // The page declares the code page in which the program sends the login everywhere else.
+  if (!WritePage(devpage::FillPage(page, call, devpage::CharsetName(::GetACP())))) return;
+  if (OpenInBrowser(m_PagePath)) return;
+  ::DeleteFileW(m_PagePath.c_str());
+  m_Pages.pop_back();
+  m_PagePath.clear();
 }

@@ -3,19 +3,23 @@
 // forms and the script functions "click_link" and "NVQ_click_link", kit/device_page.h) is
 // filled for the device, written to a temporary file that only the user can read, and opened
 // through the shell (kit/browser.h). The shell returns before the browser has read the file,
-// so the page stays until the next one is opened or the object goes (at the program's close),
-// and goes at once when the browser cannot be started.
+// and a browser may read it again (a reload, a second tab opened quickly), so every page stays
+// until the object goes (at the program's close); a page goes at once when the browser cannot
+// be started. Pages that a run which ended without closing left behind are removed when the
+// next object is made.
 #pragma once
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class JHtmlDlg {
  public:
   static constexpr UINT kPageResource = 310;
 
+  // Removes the pages left behind by runs of the program that have ended.
   JHtmlDlg();
-  // Removes the page last written.
+  // Removes every page it wrote.
   ~JHtmlDlg();
   JHtmlDlg(const JHtmlDlg&) = delete;
   JHtmlDlg& operator=(const JHtmlDlg&) = delete;
@@ -26,14 +30,14 @@ class JHtmlDlg {
   // Nothing is reported: a page that cannot be made or opened leaves nothing behind.
   void CallScript(const std::wstring& ip);
 
-  // The file of the page last opened (empty once it is removed).
+  // The file of the page last opened (empty when it could not be opened).
   const std::wstring& PagePath() const { return m_PagePath; }
 
  private:
-  void RemovePage();
   bool WritePage(const std::string& text);
 
   std::wstring m_PagePath;
+  std::vector<std::wstring> m_Pages;  // every page written and still there
   unsigned m_Count = 0;
 };
 

@@ -18,6 +18,8 @@
 #include "app/firmware_lists.h"
 #include "app/settings_file.h"
 #include "port/stop_scope.h"
+#include "port/sync.h"
+#include "port/thread.h"
 #include "tests/support/firmware_fakes.h"
 
 namespace {
@@ -87,6 +89,37 @@ TEST(FirmwareLists, ValuesAreReadFromTheLineTheKeyBegins) {
   EXPECT_EQ(ReplyValue("[boot]\nISP Firmware Version ISP-F-0231-V1.00.02\n", "ISP Firmware Version "),
             "ISP-F-0231-V1.00.02");
   EXPECT_EQ(ReplyValue("nothing here", "Firmware Version = "), "");
+}
+
+// One rule for every list, whatever wrote it: a key counts at the start of a line, after an
+// optional byte-order mark and blanks; CR LF, CR and LF each end a line.
+TEST(FirmwareLists, KeysAtTheStartOfEveryKindOfLine) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const struct {
+    const char* what;
+    std::string list;
+  } lists[] = {
+      {"LF", "R7_FW_VER=V6.09.05\nC_FW_VER=A2.00.12\nR5_FW_VER=V7.01.05\n"},
+      {"CR LF", "R7_FW_VER=V6.09.05\r\nC_FW_VER=A2.00.12\r\nR5_FW_VER=V7.01.05\r\n"},
+      {"CR alone", "R7_FW_VER=V6.09.05\rC_FW_VER=A2.00.12\rR5_FW_VER=V7.01.05\r"},
+      {"mixed, last line open", "R7_FW_VER=V6.09.05\r\rC_FW_VER=A2.00.12\n\r\nR5_FW_VER=V7.01.05"},
+      {"byte-order mark", bom + "R7_FW_VER=V6.09.05\r\nC_FW_VER=A2.00.12\r\nR5_FW_VER=V7.01.05\r\n"},
+      {"indented", bom + "  R7_FW_VER=V6.09.05\r\t C_FW_VER= A2.00.12 \n\tR5_FW_VER=V7.01.05\n"},
+  };
+  for (const auto& l : lists) {
+    EXPECT_EQ(ListValue(l.list, "R7_FW_VER="), "V6.09.05") << l.what;
+    EXPECT_EQ(ListValue(l.list, "C_FW_VER="), "A2.00.12") << l.what;
+    EXPECT_EQ(ListValue(l.list, "R5_FW_VER="), "V7.01.05") << l.what;
+  }
+  // Not at the start of a line: inside a longer key, after other text, or after a mark
+  // that is not the list's first bytes.
+  const std::pair<std::string, const char*> misses[] = {
+      {"NVC_FW_VER=A9.00.00\rXC_FW_VER=A9.00.00\n", "C_FW_VER="},
+      {"X R7_FW_VER=V9.00.00\r\n", "R7_FW_VER="},
+      {"A=1\n" + bom + "R7_FW_VER=V9.00.00\n", "R7_FW_VER="},
+      {bom + bom + "R7_FW_VER=V9.00.00\n", "R7_FW_VER="},
+  };
+  for (const auto& m : misses) EXPECT_EQ(ListValue(m.first, m.second), "") << m.first;
 }
 
 TEST(FirmwareLists, PlatformAndIspGroups) {
@@ -265,6 +298,56 @@ TEST(FirmwareCheckRun, ListsFirstThenEveryDeviceThenTheBoxCloses) {
   EXPECT_EQ(check.Results(2), std::vector<std::wstring>{L"10.0.1.2"});
   EXPECT_EQ(WhereFiled(check, L"10.0.1.3"), -1);
   EXPECT_EQ(d.Paths().size(), 4u);
+}
+
+// Devices whose one chosen address answers only once the test lets it.
+class HeldDevices : public DeviceRequests {
+ public:
+  HeldDevices(DeviceRequests& devices, std::wstring held) : m_Devices(devices), m_Held(std::move(held)) {}
+  void Release() { m_Released.Set(); }
+  int GetCgi(const std::wstring& host, const std::wstring& path, char* reply, int replySize, int timeoutMs,
+             bool useDefaultLogin, bool acceptError) override {
+    if (host == m_Held) m_Released.Wait(-1);
+    return m_Devices.GetCgi(host, path, reply, replySize, timeoutMs, useDefaultLogin, acceptError);
+  }
+  unsigned GetDeviceInfo(int, const std::wstring&, DeviceRecord&) override { return 0; }
+
+ private:
+  DeviceRequests& m_Devices;
+  std::wstring m_Held;
+  port::Event m_Released;
+};
+
+// The first device refuses at once and its thread has ended before the second device's
+// thread starts: the box still waits for the second device, which is filed.
+TEST(FirmwareCheckRun, TheBoxWaitsForADeviceStartedAfterTheOthersEnded) {
+  FakeFetcher fetcher;
+  fetcher.lists[FirstListUrl(kSites.first)] = kFirst;
+  fetcher.lists[SecondListUrl(kSites.second)] = kSecond;
+  FakeDevices d;
+  d.Set(L"10.0.1.1", "SYSTEM_INFO", -3);
+  d.Reply(L"10.0.1.2", "SYSTEM_INFO", Info("CAM-V8.00.01"));
+  HeldDevices held(d, L"10.0.1.2");
+  FirmwareCheck check(kSites, Login{}, fetcher, held);
+  int started = 0;
+  check.SetDeviceThreadStarter([&started](std::function<void()> fn) {
+    auto ended = std::make_shared<port::Event>();
+    port::Thread t([fn, ended] {
+      fn();
+      ended->Set();
+    });
+    if (started++ == 0) ended->Wait(-1);
+    return t;
+  });
+  GateWatch w;
+  check.Start({L"10.0.1.1", L"10.0.1.2"}, w.gate);
+  EXPECT_EQ(started, 2);
+  EXPECT_FALSE(w.WaitClosed(300));
+  held.Release();
+  EXPECT_TRUE(w.WaitClosed(5000));
+  check.Join();
+  EXPECT_EQ(check.Results(15), std::vector<std::wstring>{L"10.0.1.2"});
+  EXPECT_EQ(WhereFiled(check, L"10.0.1.1"), -1);
 }
 
 TEST(FirmwareCheckRun, WithoutBothListsNoDeviceIsAsked) {

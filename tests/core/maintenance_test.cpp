@@ -337,6 +337,45 @@ TEST_F(Maintenance, FirmwareProbeFindsWhatTheDevicesShare) {
   EXPECT_EQ(FileModeRefusal(p, kTypeIspImage), 552u);
 }
 
+// A device whose log answers without a full ISP version is of the first generation; only one
+// that does not answer at all leaves the devices' prefix as it was.
+TEST_F(Maintenance, FirmwareProbeIspPrefixOfEachAnswer) {
+  const std::string info = "Firmware Version = K7W-700-V6.09.05-LV\nISP_GENERATION = C\n";
+  struct Case {
+    const char* what;
+    int result;  // the log request's: 1 answers with `log`
+    std::string log;
+    std::wstring alone;      // the prefix of that device alone
+    std::wstring withOther;  // after a device of generation 0300
+  } cases[] = {
+      {"full version", 1, "ISP Firmware Version ISP-F-0300-V1.01.06\r\n", L"ISP-F-0300-V", L"ISP-F-0300-V"},
+      {"bare version", 1, "ISP Firmware Version 1.01.06\n", L"ISP-F-0100-V", L""},
+      {"no such line", 1, "[boot] system start\nISP Device Resource Version ISP-F-0300-V1.01.04\n", L"ISP-F-0100-V", L""},
+      {"line beyond the reply", 1, std::string(2100, '#') + "\nISP Firmware Version ISP-F-0300-V1.01.06\n",
+       L"ISP-F-0100-V", L""},
+      {"label without value", 1, "ISP Firmware Version \n", L"ISP-F-0100-V", L""},
+      {"empty answer", 0, "", L"ISP-F-0100-V", L""},
+      {"error reply", -2, "ERROR", L"ISP-F-0100-V", L""},
+      {"no answer", -1, "", L"", L"ISP-F-0300-V"},
+  };
+  io.Answer(L"10.0.4.1", L"SYSTEM_INFO", info);
+  io.Answer(L"10.0.4.1", L"SYSTEM_LOG", "ISP Firmware Version ISP-F-0300-V1.01.06\n");
+  for (const Case& c : cases) {
+    io.rules.insert(io.rules.begin(), CannedRequests::Rule{L"10.0.4.2", L"SYSTEM_LOG", c.result, c.log});
+    io.rules.insert(io.rules.begin(), CannedRequests::Rule{L"10.0.4.2", L"SYSTEM_INFO", 1, info});
+    BatchSelection alone, mixed;
+    alone.rows = {Device(2, L"10.0.4.2", L"", L"K7W-700-V6.09.05-LV")};
+    mixed.rows = {Device(1, L"10.0.4.1", L"", L"K7W-700-V6.09.05-LV"), alone.rows[0]};
+    FirmwareProbe p = ProbeFirmwareDevices(alone, context);
+    EXPECT_EQ(p.ispPrefix, c.alone) << c.what;
+    EXPECT_EQ(FileModeRefusal(p, kTypeIspImage), c.alone.empty() ? 552u : 0u) << c.what;
+    p = ProbeFirmwareDevices(mixed, context);
+    EXPECT_EQ(p.ispPrefix, c.withOther) << c.what;
+    EXPECT_EQ(FileModeRefusal(p, kTypeIspImage), c.withOther.empty() ? 552u : 0u) << c.what;
+    io.rules.erase(io.rules.begin(), io.rules.begin() + 2);
+  }
+}
+
 TEST_F(Maintenance, FirmwareProbeOfK7W411AndFamilyDevices) {
   io.Answer(L"10.0.3.1", L"SYSTEM_INFO", "Firmware Version = K7W-411-V5.04.06\nISP_GENERATION = C\n");
   BatchSelection old411;

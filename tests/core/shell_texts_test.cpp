@@ -53,16 +53,31 @@ TEST(DevicePage, ScriptStringsCannotEndEarly) {
   for (const auto& c : cases) EXPECT_EQ(devpage::ScriptString(c.first), c.second) << Narrow(c.first);
 }
 
-TEST(DevicePage, TheCallGoesWhereThePageMarksIt) {
-  const std::string page = "<html><body><form name=\"frmConfig2\"></form><!--DORVIK:CALL--></body></html>";
+TEST(DevicePage, TheCallAndTheCharsetGoWhereThePageMarksThem) {
+  const std::string page =
+      "<html><head><meta charset=\"DORVIK-CHARSET\"></head><body><form name=\"frmConfig2\" "
+      "accept-charset=\"DORVIK-CHARSET\"></form><!--DORVIK:CALL--></body></html>";
   Call call = devpage::MakeCall(L"10.1.2.3", false, 0, L"ad\"min", L"pa'ss\u00E9");
-  EXPECT_EQ(devpage::FillPage(page, call),
-            "<html><body><form name=\"frmConfig2\"></form>"
+  EXPECT_EQ(devpage::FillPage(page, call, "shift_jis"),
+            "<html><head><meta charset=\"shift_jis\"></head><body><form name=\"frmConfig2\" "
+            "accept-charset=\"shift_jis\"></form>"
             "<script type=\"text/javascript\">click_link(\"10.1.2.3\", \"80\", \"ad\\\"min\", \"pa\\'ss\\u00e9\");"
             "</script></body></html>");
   // Without a marker the call comes last.
-  const std::string filled = devpage::FillPage("<p>", call);
+  const std::string filled = devpage::FillPage("<p>", call, "windows-1252");
   EXPECT_EQ(filled.rfind("<p><script", 0), 0u);
+  // A login that holds the marker is posted as typed.
+  const std::string own = devpage::FillPage(page, devpage::MakeCall(L"10.1.2.3", false, 0, L"a", L"DORVIK-CHARSET"), "gbk");
+  EXPECT_NE(own.find("click_link(\"10.1.2.3\", \"80\", \"a\", \"DORVIK-CHARSET\");"), std::string::npos) << own;
+}
+
+TEST(DevicePage, CharsetNamesOfTheAnsiCodePages) {
+  const std::pair<unsigned, const char*> cases[] = {
+      {1252, "windows-1252"}, {1250, "windows-1250"}, {1251, "windows-1251"}, {874, "windows-874"},
+      {932, "shift_jis"},     {936, "gbk"},           {949, "euc-kr"},        {950, "big5"},
+      {65001, "utf-8"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(devpage::CharsetName(c.first), c.second) << c.first;
 }
 
 TEST(Languages, TheListShowsTheLanguageTheTextsComeFrom) {

@@ -45,12 +45,14 @@ class FirmwareCheckNetns : public testlab::SimulatorSuite<FirmwareCheckNetns> {
         "ip=10.231.2.4 mac=00:0F:7C:00:21:04 firmware=A2.00.12 http_port=8084\n"
         "ip=10.231.2.5 mac=00:0F:7C:00:21:05 firmware=CAM-V7.01.02 http=off\n"
         "ip=10.231.2.6 mac=00:0F:7C:00:21:06 firmware=CAM-V7.01.02 password=secret\n"
-        "ip=10.231.2.7 mac=00:0F:7C:00:21:07 firmware=K7W-V6.09.05 isp_firmware=ISP-F-0231-V1.00.01\n";
+        "ip=10.231.2.7 mac=00:0F:7C:00:21:07 firmware=K7W-V6.09.05 isp_firmware=ISP-F-0231-V1.00.01\n"
+        // Refuses the login with a 200 reply that says so: no version, but not outdated either.
+        "ip=10.231.2.8 mac=00:0F:7C:00:21:08 firmware=K7W-V6.08.30 password=secret bad_login=not_authorized\n";
     return lines.c_str();
   }
   static std::vector<std::string> Addresses() {
     return {"10.231.2.100", "10.231.2.101", "10.231.2.1", "10.231.2.2", "10.231.2.3",
-            "10.231.2.4",   "10.231.2.5",   "10.231.2.6", "10.231.2.7"};
+            "10.231.2.4",   "10.231.2.5",   "10.231.2.6", "10.231.2.7", "10.231.2.8"};
   }
 
  protected:
@@ -60,11 +62,11 @@ class FirmwareCheckNetns : public testlab::SimulatorSuite<FirmwareCheckNetns> {
   }
   void End() override { g_HttpPortMap.Clear(); }
 
-  // Runs a whole check of the seven devices and waits for it.
+  // Runs a whole check of the eight devices and waits for it.
   void Run(FirmwareCheck& check) {
     auto gate = std::make_shared<WaitBoxGate>();
     std::vector<std::wstring> all;
-    for (int i = 1; i <= 7; ++i) all.push_back(L"10.231.2." + std::to_wstring(i));
+    for (int i = 1; i <= 8; ++i) all.push_back(L"10.231.2." + std::to_wstring(i));
     check.Start(all, gate);
     for (int i = 0; i < 2000 && !gate->CloseRequested(); ++i) port::SleepMs(10);
     EXPECT_TRUE(gate->CloseRequested());
@@ -90,16 +92,17 @@ TEST_F(FirmwareCheckNetns, EachDeviceAskedOnItsOwnPortAndFiled) {
   EXPECT_EQ(isp, (std::vector<std::wstring>{L"10.231.2.3", L"10.231.2.7"}));
   int filed = 0;
   for (int i = 0; i < fwlist::kResultLists; ++i) filed += static_cast<int>(check.Results(i).size());
-  EXPECT_EQ(filed, 4);  // not the current C device, the one without a web server, the one refusing
+  EXPECT_EQ(filed, 4);  // not the current C device, the one without a web server, the two refusing
   EXPECT_EQ(check.FwLogUrl(11), kSite + L"/Fennrow/DownloadCenter/Ajax/DownloadFile.ashx?id=70");
   EXPECT_EQ(check.IspLogUrl(11), kSite + L"/Fennrow/DownloadCenter/Ajax/DownloadFile.ashx?id=231");
 
   EXPECT_EQ(Count("10.231.2.100", "/nocache/id=5927"), 1);
   EXPECT_EQ(Count("10.231.2.100", "/Fennrow/DownloadCenter/Ajax/DownloadFile.ashx?id=150"), 1);
-  for (const char* ip : {"10.231.2.1", "10.231.2.2", "10.231.2.3", "10.231.2.4", "10.231.2.6", "10.231.2.7"})
+  for (const char* ip : {"10.231.2.1", "10.231.2.2", "10.231.2.3", "10.231.2.4", "10.231.2.6", "10.231.2.7", "10.231.2.8"})
     EXPECT_EQ(Count(ip, "/cgi-bin/system?USER=admin&PWD=740912&SYSTEM_INFO"), 1) << ip;
   for (const char* ip : {"10.231.2.3", "10.231.2.7"}) EXPECT_EQ(Count(ip, "&SYSTEM_LOG"), 1) << ip;
-  for (const char* ip : {"10.231.2.1", "10.231.2.2", "10.231.2.4", "10.231.2.6"}) EXPECT_EQ(Count(ip, "&SYSTEM_LOG"), 0) << ip;
+  for (const char* ip : {"10.231.2.1", "10.231.2.2", "10.231.2.4", "10.231.2.6", "10.231.2.8"})
+    EXPECT_EQ(Count(ip, "&SYSTEM_LOG"), 0) << ip;
 }
 
 TEST_F(FirmwareCheckNetns, WithoutAListNoDeviceIsAsked) {

@@ -161,6 +161,27 @@ TEST_F(Centre, EveryTextFitsInEveryLanguage) {
   }
 }
 
+// Four devices in three groups, as the user sees them in English and in Japanese (screenshots
+// firmware_centre_four_<language>): each device's button in its group, nothing cut.
+TEST_F(Centre, FourDevicesOnScreen) {
+  for (LANGID lang : {static_cast<LANGID>(1033), static_cast<LANGID>(1041)}) {
+    SetLanguage(lang);
+    testlab::FakeFetcher lists;
+    lists.lists = fetcher.lists;
+    services.fetcher = &lists;
+    DlgDLCenter c(Rows({L"10.9.1.1", L"10.9.1.3", L"10.9.1.4", L"10.9.1.5"}), Login{}, nullptr, services);
+    Show(c, [&](DlgDLCenter& d) {
+      ASSERT_EQ(d.Rows().size(), 3u) << lang;
+      std::size_t buttons = 0;
+      for (const auto& row : d.Rows()) buttons += row->m_Devices.size();
+      EXPECT_EQ(buttons, 4u) << lang;
+      const std::vector<std::string> cut = labelfit::CutTexts(d);
+      EXPECT_TRUE(cut.empty()) << lang << labelfit::Join(cut);
+      EXPECT_TRUE(kittest::SaveWindowOnTop(d, L"firmware_centre_four_" + std::to_wstring(lang)));
+    });
+  }
+}
+
 // Apply hands back the devices of the ticked groups, row by row; the tick box only toggles.
 TEST_F(Centre, ApplyHandsBackTheTickedGroups) {
   g_pHtmlDlg = new JHtmlDlg();

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <aclapi.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -221,19 +222,97 @@ TEST_F(DevicePage, CameraAndRecorderPagesWithTheirLogin) {
   ::GetTempPathW(MAX_PATH + 1, temp);
   EXPECT_EQ(first.rfind(temp, 0), 0u);
 
-  // A recorder: the token, and port 80 when none is known. The page before it is gone.
+  // A recorder: the token, and port 80 when none is known.
   html.CallScript(L"10.9.9.2");
   ASSERT_EQ(pages.size(), 2u);
-  EXPECT_FALSE(Exists(first));
   const std::string token = http::Base64Encode(port::ToLocal8(L"ad\"min:p'w\"\\\u00E9</script>"));
   EXPECT_NE(pages[1].find("NVQ_click_link(\"10.9.9.2\", \"80\", \"ad\\\"min\", \"" + token + "\");"), std::string::npos)
       << pages[1];
-  const std::wstring second = html.PagePath();
-  EXPECT_TRUE(Exists(second));  // the browser reads it after the shell has returned
+}
+
+// What the browser is given besides the call: the mark that lets a local page run its script
+// as a page of the internet, at the top; and the system's ANSI code page as the page's and the
+// login form's character set, so that the form posts the bytes every other request sends.
+TEST_F(DevicePage, ThePagePostsTheLoginInTheAnsiCodePage) {
+  JHtmlDlg html;
+  html.CallScript(L"10.9.9.1");
+  ASSERT_EQ(pages.size(), 1u);
+  const std::string& page = pages[0];
+  const std::size_t mark = page.find("<!-- saved from url=(0014)about:internet -->\r\n");
+  EXPECT_NE(mark, std::string::npos);
+  EXPECT_LT(mark, page.find("<html>"));
+  std::string charset;
+  switch (::GetACP()) {
+    case 1252: charset = "windows-1252"; break;
+    case 932: charset = "shift_jis"; break;
+    case 65001: charset = "utf-8"; break;
+    default: charset = "windows-" + std::to_string(::GetACP()); break;
+  }
+  EXPECT_NE(page.find("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + charset + "\">"),
+            std::string::npos)
+      << page;
+  EXPECT_LT(page.find("charset="), 1024u);  // where a browser looks for it
+  const std::size_t form = page.find("<form name=\"frmConfig2\"");
+  ASSERT_NE(form, std::string::npos);
+  EXPECT_NE(page.substr(form, page.find('>', form) - form).find("accept-charset=\"" + charset + "\""), std::string::npos)
+      << page;
+  EXPECT_EQ(page.find("utf-8") == std::string::npos, charset != "utf-8");
+  EXPECT_EQ(page.find("DORVIK-"), std::string::npos);
+}
+
+// Two pages opened one after the other (a quick double click, two devices): the first is still
+// there for a browser that reads it late. Every page stays until the opener goes.
+TEST_F(DevicePage, EveryPageStaysUntilTheProgramCloses) {
+  std::vector<std::wstring> written;
+  {
+    JHtmlDlg html;
+    for (const wchar_t* ip : {L"10.9.9.1", L"10.9.9.1", L"10.9.9.2"}) html.CallScript(ip);
+    ASSERT_EQ(opened.size(), 3u);
+    written = opened;
+    EXPECT_EQ(html.PagePath(), written[2]);
+    EXPECT_EQ(std::set<std::wstring>(written.begin(), written.end()).size(), 3u);
+    for (const std::wstring& page : written) EXPECT_TRUE(Exists(page)) << port::ToLocal8(page);
+  }
+  for (const std::wstring& page : written) EXPECT_FALSE(Exists(page)) << port::ToLocal8(page);
+}
+
+// Pages of a run that ended without closing are removed when the next opener is made; those of
+// a copy that still runs (here: this process) stay.
+TEST_F(DevicePage, PagesOfAnEndedRunGoAtTheNextStart) {
+  wchar_t folder[MAX_PATH + 1];
+  ASSERT_GT(::GetTempPathW(MAX_PATH + 1, folder), 0u);
+  // A process id that no process has now: one of a program that was started and has ended.
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  wchar_t command[] = L"cmd.exe /c exit 0";
+  ASSERT_TRUE(::CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi));
+  ::WaitForSingleObject(pi.hProcess, 30000);
+  const DWORD ended = pi.dwProcessId;
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  auto make = [&](const std::wstring& name) {
+    const std::wstring path = std::wstring(folder) + name;
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(f, INVALID_HANDLE_VALUE);
+    ::CloseHandle(f);
+    return path;
+  };
+  const std::wstring left = make(L"Dorvik_page_" + std::to_wstring(ended) + L"_3.html");
+  const std::wstring running = make(L"Dorvik_page_" + std::to_wstring(::GetCurrentProcessId()) + L"_900.html");
+  const std::wstring other = make(L"Dorvik_page_notes.html");
+  {
+    JHtmlDlg html;
+    EXPECT_FALSE(Exists(left));
+    EXPECT_TRUE(Exists(running));
+    EXPECT_TRUE(Exists(other));
+  }
+  ::DeleteFileW(running.c_str());
+  ::DeleteFileW(other.c_str());
 }
 
 // The page holds the password: only the user may read it, it is gone at once when no browser
-// could be started, and the last one goes with the opener (at the program's close).
+// could be started, and the others go with the opener (at the program's close).
 TEST_F(DevicePage, ThePageIsTheUsersOnlyAndNeverLeftBehind) {
   std::wstring last;
   {
@@ -274,7 +353,7 @@ TEST_F(DevicePage, ThePageIsTheUsersOnlyAndNeverLeftBehind) {
     launcherWorks = false;
     html.CallScript(L"10.9.9.4");
     ASSERT_EQ(opened.size(), 2u);
-    EXPECT_FALSE(Exists(opened[0]));
+    EXPECT_TRUE(Exists(opened[0]));
     EXPECT_FALSE(Exists(opened[1]));
     EXPECT_TRUE(html.PagePath().empty());
 
@@ -283,6 +362,7 @@ TEST_F(DevicePage, ThePageIsTheUsersOnlyAndNeverLeftBehind) {
     last = html.PagePath();
     EXPECT_TRUE(Exists(last));
   }
+  EXPECT_FALSE(Exists(opened[0]));
   EXPECT_FALSE(Exists(last));
 }
 
