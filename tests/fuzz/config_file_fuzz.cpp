@@ -3,19 +3,17 @@
 // of a restore to that same device; any file's first line is checked as the restore reads it.
 //   input: flags byte, firmware text NUL, SYSTEM_INFO answer NUL, CONFIG_GET answer NUL,
 //          the bytes of another file
-#include <unistd.h>
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "app/batch_context.h"
 #include "app/config_backup.h"
 #include "device/config_file.h"
 #include "device/model_tests.h"
 #include "dialogs/restore_operation.h"
+#include "tests/fuzz/fuzz_batch.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace fs = std::filesystem;
@@ -37,23 +35,6 @@ class OneDevice : public DeviceRequests {
   }
   unsigned GetDeviceInfo(int, const std::wstring&, DeviceRecord&) override { return 0; }
 };
-
-class Statuses : public BatchReport {
- public:
-  std::vector<std::pair<RowHandle, int>> seen;
-  void Status(RowHandle row, int id) override { seen.emplace_back(row, id); }
-  void Found(const DeviceRecord&, unsigned long) override {}
-};
-
-const fs::path& Folder() {
-  static const fs::path folder = [] {
-    fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    fs::path f = base / ("dvk-fuzz-config-" + std::to_string(::getpid()));
-    fs::create_directories(f);
-    return f;
-  }();
-  return folder;
-}
 
 std::string ReadAll(const fs::path& p) {
   std::ifstream f(p, std::ios::binary);
@@ -90,14 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   selection.rows.push_back(row);
 
   UpgradeClock clock;
-  Statuses report;
+  fuzz::Statuses report;
   BatchContext context;
   context.io = &device;
   context.clock = &clock;
   context.report = &report;
   context.stop = std::make_shared<BatchStop>();
 
-  const fs::path& folder = Folder();
+  static const fuzz::ScratchFolder scratch("config");
+  const fs::path& folder = scratch.Path();
   const std::wstring folderText = folder.wstring() + L"/";
   const std::vector<BackupEntry> entries = BackupEntries(selection);
   FUZZ_CHECK(entries.size() == row.channels.size() + 1);

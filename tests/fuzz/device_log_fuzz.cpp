@@ -1,18 +1,16 @@
 // The device log: the verdict on a device's answer to GET_BLACKBOX_MSG, and the file that an
 // answer becomes (in its folder, under the device's serial number, holding the answer's bytes).
 //   input: result byte, buffer size byte, serial number NUL, the answer
-#include <unistd.h>
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "app/batch_context.h"
 #include "app/device_log.h"
 #include "device/config_file.h"
 #include "port/text.h"
+#include "tests/fuzz/fuzz_batch.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace fs = std::filesystem;
@@ -33,23 +31,6 @@ class LogDevice : public DeviceRequests {
   unsigned GetDeviceInfo(int, const std::wstring&, DeviceRecord&) override { return 0; }
 };
 
-class Statuses : public BatchReport {
- public:
-  std::vector<int> seen;
-  void Status(RowHandle, int id) override { seen.push_back(id); }
-  void Found(const DeviceRecord&, unsigned long) override {}
-};
-
-const fs::path& Folder() {
-  static const fs::path folder = [] {
-    fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    fs::path f = base / ("dvk-fuzz-log-" + std::to_string(::getpid()));
-    fs::create_directories(f);
-    return f;
-  }();
-  return folder;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -69,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(verdict == (unknown ? kLogUnknownCommand : n > 0 ? kLogSaved : n == -3 ? kLogLoginRefused : kLogNoAnswer));
 
   UpgradeClock clock;
-  Statuses report;
+  fuzz::Statuses report;
   BatchContext context;
   context.io = &device;
   context.clock = &clock;
@@ -79,10 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   row.row = 1;
   row.ip = L"10.0.0.1";
   row.serial = serial;
-  const fs::path& folder = Folder();
+  static const fuzz::ScratchFolder scratch("log");
+  const fs::path& folder = scratch.Path();
   CollectDeviceLogs(context, {row}, folder.wstring() + L"/", buffer.data(), bufferSize);
   FUZZ_CHECK(report.seen.size() == 1);
-  const int status = report.seen[0];
+  const int status = report.seen[0].second;
   FUZZ_CHECK(status == verdict || (verdict == kLogSaved && status == kLogNotSaved));
 
   // A saved log is one new file in the folder, named after the serial number, holding the
