@@ -70,13 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   BatchSelection selection;
   selection.rows.push_back(row);
 
-  UpgradeClock clock;
-  fuzz::Statuses report;
-  BatchContext context;
-  context.io = &device;
-  context.clock = &clock;
-  context.report = &report;
-  context.stop = std::make_shared<BatchStop>();
+  fuzz::Batch batch(device);
+  const BatchContext& context = batch.context;
+  const fuzz::Statuses& report = batch.report;
 
   static const fuzz::ScratchFolder scratch("config");
   const fs::path& folder = scratch.Path();

@@ -49,13 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int verdict = DeviceLogVerdict(n, buffer.data());
   FUZZ_CHECK(verdict == (unknown ? kLogUnknownCommand : n > 0 ? kLogSaved : n == -3 ? kLogLoginRefused : kLogNoAnswer));
 
-  UpgradeClock clock;
-  fuzz::Statuses report;
-  BatchContext context;
-  context.io = &device;
-  context.clock = &clock;
-  context.report = &report;
-  context.stop = std::make_shared<BatchStop>();
+  fuzz::Batch batch(device);
+  const BatchContext& context = batch.context;
+  const fuzz::Statuses& report = batch.report;
   BatchRow row;
   row.row = 1;
   row.ip = L"10.0.0.1";

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -19,6 +20,21 @@ class Statuses : public BatchReport {
   std::vector<std::pair<RowHandle, int>> seen;
   void Status(RowHandle row, int id) override { seen.emplace_back(row, id); }
   void Found(const DeviceRecord&, unsigned long) override {}
+};
+
+// A batch's context for one worker run with these device requests.
+struct Batch {
+  explicit Batch(DeviceRequests& io) {
+    context.io = &io;
+    context.clock = &clock;
+    context.report = &report;
+    context.stop = std::make_shared<BatchStop>();
+  }
+  Batch(const Batch&) = delete;
+  Batch& operator=(const Batch&) = delete;
+  UpgradeClock clock;
+  Statuses report;
+  BatchContext context;
 };
 
 // An empty folder of this process for a target's files, in memory where the machine has one
