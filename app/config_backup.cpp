@@ -7,6 +7,7 @@
 #include "app/upgrade_batch.h"
 #include "device/cgi_urls.h"
 #include "device/config_file.h"
+#include "device/model_tests.h"
 
 namespace {
 
@@ -59,7 +60,10 @@ std::vector<BackupEntry> BackupEntries(const BatchSelection& selection) {
       out.push_back(e);
     }
     e.row = r.row;
-    e.channel = r.channels.empty() ? 1 : 0;
+    // A multi-channel device's own configuration is channel 0, also when its channel rows
+    // are not there: its file then carries its model code and is the one a restore of the
+    // device's own configuration looks for.
+    e.channel = r.channels.empty() && IsFamilyModel(r.firmware) == 0 ? 1 : 0;
     out.push_back(e);
   }
   return out;
@@ -67,16 +71,19 @@ std::vector<BackupEntry> BackupEntries(const BatchSelection& selection) {
 
 void RunBackup(const BatchContext& context, const std::vector<BackupEntry>& entries, const std::wstring& folder,
                const std::wstring& date) {
-  std::set<std::wstring> written;  // the names this backup has used
+  std::set<std::wstring> written;  // the names of the files this backup has written
   for (const BackupEntry& e : entries) {
     if (context.Stopped()) return;
     const std::wstring path = BackupFileName(folder, e.mac, e.channel, date, IsBinaryBackup(e.firmware));
     // Two devices with equal MAC texts (an empty one, as a rule) would share a file name: the
-    // first keeps it and the second is refused, never written over the first.
+    // first that is saved keeps it and a later one is refused, never written over it.
     std::wstring key = path;  // file names compare without case on Windows
     for (wchar_t& c : key) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
     int result = kBackupFailed;
-    if (written.insert(key).second) result = BackUpEntry(context, e, path);
+    if (written.count(key) == 0) {
+      result = BackUpEntry(context, e, path);
+      if (result == kBackupOk) written.insert(key);
+    }
     if (context.Stopped()) return;
     context.Status(e.row, result);
   }

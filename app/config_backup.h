@@ -19,8 +19,8 @@ struct BackupEntry {
 };
 
 // The entries of the checked devices in grid order: for each device its channel rows (with
-// the numbers they show), then the device itself with channel 0 when it has channel rows, or
-// channel 1 when it has none.
+// the numbers they show), then the device itself with channel 0 when it has channel rows or
+// its firmware text is a multi-channel one, else channel 1.
 std::vector<BackupEntry> BackupEntries(const BatchSelection& selection);
 
 constexpr int kBackupOk = 508;
@@ -35,6 +35,6 @@ constexpr std::int64_t kBackupTimeoutMs = 90000;
 // of the same name in one step, so a failed entry leaves that file as it was. Each entry
 // reports 508, or 513 when the device gave no configuration, the file could not be written, or
 // an earlier entry of this backup already wrote a file of that name (devices without a MAC
-// text). A stopped batch reports nothing more.
+// text; such an entry is not asked). A stopped batch reports nothing more.
 void RunBackup(const BatchContext& context, const std::vector<BackupEntry>& entries, const std::wstring& folder,
                const std::wstring& date);

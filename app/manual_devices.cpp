@@ -51,7 +51,24 @@ std::string ValueOf(const std::string& record, const char* key, std::size_t capa
   return n > 0 ? std::string(value.data(), static_cast<std::size_t>(n)) : std::string();
 }
 
+bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F'); }
+
+bool IsBlankChar(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+
 }  // namespace
+
+std::wstring MacAddressOf(const std::wstring& text) {
+  std::size_t b = 0, e = text.size();
+  while (b < e && IsBlankChar(text[b])) ++b;
+  while (e > b && IsBlankChar(text[e - 1])) --e;
+  const std::wstring mac = text.substr(b, e - b);
+  if (mac.size() != 17) return std::wstring();
+  const wchar_t separator = mac[2];
+  if (separator != L':' && separator != L'-') return std::wstring();
+  for (std::size_t i = 0; i < mac.size(); ++i)
+    if (i % 3 == 2 ? mac[i] != separator : !IsHexDigit(mac[i])) return std::wstring();
+  return mac;
+}
 
 std::vector<ManualDevice> ParseManualDevices(const std::string& bytes) {
   // The file is read as text: it ends at its first NUL, and CR LF is a line end.
@@ -88,9 +105,10 @@ std::string FormatManualDevices(const std::map<std::wstring, std::wstring>& devi
   if (devices.empty()) return std::string();
   std::string out;
   for (const auto& d : devices) {
-    if (d.first.empty() || d.second.empty()) continue;
+    const std::wstring mac = MacAddressOf(d.second);
+    if (d.first.empty() || mac.empty()) continue;
     out += "IP=" + port::ToLocal8(d.first) + "\r\n";
-    out += "MAC=" + port::ToLocal8(d.second) + "\r\n";
+    out += "MAC=" + port::ToLocal8(mac) + "\r\n";
     out += "HTTP=" + std::to_string(portOf ? portOf(d.first) : 0) + "\r\n";
     out += "+\r\n";
   }

@@ -54,8 +54,14 @@ struct ManualDevice {
 // in 1..65535 reads as 0 (the device is asked on 80). The text ends at its first NUL byte.
 std::vector<ManualDevice> ParseManualDevices(const std::string& text);
 
+// The MAC address a device's text holds: six pairs of hexadecimal digits, all joined by ':' or
+// all by '-', with nothing but blanks around them (which are left out). Empty for any other
+// text: only a MAC address is kept as a device's MAC.
+std::wstring MacAddressOf(const std::wstring& text);
+
 // The bytes of a manual device file for these devices (address -> MAC) with their ports;
-// entries with an empty address or MAC are left out. Nothing at all for an empty map.
+// entries with an empty address, or a MAC text that is no MAC address (which could be read
+// back as other records or keys), are left out. Nothing at all for an empty map.
 std::string FormatManualDevices(const std::map<std::wstring, std::wstring>& devices,
                                 const std::function<int(const std::wstring&)>& portOf);
 

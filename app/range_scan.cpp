@@ -267,7 +267,8 @@ RangeScan::Result RangeScan::Probe(const Zone& z, std::uint32_t address) {
   // report them: the grid makes the channel rows under the device's row.
   const unsigned long status = info == 0 ? kScanFoundId : (info | kScanInfoFailedId);
   r.reports.emplace_back(record, FOUND_BY_SCAN | status);
-  r.mac = record[SLOT_MAC];
+  // Only a MAC address is kept as the device's MAC: the scanned-device file is written from it.
+  r.mac = MacAddressOf(record[SLOT_MAC]);
   for (int c = 1; c <= channels && !m_stop; ++c) {
     record[SLOT_FIRMWARE] = firmware;
     if (m_hooks.query && m_hooks.query(c, ip, record) == 0) r.reports.emplace_back(record, 0);

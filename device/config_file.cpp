@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
+#include <type_traits>
 
 #include "device/device_info.h"
 #include "device/model_tests.h"
 #include "port/dir_list.h"
 #include "port/exe_file.h"
-#include "port/text.h"
 
 namespace {
 
@@ -17,6 +17,19 @@ constexpr char kInfoTag[] = "#INFO,";
 constexpr char kChannelModel[] = "K7W-320";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+// A device's text as the header carries it: every character that could end the line, split
+// its fields or end a field early (controls, blanks, commas, anything beyond ASCII) becomes '_'.
+template <typename Char>
+std::string HeaderField(const std::basic_string<Char>& text) {
+  using Unsigned = typename std::make_unsigned<Char>::type;
+  std::string out;
+  for (Char c : text) {
+    const Unsigned u = static_cast<Unsigned>(c);
+    out += u > 0x20 && u < 0x7F && u != static_cast<Unsigned>(',') ? static_cast<char>(u) : '_';
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -35,12 +48,14 @@ std::string ProfileIdOf(const char* reply) {
 
 std::string BuildIniHeader(const std::wstring& firmware, int channel, const std::string& profileId) {
   std::string model = channel != 0 && IsFamilyModel(firmware) != 0 ? std::string(kChannelModel)
-                                                                    : port::ToLocal8(firmware.substr(0, 7));
+                                                                    : HeaderField(firmware.substr(0, 7));
+  // A device without a firmware text still names a model, so that its own file reads back.
+  if (model.empty()) model = "_";
   // "#INFO," model "," profile "\n" within kIniHeaderMax characters: the Profile ID gives way
   // first, then the model.
   const std::size_t fixed = std::strlen(kInfoTag) + 1 + 1;
   if (model.size() > kIniHeaderMax - fixed) model.resize(kIniHeaderMax - fixed);
-  std::string profile = profileId;
+  std::string profile = HeaderField(profileId);
   if (profile.size() > kIniHeaderMax - fixed - model.size()) profile.resize(kIniHeaderMax - fixed - model.size());
   return kInfoTag + model + "," + profile + "\n";
 }

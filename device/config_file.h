@@ -20,8 +20,10 @@ std::string ProfileIdOf(const char* reply);
 
 // The header line of a device's or a channel's .ini backup: "#INFO,K7W-320,<profile>\n" for a
 // channel (channel above 0) of a multi-channel device, "#INFO,<first 7 characters of the
-// firmware text>,<profile>\n" otherwise. Never longer than kIniHeaderMax: the Profile ID is cut
-// to fit, and the line always ends with its line feed.
+// firmware text>,<profile>\n" otherwise. The device's texts are ASCII there: a control
+// character, blank, comma or non-ASCII character becomes '_', and an empty firmware text gives
+// the model "_", so the line always reads back as it was written. Never longer than
+// kIniHeaderMax: the Profile ID is cut to fit, and the line always ends with its line feed.
 std::string BuildIniHeader(const std::wstring& firmware, int channel, const std::string& profileId);
 
 // Reads an "#INFO" line as "#INFO, %[^, ], %s" reads it: the model (no comma or blank in it)

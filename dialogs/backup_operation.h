@@ -5,7 +5,8 @@
 
 #include "app/batch_operation.h"
 
-// 0 when a folder was chosen, else 547 "Please select folder".
+// 0 when a folder was chosen and a file can be made in it, else 547 "Please select folder"
+// (none chosen, or one that is gone or cannot be written: a removed drive, a read-only share).
 unsigned CheckBackupFolder(const std::wstring& folder);
 
 class BackupOperation : public BatchOperation {

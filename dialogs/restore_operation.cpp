@@ -57,20 +57,26 @@ unsigned SingleFileRefusal(const RestorePrep& p) {
   return 0;
 }
 
-unsigned CheckRestoreFile(const RestorePrep& p, bool channels, const std::wstring& file) {
-  std::string line;
-  if (file.empty() || !ReadFirstLine(file, &line)) return kRestoreFileUnreadable;
+unsigned CheckRestoreHeader(const RestorePrep& p, bool channels, const std::string& line) {
   if (p.platformToken) return 0;
   std::string model, profile;
   if (!ParseIniHeader(line, &model, &profile)) return kRestoreFileWrongType;
-  if (p.profileId.empty()) return 0;
+  if (!channels && p.modelCode.empty()) return kRestoreFileWrongType;
   const std::wstring expectedModel = channels ? std::wstring(kChannelModel) : p.modelCode;
-  // The Profile ID as a backup of these devices would have written it (cut to fit its line).
+  // The model and Profile ID as a backup of these devices would have written them.
   std::string wrote, expectedProfile;
   ParseIniHeader(BuildIniHeader(expectedModel, 0, p.profileId), &wrote, &expectedProfile);
+  // Another model's configuration is never sent; the Profile ID only when one is known.
   if (model != wrote) return kRestoreFileWrongType;
+  if (p.profileId.empty()) return 0;
   if (model != kVekModel && profile != expectedProfile) return kRestoreFileWrongType;
   return 0;
+}
+
+unsigned CheckRestoreFile(const RestorePrep& p, bool channels, const std::wstring& file) {
+  std::string line;
+  if (file.empty() || !ReadFirstLine(file, &line)) return kRestoreFileUnreadable;
+  return CheckRestoreHeader(p, channels, line);
 }
 
 std::wstring LoadRestorePath(const IniDocument& doc) { return doc.Get(kSection, kPathKey); }

@@ -28,9 +28,11 @@ unsigned SingleFileRefusal(const RestorePrep& prep);
 // The check of one file for all devices: 0 when it may be sent, 523 when it cannot be read,
 // 553 when its "#INFO" line does not parse or does not fit the devices (model "K7W-320" for
 // the channels' configurations, else the devices' model code, and their Profile ID). With the
-// platform flag the file is a .bin backup, which has no header, and is taken as it is; with
-// no Profile ID known any parsable header is taken.
+// platform flag the file is a .bin backup, which has no header, and is taken as it is. The
+// model is always checked; the Profile ID only when the devices told one.
 unsigned CheckRestoreFile(const RestorePrep& prep, bool channels, const std::wstring& file);
+// The same check of a file's first line (CheckRestoreFile after reading it).
+unsigned CheckRestoreHeader(const RestorePrep& prep, bool channels, const std::string& line);
 
 // The remembered path, [RS_DATA] Path.
 std::wstring LoadRestorePath(const IniDocument& doc);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "app/settings_file.h"
 #include "app/utf16_text.h"
 #include "device/http_port_map.h"
+#include "port/text.h"
 #include "port/exe_file.h"
 
 namespace {
@@ -156,7 +158,8 @@ TEST(ManualDevicesFile, ReaderTolerance) {
       {"long values are cut", "IP=10.0.0.10xxxxxxxxx\r\nMAC=AA\r\nHTTP=123456789\r\n", {{"10.0.0.10xxxxxx", 0}}},
       {"the text ends at its NUL", one + "+\r\n" + std::string(1, '\0') + "IP=10.0.0.11\r\nMAC=AA\r\nHTTP=80\r\n",
        {{"10.0.0.5", 8080}}},
-      {"the writer's own output", FormatManualDevices({{L"10.0.0.12", L"AA"}}, [](const std::wstring&) { return 80; }),
+      {"the writer's own output",
+       FormatManualDevices({{L"10.0.0.12", L"00:11:22:33:44:12"}}, [](const std::wstring&) { return 80; }),
        {{"10.0.0.12", 80}}},
       {"nothing", "", {}},
   };
@@ -169,6 +172,39 @@ TEST(ManualDevicesFile, ReaderTolerance) {
       EXPECT_FALSE(got[i].mac.empty()) << c.name;
     }
   }
+}
+
+TEST(ManualDevicesFile, OnlyMacAddressesAreWrittenAsMacs) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* mac;  // what is kept, empty for none
+  } cases[] = {
+      {L"00:11:22:33:44:55", L"00:11:22:33:44:55"}, {L"00-0f-7C-AA-bb-09", L"00-0f-7C-AA-bb-09"},
+      {L" 00:11:22:33:44:55\r", L"00:11:22:33:44:55"},  // blanks around it go
+      {L"AA+IP=192.168.100.200MAC=BB", L""},           {L"HTTP=1", L""},
+      {L"AA+BB", L""},                                 {L"00:11:22:33:44", L""},
+      {L"00:11:22:33:44:555", L""},                    {L"00:11-22:33:44:55", L""},
+      {L"00:11:22:33:44:5G", L""},                     {L"00:11:22 33:44:55", L""},
+      {L"0011:22:33:44:55:", L""},                     {L"", L""},
+  };
+  std::map<std::wstring, std::wstring> devices;
+  int n = 0;
+  for (const Case& c : cases) {
+    EXPECT_EQ(MacAddressOf(c.text), c.mac) << port::ToLocal8(c.text);
+    devices[L"10.0.1." + std::to_wstring(++n)] = c.text;
+  }
+  // Written and read back: the MAC addresses alone, each with its own address and port.
+  const std::vector<ManualDevice> back =
+      ParseManualDevices(FormatManualDevices(devices, [](const std::wstring& ip) { return 8000 + ip.back() - L'0'; }));
+  ASSERT_EQ(back.size(), 3u);
+  EXPECT_EQ(back[0].ip, L"10.0.1.1");
+  EXPECT_EQ(back[0].mac, L"00:11:22:33:44:55");
+  EXPECT_EQ(back[0].port, 8001);
+  EXPECT_EQ(back[1].ip, L"10.0.1.2");
+  EXPECT_EQ(back[1].mac, L"00-0f-7C-AA-bb-09");
+  EXPECT_EQ(back[2].ip, L"10.0.1.3");
+  EXPECT_EQ(back[2].mac, L"00:11:22:33:44:55");
+  EXPECT_EQ(back[2].port, 8003);
 }
 
 TEST(ManualDevicesFile, LoadedDevicesAreAskedOnTheirOwnPorts) {

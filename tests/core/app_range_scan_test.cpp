@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -60,6 +61,14 @@ std::uint32_t Ip(const char* text) {
 
 std::wstring W(const std::string& s) { return port::FromLocal8(s); }
 
+// A MAC address made from the last two parts of an address: 10.9.1.2 -> 00:0F:7C:00:01:02.
+std::wstring MacOf(const std::wstring& ip) {
+  const std::uint32_t a = Ip(port::ToLocal8(ip).c_str());
+  char text[32];
+  std::snprintf(text, sizeof text, "00:0F:7C:00:%02X:%02X", (a >> 8) & 255u, a & 255u);
+  return W(text);
+}
+
 TEST(ScanZone, FromThePanelTexts) {
   ScanZone z;
   ASSERT_TRUE(MakeScanZone(L"192.168.1.10", L"192.168.0.200", L"8080", &z));
@@ -80,6 +89,7 @@ struct FakeNet {
     std::string first, second;  // the bodies of the two requests ("" = no answer)
     std::string firmware = "A1D-310-V5.00.01";
     unsigned info = 0;          // what the information query returns
+    std::wstring mac{};         // the MAC text it tells; empty: one made from its address
   };
   std::map<std::wstring, Device> devices;
   std::function<void(const std::wstring& ip)> before;  // runs at the start of every request
@@ -127,7 +137,7 @@ struct FakeNet {
       if (d.info != 0) return d.info;
       r[SLOT_FIRMWARE] = W(d.firmware);
       if (channel <= 0) {
-        r[SLOT_MAC] = L"MAC-" + ip;
+        r[SLOT_MAC] = d.mac.empty() ? MacOf(ip) : d.mac;
         r[SLOT_MULTICAST_IP] = L"239.0.0.1";
         r[SLOT_CHANNEL_IP] = L"0 - " + ip;
       } else {
@@ -239,7 +249,7 @@ TEST_F(RangeScanTest, ReportsInAddressOrderAcrossTwoSubnets) {
   EXPECT_TRUE(g_RecorderIps.Contains(L"10.9.1.0"));
   EXPECT_FALSE(g_RecorderIps.Contains(L"10.9.0.251"));
   // Kept, with the port every later request uses.
-  EXPECT_EQ(g_ManualMacMap.Get(L"10.9.1.2"), L"MAC-10.9.1.2");
+  EXPECT_EQ(g_ManualMacMap.Get(L"10.9.1.2"), L"00:0F:7C:00:01:02");
   EXPECT_EQ(GetManualHttpPort(L"10.9.1.2"), 8080);
   EXPECT_EQ(ResolveHttpPort(L"10.9.1.2"), 8080);
   EXPECT_FALSE(g_ManualMacMap.Contains(L"10.9.1.1"));
@@ -353,7 +363,29 @@ TEST_F(RangeScanTest, ChannelsAfterTheirDeviceAndAnUnreadableDeviceIsNotKept) {
   // and is neither kept nor saved.
   EXPECT_EQ(net.reports[5].first[SLOT_IP], L"10.9.5.2");
   EXPECT_EQ(net.reports[5].second, FOUND_BY_SCAN | INFO_NO_ANSWER | kScanInfoFailedId);
-  EXPECT_EQ(net.saved[0], (std::map<std::wstring, std::wstring>{{L"10.9.5.1", L"MAC-10.9.5.1"}}));
+  EXPECT_EQ(net.saved[0], (std::map<std::wstring, std::wstring>{{L"10.9.5.1", L"00:0F:7C:00:05:01"}}));
+}
+
+TEST_F(RangeScanTest, OnlyAMacAddressIsKeptAsTheDevicesMac) {
+  // Texts that would read back from the dated file as another device, another port or none.
+  const std::wstring odd[] = {L"AA+IP=192.168.100.200MAC=BB", L"HTTP=1", L"AA+BB", L"00:0F:7C:00:06:0", L"MAC-10.9.6.5"};
+  FakeNet net;
+  std::wstring ip = L"10.9.6.1";
+  for (const std::wstring& mac : odd) {
+    net.devices[ip].first = kFirst;
+    net.devices[ip].mac = mac;
+    ip.back() = static_cast<wchar_t>(ip.back() + 1);
+  }
+  net.devices[L"10.9.6.9"].first = kFirst;
+  net.devices[L"10.9.6.9"].mac = L"00:0f:7c:00:06:09\r";  // a reply line ended by CR LF
+  RangeScan scan({Zone("10.9.6.1", "10.9.6.9", 80)}, net.Hooks(), ScanTexts());
+  ASSERT_TRUE(scan.Start());
+  ASSERT_TRUE(WaitFor([&] { return scan.Ended(); }));
+  EXPECT_EQ(net.reports.size(), 6u);  // every device is still shown
+  const std::map<std::wstring, std::wstring> kept = {{L"10.9.6.9", L"00:0f:7c:00:06:09"}};
+  EXPECT_EQ(scan.Found(), kept);
+  ASSERT_EQ(net.saved.size(), 1u);
+  EXPECT_EQ(net.saved[0], kept);
 }
 
 }  // namespace

@@ -33,6 +33,13 @@ TEST(ConfigFile, HeaderLineForEachKindOfEntry) {
       {L"K7", 1, "9", "#INFO,K7,9\n"},
       // A long Profile ID is cut so that the line with its line feed keeps to 31 characters.
       {L"K7W-320-V3.13.01-QT", 1, "ABCDEFGHIJKLMNOPQRSTUVWXYZ", "#INFO,K7W-320,ABCDEFGHIJKLMNOP\n"},
+      // A device's text never ends the line, adds a field or cuts one short.
+      {L"K7W-41\nV1", 1, "77", "#INFO,K7W-41_,77\n"},
+      {L",K7W-41-V1", 1, "77", "#INFO,_K7W-41,77\n"},
+      {L"K7W 41\t-V1", 1, "7 7", "#INFO,K7W_41_,7_7\n"},
+      {L"       ", 1, "1", "#INFO,_______,1\n"},
+      {L"", 1, "1", "#INFO,_,1\n"},
+      {L"K\u00e97W-320", 1, "a,b\x01\xe9", "#INFO,K_7W-32,a_b__\n"},
   };
   for (const Case& c : cases) {
     const std::string line = BuildIniHeader(c.firmware, c.channel, c.profile);
@@ -40,6 +47,8 @@ TEST(ConfigFile, HeaderLineForEachKindOfEntry) {
     EXPECT_LE(line.size(), kIniHeaderMax);
     std::string model, profile;
     ASSERT_TRUE(ParseIniHeader(line, &model, &profile)) << line;
+    // What was written is what the restore reads back.
+    EXPECT_EQ("#INFO," + model + "," + profile + "\n", line);
   }
 }
 

@@ -21,6 +21,9 @@
 #include "device/config_file.h"
 #include "device/firmware_upgrader.h"
 #include "device/login.h"
+#include "device/model_tests.h"
+#include "device/upgrade_job.h"
+#include "device/upgrade_rules.h"
 #include "dialogs/backup_operation.h"
 #include "dialogs/debug_operation.h"
 #include "dialogs/firmware_operation.h"
@@ -218,6 +221,71 @@ TEST_F(Maintenance, SecondDeviceWithTheSameNameNeverOverwritesTheFirst) {
   EXPECT_EQ(report.Of(7), std::vector<int>{513});
   EXPECT_EQ(Content(L"Conf__01_20261208.ini"), "#INFO,K7W-320,\nFIRST=1\n");
   EXPECT_EQ(io.Count("10.0.0.7"), 0);  // refused before it is asked
+}
+
+TEST_F(Maintenance, NameOfAFailedBackupStaysFree) {
+  // The first device of a name gives no configuration: the next one of that name is asked
+  // and saved, and only the one after it is refused.
+  io.Fail(L"10.0.0.6", L"CONFIG_GET", -1);
+  io.Answer(L"10.0.0.7", L"CONFIG_GET", "SECOND=1\n");
+  io.Answer(L"10.0.0.8", L"CONFIG_GET", "THIRD=1\n");
+  BatchSelection s;
+  for (RowHandle row : {6, 7, 8})
+    s.rows.push_back(Device(row, (L"10.0.0." + std::to_wstring(row)).c_str(), L"", L"K7W-320-V3.13.01-QT"));
+  RunBackup(context, BackupEntries(s), Folder(), L"20261208");
+  EXPECT_EQ(report.Of(6), std::vector<int>{513});
+  EXPECT_EQ(report.Of(7), std::vector<int>{508});
+  EXPECT_EQ(report.Of(8), std::vector<int>{513});
+  EXPECT_EQ(Content(L"Conf__01_20261208.ini"), "#INFO,K7W-320,\nSECOND=1\n");
+  EXPECT_EQ(io.Count("10.0.0.8"), 0);
+}
+
+TEST_F(Maintenance, DevicesOwnBackupPassesItsRestoreCheck) {
+  // Each device is backed up and its own file then checked as a single-file restore to that
+  // device (the device's own configuration, or its channels' with the channel file).
+  struct Case {
+    const wchar_t* firmware;
+    const char* sysinfo;
+    bool channelRows;
+  } cases[] = {
+      {L"K7W-320-V3.13.01-QT", "Profile ID = 1234-5678\n", false},
+      {L"K7W-41\nV1.00", "Profile ID = 77\n", false},  // a line break in the model code
+      {L",K7W-41-V1", "Profile ID = 77\n", false},      // a comma first
+      {L"K7W 41-V1", "Profile ID = 7 7\n", false},      // blanks in both
+      {L"       -V1", "Profile ID = 1\n", false},
+      {L"K7W-320-V3.13.01-QT", "Profile ID = a,b\x01c\n", false},
+      {L"K5H-0400-V2.1", "Profile ID = 99\n", false},   // multi-channel, checked without its channel rows
+      {L"K5H-0400-V2.1", "Profile ID = 99\n", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(port::ToLocal8(c.firmware) + " " + c.sysinfo);
+    fs::remove_all(root);
+    fs::create_directories(root);
+    io.rules.clear();
+    io.Answer(L"10.0.5.1", L"SYSTEM_INFO", c.sysinfo);
+    io.Answer(L"10.0.5.1", L"CONFIG_GET", "X=1\n");
+    BatchSelection s;
+    BatchRow row = Device(1, L"10.0.5.1", L"00:0F:7C:00:05:01", c.firmware);
+    if (c.channelRows) row.channels.emplace_back(2, L"1 - 10.0.5.1");
+    s.rows.push_back(row);
+    RunBackup(context, BackupEntries(s), Folder(), L"20261208");
+    EXPECT_EQ(report.Last(1), 508);
+
+    const RestorePrep prep = PrepareRestore(s, context);
+    ASSERT_EQ(SingleFileRefusal(prep), 0u);
+    // The device's own file is the one a restore from the folder looks for.
+    const std::wstring own = FindFiles(0, UPGRADE_CONFIG_SET, c.firmware, row.mac);
+    ASSERT_EQ(own.substr(0, 21), L"Conf_000F7C000501_0" + std::wstring(IsFamilyModel(c.firmware) ? L"0" : L"1") + L"_");
+    const std::wstring name = own.substr(0, 21) + L"20261208.ini", file = Folder() + name;
+    EXPECT_EQ(CheckRestoreFileForm(file), 0);
+    EXPECT_EQ(CheckRestoreFile(prep, false, file), 0u);
+    const std::string bytes = Content(name);
+    EXPECT_EQ(bytes.find('\n'), bytes.find("X=1") - 1);  // one header line, then the configuration
+    if (c.channelRows) {
+      EXPECT_EQ(CheckRestoreFile(prep, true, Folder() + L"Conf_000F7C000501_01_20261208.ini"), 0u);
+      EXPECT_EQ(CheckRestoreFile(prep, true, file), 553u);  // the device's own is no channel's
+    }
+  }
 }
 
 TEST_F(Maintenance, BackupThatCannotBeWrittenFails) {
@@ -505,7 +573,9 @@ TEST_F(Maintenance, RestorePreparationAndTheSingleFileCheck) {
   } cases[] = {
       {&same, false, good, 0},          {&same, false, otherModel, 553}, {&same, false, otherId, 553},
       {&same, false, noHeader, 553},    {&same, false, missing, 523},    {&same, false, binary, 553},
-      {&unknown, false, otherModel, 0},  // no identity to check against
+      // No identity to check against: any Profile ID, but never another model.
+      {&unknown, false, otherId, 0},    {&unknown, false, otherModel, 553},
+      {&unknown, true, good, 0},        {&unknown, true, file("u.ini", "#INFO,K7W-700,1\n"), 553},
       {&unknown, false, noHeader, 553}, {&channels, true, good, 0},       {&channels, false, good, 553},
       {&token, false, binary, 0},       {&token, false, missing, 523},
   };
@@ -537,8 +607,20 @@ TEST(DebugDialog, CommonPlatformAndApply) {
   EXPECT_EQ(CheckDebugApply(kDebugBlackBox, L"C:\\logs\\", L""), 0u);
   EXPECT_EQ(CheckDebugApply(kDebugBootloader, L"C:\\fw\\K7W-320-V3.14.00-QT.upg", L"K7W-320"), 553u);
   EXPECT_EQ(CheckDebugApply(kDebugBootloader, L"C:\\fw\\K7W-703-V6.10.01-LV.upg", L"K7W-703"), 0u);
+}
+
+TEST_F(Maintenance, BackupFolderMustTakeAFile) {
   EXPECT_EQ(CheckBackupFolder(L""), 547u);
-  EXPECT_EQ(CheckBackupFolder(L"C:\\b\\"), 0u);
+  EXPECT_EQ(CheckBackupFolder(Folder()), 0u);
+  EXPECT_EQ(CheckBackupFolder(root.wstring()), 0u);  // without its separator
+  EXPECT_TRUE(Files().empty());                      // and nothing left behind
+  std::ofstream(root / "~Dorvik write check 0.tmp", std::ios::binary) << "mine";
+  EXPECT_EQ(CheckBackupFolder(Folder()), 0u);
+  EXPECT_EQ(Content(L"~Dorvik write check 0.tmp"), "mine");  // a file that is there is left alone
+  // A folder that is gone, a file in its place, and one that nobody may write in.
+  EXPECT_EQ(CheckBackupFolder(Folder() + L"gone" + port::kPathSeparator), 547u);
+  EXPECT_EQ(CheckBackupFolder((root / "~Dorvik write check 0.tmp").wstring()), 547u);
+  EXPECT_EQ(CheckBackupFolder(L"/proc/"), 547u);
 }
 
 // ---- hand-over to the upgrade engine -------------------------------------------------------

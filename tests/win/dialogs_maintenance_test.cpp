@@ -497,30 +497,33 @@ TEST(MaintenanceDialogs, TroubleshootingTasks) {
   EXPECT_EQ(dlg.Path(), L"C:\\fw\\K7W-702-V6.10.01-LV.upg");
 }
 
-TEST(MaintenanceDialogs, BackupNeedsAFolder) {
+TEST(MaintenanceDialogs, BackupNeedsAFolderItCanWriteIn) {
   LanguageGuard guard;
   SetLanguage(1033);
+  ::CreateDirectoryW(L"C:\\Backups", nullptr);
+  // None chosen, one that is gone, and one on a drive that is not there: each is refused
+  // before anything is asked, and the dialog stays.
+  const std::vector<std::wstring> refused = {L"", L"C:\\Backups\\Gone since the last backup\\", L"Q:\\Backups\\"};
+  std::size_t tried = 0;
+  int boxes = 0;
+  bool awaiting = false;  // the box of the last refused folder
   Dlg_Backup dlg;
-  int refused = 0;
-  const INT_PTR result = RunModal(dlg, [&](int n) {
+  const INT_PTR result = RunModal(dlg, [&](int) {
     if (JMessageBox* box = OpenBox()) {
-      refused += box->m_Text == SkinDialog::LoadText(IDS_SELECT_FOLDER);
+      boxes += box->m_Text == SkinDialog::LoadText(IDS_SELECT_FOLDER);
+      awaiting = false;
       EXPECT_FALSE(dlg.IsWindowEnabled());  // the warning is the dialog's own: it waits for it
       box->PostMessage(WM_COMMAND, IDOK);
       return true;
     }
-    if (n == 0) {
-      Click(dlg, Dlg_Backup::IDC_APPLY);
-      return true;
-    }
-    if (n == 3) {
-      EXPECT_EQ(refused, 1);
-      dlg.m_Path.SetWindowText(L"C:\\Backups\\");
-      Click(dlg, Dlg_Backup::IDC_APPLY);
-    }
-    return dlg.IsWindowVisible() != FALSE;
+    if (awaiting || !dlg.IsWindowEnabled()) return true;
+    dlg.m_Path.SetWindowText(tried < refused.size() ? refused[tried].c_str() : L"C:\\Backups\\");
+    awaiting = tried++ < refused.size();
+    Click(dlg, Dlg_Backup::IDC_APPLY);
+    return true;
   });
   EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(boxes, 3);
   EXPECT_EQ(dlg.Folder(), L"C:\\Backups\\");
 }
 
