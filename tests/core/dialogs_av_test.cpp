@@ -88,7 +88,9 @@ TEST(AvSettingsRecord, MissingSectionOddValuesAndLongTexts) {
   }
   IniDocument odd;
   odd.Parse("[AV_DATA]\r\nAudioEnable=2\r\nStream Mode=3\r\nCh1_Encoder=H264H264H264\r\nCh2_Bitrate=" +
-            std::string(40, '9') + "\r\nCh3_Resolution=13\r\n");
+            std::string(40, '9') + "\r\nCh3_Resolution=13\r\n" +
+            // A lone CR is no line end of the file, but no value can hold it when written.
+            "Ch3_Encoder=MJPEG\ry=31\r\nAudioSensitive=LOW\rX\r\n");
   AvSettings s;
   LoadAvSettings(odd, s);
   EXPECT_FALSE(s.AudioEnable);     // only 1 sets it
@@ -96,6 +98,8 @@ TEST(AvSettingsRecord, MissingSectionOddValuesAndLongTexts) {
   EXPECT_EQ(s.channels[0].Encoder, L"H264H26");  // cut to the field
   EXPECT_EQ(s.channels[1].Bitrate, std::wstring(15, L'9'));
   EXPECT_EQ(s.channels[2].Resolution, 13);
+  EXPECT_EQ(s.channels[2].Encoder, L"H264");
+  EXPECT_EQ(s.AudioSensitive, L"High");
 }
 
 TEST(AvDeviceFacts, ReadFromSystemInformation) {

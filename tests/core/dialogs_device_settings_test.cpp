@@ -69,6 +69,7 @@ TEST(UrlSettingsRecord, WrittenAndReadBackWithBadValuesAsDefaults) {
       {"CGI=-1", UrlSettings()},
       {"CGI=encoder", UrlSettings()},
       {"Command=" + std::string(256, 'A'), UrlSettings()},
+      {"Command=POWER_LED=1\rVIDEO_SATURATION=80", UrlSettings()},  // a lone CR
   };
   for (const auto& b : bad) {
     IniDocument d;
