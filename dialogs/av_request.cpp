@@ -23,10 +23,12 @@ constexpr std::size_t kSizeDigits = 6;
 // The rate that replaces the rates above it where a cap applies.
 constexpr wchar_t kCapRate[] = L"3M";
 
-// A fact's value: the rest of its line without the line end, cut to its width.
+// A fact's value: the rest of its line without the line end (a lone CR ends it too), cut to
+// its width.
 std::string Fact(const std::string& text, const char* key, std::size_t width) {
   std::string v;
   if (!FindLineValue(text, key, &v)) return std::string();
+  v = v.substr(0, v.find('\r'));
   while (!v.empty() && std::isspace(static_cast<unsigned char>(v.back()))) v.pop_back();
   return v.substr(0, width);
 }

@@ -112,6 +112,7 @@ TEST(AvDeviceFacts, ReadFromSystemInformation) {
       {"Firmware Version = X\nPlatform = K\nAudio = 1\nAUDIO_IN_LEVEL_OPTION = LEVELS\n", "K", true, 1},
       {"Platform = 'R9X4'\r\nAudio = '0'\r\nAUDIO_IN_LEVEL_OPTION = 'MICBOOST'\r\n", "R9X4", false, 2},
       {"Platform = W\n", "W", true, 0},                         // no audio line: audio present
+      {"Platform = K\rAudio = 0\rAUDIO_IN_LEVEL_OPTION = LEVELS\r", "K", false, 1},  // lines ended by CR alone
       {"Platform = ABCDEFGHIJ\nAudio = 01\n", "ABCDEFG", false, 0},  // cut to 7 characters
       {"AUDIO_IN_LEVEL_OPTION = levels\n", "", true, 0},         // case matters
       {"", "", true, 0},
