@@ -28,6 +28,9 @@ class IniDocument {
   // is held as the file will hold it: Get gives back the same text (a text that would lose
   // outer blanks or quotes is quoted; line breaks, which a value cannot hold, are left out).
   void Set(const std::wstring& section, const std::wstring& key, const std::wstring& text);
+  // Whether a value can hold the text as it is: it has no line break (a lone CR read from a
+  // file is one).
+  static bool CanHold(const std::wstring& text) { return text.find_first_of(L"\r\n") == std::wstring::npos; }
   // Empties a section (its place in the order stays).
   void ClearSection(const std::wstring& section);
 

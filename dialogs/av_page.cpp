@@ -49,3 +49,7 @@ int RateIndex(const std::wstring& rate) {
 bool HasTripleStream(const std::wstring& family) {
   return family == L"K7W-701" || family == L"K7W-702" || family == L"K7W-703";
 }
+
+void KeepStreamModeFor(AvSettings& av, const std::wstring& family) {
+  if (av.StreamMode == kTripleStream && !HasTripleStream(family)) av.StreamMode = kSingleStream;
+}

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/av_settings.h"
+
 // The rows of a stream's column, top to bottom.
 enum AvRow { AV_ENCODER, AV_RESOLUTION, AV_FPS, AV_MODE, AV_MAX_RATE, AV_RATE, AV_QUALITY, AV_GOP, AV_ROWS };
 
@@ -35,3 +37,7 @@ int RateIndex(const std::wstring& rate);
 
 // The families whose devices have a third stream: "K7W-701", "K7W-702", "K7W-703".
 bool HasTripleStream(const std::wstring& family);
+// Three streams only on the families that have them ("K7W-701" to "K7W-703"); for any other
+// family a triple-stream mode becomes a single stream. The audio/video page shows the record
+// so; the record itself is changed only by a confirmed dialog.
+void KeepStreamModeFor(AvSettings& av, const std::wstring& family);

@@ -7,6 +7,7 @@
 #include "device/device_info.h"
 #include "device/model_tests.h"
 #include "dialogs/av_page.h"
+#include "dialogs/reply_number.h"
 #include "port/text.h"
 
 namespace {
@@ -16,14 +17,18 @@ constexpr std::size_t kAudioChars = 7;
 constexpr std::size_t kLevelOptionChars = 15;
 constexpr std::size_t kCapabilityChars = 511;
 constexpr std::size_t kFirstEntryChars = 255;
-constexpr std::size_t kFpsListChars = 63;
+// Sizes and rates above this are no device's: at most kSizeDigits digits.
+constexpr int kLargestNumber = 999999;
+constexpr std::size_t kSizeDigits = 6;
 // The rate that replaces the rates above it where a cap applies.
 constexpr wchar_t kCapRate[] = L"3M";
 
-// A fact's value: the rest of its line without the line end, cut to its width.
+// A fact's value: the rest of its line without the line end (a lone CR ends it too), cut to
+// its width.
 std::string Fact(const std::string& text, const char* key, std::size_t width) {
   std::string v;
   if (!FindLineValue(text, key, &v)) return std::string();
+  v = v.substr(0, v.find('\r'));
   while (!v.empty() && std::isspace(static_cast<unsigned char>(v.back()))) v.pop_back();
   return v.substr(0, width);
 }
@@ -41,27 +46,67 @@ std::vector<std::string> Split(const std::string& text, const char* separators) 
   return out;
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
 // The decimal number a piece begins with (blanks before it allowed); false when there is none.
 bool LeadingNumber(const std::string& piece, int* value) {
-  const char* s = piece.c_str();
-  while (*s == ' ' || *s == '\t') ++s;
-  if (!std::isdigit(static_cast<unsigned char>(*s))) return false;
-  const long v = std::strtol(s, nullptr, 10);
-  if (v > 1000000) return false;
-  *value = static_cast<int>(v);
-  return true;
+  std::size_t at = 0;
+  while (at < piece.size() && IsBlank(piece[at])) ++at;
+  return at < piece.size() && std::isdigit(static_cast<unsigned char>(piece[at])) &&
+         ReadReplyNumber(piece, &at, 0, kLargestNumber, value);
 }
 
 bool ReadSize(const std::string& entry, std::pair<int, int>* size) {
   const std::vector<std::string> parts = Split(entry, "NPxX;");
-  return parts.size() >= 2 && LeadingNumber(parts[0], &size->first) && LeadingNumber(parts[1], &size->second);
+  return parts.size() >= 2 && LeadingNumber(parts[0], &size->first) && LeadingNumber(parts[1], &size->second) &&
+         size->first > 0 && size->second > 0;
 }
 
 std::wstring SizeText(bool ntsc, int width, int height) {
   return (ntsc ? L"N" : L"P") + std::to_wstring(width) + L"x" + std::to_wstring(height);
 }
 
+std::string Trimmed(const std::string& text) {
+  std::size_t b = 0, e = text.size();
+  while (b < e && IsBlank(text[b])) ++b;
+  while (e > b && IsBlank(text[e - 1])) --e;
+  return text.substr(b, e - b);
+}
+
+// 1 to kSizeDigits digits, not beginning with 0; the end of the digits in `*end`.
+bool SizeDigits(const std::string& text, std::size_t from, std::size_t* end) {
+  std::size_t e = from;
+  while (e < text.size() && std::isdigit(static_cast<unsigned char>(text[e]))) ++e;
+  *end = e;
+  return e > from && e - from <= kSizeDigits && text[from] != '0';
+}
+
+// The text between the first pair of quotes of a capability reply, at most kCapabilityChars
+// (an unclosed quote: up to the end); empty when the reply begins with its quote or has none.
+std::string CapabilityList(const std::string& reply) {
+  const std::size_t open = reply.find('\'');
+  if (open == std::string::npos || open == 0) return std::string();
+  const std::size_t close = reply.find('\'', open + 1);
+  const std::size_t end = std::min(close == std::string::npos ? reply.size() : close, open + 1 + kCapabilityChars);
+  return reply.substr(open + 1, end - (open + 1));
+}
+
+// Whether the list holds `value` as one of its entries (blanks around an entry allowed; some
+// devices part their entries with ';').
+bool ListsEntry(const std::string& list, const std::string& value) {
+  for (const std::string& entry : Split(list, ",;"))
+    if (Trimmed(entry) == value) return true;
+  return false;
+}
+
 }  // namespace
+
+bool IsResolutionValue(const std::string& text) {
+  std::size_t p = !text.empty() && (text[0] == 'N' || text[0] == 'P') ? 1 : 0;
+  std::size_t e = 0;
+  if (!SizeDigits(text, p, &e) || e >= text.size() || text[e] != 'x') return false;
+  return SizeDigits(text, e + 1, &p) && p == text.size();
+}
 
 AvDeviceFacts ReadAvDeviceFacts(const std::string& systemInfo) {
   AvDeviceFacts f;
@@ -105,12 +150,7 @@ std::wstring AdjustCodec(const std::string& platform, const std::wstring& codec,
 
 ResolutionCapability ParseResolutionCapability(const std::string& reply) {
   ResolutionCapability cap;
-  const std::size_t open = reply.find('\'');
-  if (open == std::string::npos || open == 0) return cap;
-  const std::size_t close = reply.find('\'', open + 1);
-  const std::string list =
-      reply.substr(open + 1, std::min(close == std::string::npos ? reply.size() : close, open + 1 + kCapabilityChars) -
-                                 (open + 1));
+  const std::string list = CapabilityList(reply);
   cap.first = list.substr(0, std::min(list.find(','), kFirstEntryChars));
   cap.ntsc = cap.first.find('N') != std::string::npos;
   for (const std::string& entry : Split(list, ",")) {
@@ -155,13 +195,14 @@ std::wstring FindClosestResolution(const std::vector<std::pair<int, int>>& sizes
 
 std::wstring ChooseResolution(int index, const std::string& capabilityReply) {
   const ResolutionCapability cap = ParseResolutionCapability(capabilityReply);
+  // "Max": the device's own first entry, sent only in the form a request takes.
   if (index == 0) {
-    std::pair<int, int> size;
-    return ReadSize(cap.first, &size) ? port::FromLocal8(cap.first) : std::wstring();
+    const std::string first = Trimmed(cap.first);
+    return IsResolutionValue(first) ? port::FromLocal8(first) : std::wstring();
   }
   const std::wstring chosen = ResolutionForIndex(index, cap.ntsc);
   if (chosen.empty()) return chosen;
-  if (capabilityReply.find(port::ToLocal8(chosen)) != std::string::npos) return chosen;
+  if (ListsEntry(CapabilityList(capabilityReply), port::ToLocal8(chosen))) return chosen;
   std::pair<int, int> size;
   ReadSize(port::ToLocal8(chosen), &size);
   return FindClosestResolution(cap.sizes, size.first, size.second, cap.ntsc);
@@ -170,15 +211,21 @@ std::wstring ChooseResolution(int index, const std::string& capabilityReply) {
 std::vector<int> ParseFpsCapability(const std::string& reply) {
   std::size_t p = 0;
   while (p < reply.size() && (std::isupper(static_cast<unsigned char>(reply[p])) || reply[p] == '_' ||
-                              reply[p] == '=' || reply[p] == '\'' || reply[p] == ' '))
+                              reply[p] == '=' || reply[p] == '\'' || IsBlank(reply[p])))
     ++p;
-  std::size_t e = p;
-  while (e < reply.size() && e - p < kFpsListChars && (std::isdigit(static_cast<unsigned char>(reply[e])) || reply[e] == ','))
-    ++e;
+  // Numbers separated by commas, blanks allowed around them, up to the first other character;
+  // an empty entry or one too large to be a rate is left out.
   std::vector<int> rates;
-  for (const std::string& piece : Split(reply.substr(p, e - p), ",")) {
+  while (p < reply.size()) {
+    while (p < reply.size() && IsBlank(reply[p])) ++p;
     int v = 0;
-    if (LeadingNumber(piece, &v)) rates.push_back(v);
+    if (p < reply.size() && std::isdigit(static_cast<unsigned char>(reply[p])) &&
+        ReadReplyNumber(reply, &p, 0, kLargestNumber, &v))
+      rates.push_back(v);
+    while (p < reply.size() && std::isdigit(static_cast<unsigned char>(reply[p]))) ++p;
+    while (p < reply.size() && IsBlank(reply[p])) ++p;
+    if (p >= reply.size() || reply[p] != ',') break;
+    ++p;
   }
   return rates;
 }

@@ -47,14 +47,18 @@ std::wstring ResolutionForIndex(int index, bool ntsc);
 // order and stopping at the first entry that is not closer; "N%dx%d" or "P%dx%d". Empty for
 // an empty list.
 std::wstring FindClosestResolution(const std::vector<std::pair<int, int>>& sizes, int width, int height, bool ntsc);
+// A resolution in the form a request takes: an optional 'N' or 'P', then width 'x' height, each
+// 1 to 6 digits without a leading 0 ("N1920x1080", "1280x720").
+bool IsResolutionValue(const std::string& text);
 // The resolution to send for the page's index, from the capability reply: index 0 the first
-// entry; otherwise the index's text when the reply holds it, else the closest listed size.
-// Empty when there is nothing to send (no usable list, an index outside the page's list).
+// entry as listed (only when it IsResolutionValue); otherwise the index's text when it is one
+// of the list's entries, else the closest listed size. Empty when there is nothing to send (no
+// usable list, a first entry in another form, an index outside the page's list).
 std::wstring ChooseResolution(int index, const std::string& capabilityReply);
 
 // ---- frame rate ----------------------------------------------------------
-// The numbers of an FPS capability reply ("VIDEO_FPS_CAP='1,5,10,15,30'"), in list order;
-// entries without a number are left out.
+// The numbers of an FPS capability reply ("VIDEO_FPS_CAP='1,5,10,15,30'", blanks allowed
+// around the numbers), the whole list in order; entries without a number are left out.
 std::vector<int> ParseFpsCapability(const std::string& reply);
 // The rate for divisor k (0: the maximum, the list's last number; 2 and 4: the listed rate
 // closest to maximum / k, a tie going to the lower). The lower rate is missing when the first

@@ -35,7 +35,9 @@ void LoadAvSettings(const IniDocument& doc, AvSettings& s) {
   EachKey(
       s,
       [&](const std::wstring& key, std::wstring& field, const wchar_t* def, std::size_t chars) {
-        field = doc.Get(kSection, key, def).substr(0, chars);
+        // A text the file cannot hold as it is (one with a line break) is no setting's.
+        const std::wstring v = doc.Get(kSection, key, def);
+        field = (IniDocument::CanHold(v) ? v : std::wstring(def)).substr(0, chars);
       },
       [&](const std::wstring& key, bool& field) {
         if (key != L"Enable") field = doc.GetInt(kSection, key, 0) == 1;

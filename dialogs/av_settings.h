@@ -46,7 +46,7 @@ constexpr wchar_t kDefaultBitrate[] = L"2M";
 constexpr wchar_t kDefaultSensitivity[] = L"High";
 
 // [AV_DATA]. Enable is not read (it starts cleared); AudioEnable is set only by the number 1;
-// texts longer than their field are cut to it.
+// texts longer than their field are cut to it; a text with a line break reads as its default.
 void LoadAvSettings(const IniDocument& doc, AvSettings& s);
 // Rewrites [AV_DATA]: the Encoder, MaxBitrate and Bitrate keys of the three streams,
 // "AudioSensitive", "Enable", "AudioEnable", "Stream Mode", "AudioVolume", then the

@@ -26,10 +26,6 @@ CheckedPlatforms ReadCheckedPlatforms(const BatchSelection& rows) {
   return p;
 }
 
-void KeepStreamModeFor(AvSettings& av, const std::wstring& family) {
-  if (av.StreamMode == kTripleStream && !HasTripleStream(family)) av.StreamMode = kSingleStream;
-}
-
 const SettingsStep kSettingsSteps[4] = {
     {[](const DeviceSettings& s) { return s.dateTime.Enable; }, &ApplyDateTimeToDevice},
     {[](const DeviceSettings& s) { return s.av.Enable; }, &ApplyAvSettingsToDevice},
@@ -53,7 +49,6 @@ int RunDeviceSettings(const BatchContext& context, const DeviceJob& job) {
 
 void DeviceSettingsOperation::Prepare(const BatchSelection& rows, const BatchContext&) {
   m_Platforms = ReadCheckedPlatforms(rows);
-  KeepStreamModeFor(m_Records.av, m_Platforms.family);
 }
 
 void DeviceSettingsOperation::Start(BatchRun& run) {

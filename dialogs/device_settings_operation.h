@@ -23,9 +23,6 @@ struct CheckedPlatforms {
   bool newFirmware = false;
 };
 CheckedPlatforms ReadCheckedPlatforms(const BatchSelection& rows);
-// Three streams only on the families that have them ("K7W-701" to "K7W-703"); any other
-// family turns a stored triple-stream mode into a single stream.
-void KeepStreamModeFor(AvSettings& av, const std::wstring& family);
 
 // One step of a device's settings: whether its page is enabled, and what applies it (0 or
 // the row's failure id).
@@ -46,7 +43,7 @@ class DeviceSettingsOperation : public BatchOperation {
   explicit DeviceSettingsOperation(DeviceSettings& records) : m_Records(records) {}
 
   bool HasPreparation() const override { return true; }
-  // Reads the checked devices' platforms and fits the stored stream mode to them.
+  // Reads the checked devices' platforms (the records stay as they are).
   void Prepare(const BatchSelection& rows, const BatchContext& context) override;
   // Starts one worker per checked device on a copy of the records.
   void Start(BatchRun& run) override;

@@ -72,7 +72,10 @@ void Dlg_AVSet::DoDataExchange(CDataExchange* dx) {
 
 BOOL Dlg_AVSet::OnInitDialog() {
   SettingsPage::OnInitDialog();
-  const AvSettings& s = *m_Settings;
+  // The record as these devices take it: a triple stream shows as single for a family
+  // without one. The record itself changes only when the dialog is confirmed.
+  AvSettings s = *m_Settings;
+  KeepStreamModeFor(s, m_Family);
   SetCheckBoxImages(m_Enable);
   for (JButton* b : {&m_Single, &m_Dual, &m_Triple, &m_AudioOn, &m_AudioOff}) SetRadioImages(*b);
   m_Single.m_GroupId = m_Dual.m_GroupId = m_Triple.m_GroupId = kModeGroup;

@@ -197,14 +197,17 @@ void Dlg_DateTime::FillRuleDays(int rule) {
 }
 
 void Dlg_DateTime::UpdateLayout() {
+  // A switched-off page shows its enable box (and title) only.
+  const bool on = m_Enable.m_Checked;
   const bool manual = Manual();
-  const bool dst = m_Dst.m_Checked;
+  const bool dst = on && m_Dst.m_Checked;
   const DateTimeLayout& l = m_Layouts[manual ? 1 : 0];
-  Show(m_Interval, !manual);
-  Show(m_Server, !manual);
-  for (JComboBox* c : {&m_Year, &m_Month, &m_Day, &m_Hour, &m_Minute, &m_Second}) Show(*c, manual);
+  for (JButton* b : {&m_Sntp, &m_Manual, &m_Dst}) Show(*b, on);
+  Show(m_Interval, on && !manual);
+  Show(m_Server, on && !manual);
+  for (JComboBox* c : {&m_Year, &m_Month, &m_Day, &m_Hour, &m_Minute, &m_Second}) Show(*c, on && manual);
   PlaceCombo(m_Zone, l.zone.x, l.zone.y, l.zone.w, l.zone.h);
-  Show(m_Zone, true);
+  Show(m_Zone, on);
   Place(m_Manual, l.manualRadio);
   for (int r = 0; r < 2; ++r) {
     for (JComboBox* c : {&m_RuleType[r], &m_RuleMonth[r], &m_RuleDay[r], &m_RuleHour[r]}) Show(*c, dst);
@@ -281,6 +284,7 @@ std::vector<PageLabel> Dlg_DateTime::Labels() const {
     out.push_back(PageLabel{CRect(b.x, b.y, b.Right(), b.Bottom()), LoadLangString(id), colour});
   };
   add(IDS_TITLE_DATE_TIME, l.title, kPageTitleColour);
+  if (!m_Enable.m_Checked) return out;
   if (Manual()) {
     add(IDS_LABEL_DATE, l.dateLabel, SKIN_TEXT_COLOUR);
     add(IDS_LABEL_TIME, l.timeLabel, SKIN_TEXT_COLOUR);
@@ -299,7 +303,7 @@ std::vector<PageLabel> Dlg_DateTime::Labels() const {
 void Dlg_DateTime::DrawSkin(CDC* dc) {
   const DateTimeLayout& l = m_Layouts[Manual() ? 1 : 0];
   DrawTitleRule(dc, CRect(l.title.x, l.title.y, kSettingsPageWidth - l.title.x, l.title.Bottom()));
-  if (m_Dst.m_Checked) {
+  if (m_Enable.m_Checked && m_Dst.m_Checked) {
     dc->FillSolidRect(l.panel.x, l.panel.y, l.panel.w, l.panel.h, kPageRuleColour);
     dc->FillSolidRect(l.panel.x + 1, l.panel.y + 1, l.panel.w - 2, l.panel.h - 2, kPagePanelColour);
   }

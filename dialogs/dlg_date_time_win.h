@@ -47,11 +47,13 @@ class Dlg_DateTime : public SettingsPage {
   std::vector<PageLabel> Labels() const override;
   // Reads the controls into `out`; a list with nothing chosen keeps the record's value.
   void GetSettings(DateTimeSettings& out) const;
-  // Shows the rows of the chosen mode and the rules while daylight saving is on.
+  // Shows the rows of the chosen mode and the rules while daylight saving is on; only the
+  // enable box while the page is switched off.
   void UpdateLayout();
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
+  void OnEnableChanged() override { UpdateLayout(); }
 
  private:
   // Fills a list with the days of a month (year 0: a rule's month) and chooses the first.

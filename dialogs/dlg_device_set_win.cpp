@@ -99,7 +99,7 @@ void Dlg_DeviceSet::OnBnClickedOk() {
   if (AnyGroupEnabled(m_Records))
     EndDialog(IDOK);
   else
-    ShowMessageBox(kNothingEnabled);
+    Warn(kNothingEnabled);
 }
 
 BOOL Dlg_DeviceSet::OnCommand(WPARAM wParam, LPARAM lParam) {

@@ -164,7 +164,7 @@ void Dlg_IPSet::OnBnClickedOk() {
   input.gateway = AddressOf(m_Gateway);
   const int message = m_ApplyFn ? m_ApplyFn(input, port::FormatIPv4(input.netmask), port::FormatIPv4(input.gateway)) : 0;
   if (message != 0) {
-    ShowMessageBox(static_cast<UINT>(message));
+    Warn(static_cast<UINT>(message));
     return;
   }
   EndDialog(IDOK);

@@ -254,7 +254,7 @@ void Dlg_Motion::OnBnClickedFullImage(int window) {
 }
 
 void Dlg_Motion::OnBnClickedHelp() {
-  JHelpBox help(IDD);
+  JHelpBox help(IDD, {}, this);
   help.AddText(IDS_MOTION_HELP_FULL);
   help.AddText(IDS_MOTION_HELP_COORDINATES);
   help.AddText(IDS_MOTION_HELP_KEEP);
@@ -283,7 +283,7 @@ bool Dlg_Motion::GetSettings(MotionSettings& out) {
   MotionSettings read = out;
   ReadPage(read);
   if (FirstInvalidWindow(read) >= 0) {
-    ShowMessageBox(IDS_MOTION_INVALID_WINDOW);
+    Warn(IDS_MOTION_INVALID_WINDOW);
     return false;
   }
   out = read;

@@ -67,6 +67,7 @@ BOOL Dlg_URL::OnInitDialog() {
   for (CWnd* c : {static_cast<CWnd*>(&m_Enable), static_cast<CWnd*>(&m_Cgi), static_cast<CWnd*>(&m_Command),
                   static_cast<CWnd*>(&m_Help)})
     AddChildToRegion(c);
+  OnEnableChanged();
   return TRUE;
 }
 
@@ -86,13 +87,14 @@ BOOL Dlg_URL::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void Dlg_URL::OnBnClickedHelp() {
-  JHelpBox help(IDD);
+  JHelpBox help(IDD, {}, this);
   help.AddText(IDS_URL_HELP_FORM);
   help.AddText(IDS_URL_HELP_COMMANDS);
   help.DoModal();
 }
 
 std::vector<PageLabel> Dlg_URL::Labels() const {
+  if (!m_Enable.m_Checked) return {PageLabel{m_TitleRoom, LoadLangString(IDS_TITLE_URL), kPageTitleColour}};
   return {PageLabel{m_TitleRoom, LoadLangString(IDS_TITLE_URL), kPageTitleColour},
           PageLabel{m_CgiLabel, LoadLangString(IDS_LABEL_CGI), SKIN_TEXT_COLOUR},
           PageLabel{m_CommandLabel, LoadLangString(IDS_LABEL_COMMANDS), SKIN_TEXT_COLOUR}};

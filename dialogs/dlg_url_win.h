@@ -28,6 +28,8 @@ class Dlg_URL : public SettingsPage {
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
+  // Switched off, the page shows its enable box and title only.
+  void OnEnableChanged() override { ShowContent(m_Enable.m_Checked, {&m_Enable}); }
 
  private:
   UrlSettings* m_Settings;

@@ -1,11 +1,12 @@
 #include "dialogs/motion_apply.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "app/batch_context.h"
 #include "dialogs/device_job.h"
+#include "dialogs/reply_number.h"
 #include "dialogs/settings_request.h"
 
 namespace {
@@ -19,11 +20,13 @@ bool NeedsCurrentWindow(const MotionWindow& w) { return w.State && w.Type == kMo
 bool ParseImageRect(const std::string& reply, MotionRect* image) {
   const std::size_t quote = reply.find('\'');
   if (quote == std::string::npos || quote == 0) return false;
-  const char* p = reply.c_str() + quote + 1;
-  while (*p >= 'A' && *p <= 'Z') ++p;
+  std::size_t p = quote + 1;
+  while (p < reply.size() && reply[p] >= 'A' && reply[p] <= 'Z') ++p;
   int width = 0, height = 0;
-  if (!std::isdigit(static_cast<unsigned char>(*p)) || std::sscanf(p, "%dx%d", &width, &height) != 2) return false;
-  if (width <= 0 || height <= 0) return false;
+  if (p >= reply.size() || !std::isdigit(static_cast<unsigned char>(reply[p])) ||
+      !ReadReplyNumber(reply, &p, 1, kMotionMaxImageSide, &width) || p >= reply.size() || reply[p] != 'x' ||
+      !ReadReplyNumber(reply, &++p, 1, kMotionMaxImageSide, &height))
+    return false;
   *image = MotionRect{0, 0, width - 1, height - 1};
   return true;
 }
@@ -34,10 +37,18 @@ unsigned ParseCurrentWindows(const std::string& reply, MotionRect current[kMotio
     const std::string key = "MOTION_CONFIG='" + std::to_string(n) + ",";
     const std::size_t at = reply.find(key);
     if (at == std::string::npos) continue;
+    // State, rectangle, sensitivity, timer, threshold: numbers that do not wrap, the rectangle
+    // inside the largest image; otherwise the window is not read.
+    std::size_t p = at + key.size();
     int v[8];
-    if (std::sscanf(reply.c_str() + at + key.size(), "%d,%d,%d,%d,%d,%d,%d,%d", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5],
-                    &v[6], &v[7]) != 8)
-      continue;
+    bool ok = true;
+    for (int k = 0; k < 8 && ok; ++k) {
+      if (k > 0) ok = p < reply.size() && reply[p++] == ',';
+      const bool corner = k >= 1 && k <= 4;
+      ok = ok && ReadReplyNumber(reply, &p, corner ? 0 : std::numeric_limits<int>::min(),
+                                 corner ? kMotionMaxImageSide : std::numeric_limits<int>::max(), &v[k]);
+    }
+    if (!ok) continue;
     current[n - 1] = MotionRect{v[1], v[2], v[3], v[4]};
     read |= 1u << (n - 1);
   }

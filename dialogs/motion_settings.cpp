@@ -36,19 +36,21 @@ int FirstInvalidWindow(const MotionSettings& s) {
 namespace {
 
 // Every key of the section after Enable, in the file's order, with its field: `flag` for the
-// on/off keys, `number` for the others. Record is MotionSettings or const MotionSettings.
+// on/off keys, `number` for the others with the range of their values. Record is
+// MotionSettings or const MotionSettings.
 template <typename Record, typename Flag, typename Number>
 void EachKey(Record& s, Flag flag, Number number) {
   for (int i = 0; i < kMotionWindows; ++i) flag(Key(L"State", i), s.windows[i].State);
   flag(L"StatePIR", s.StatePIR);
-  for (int i = 0; i < kMotionWindows; ++i) number(Key(L"Sensitive", i), s.windows[i].Sensitive);
-  number(L"SensitivePIR", s.SensitivePIR);
-  for (int i = 0; i < kMotionWindows; ++i) number(Key(L"Timer", i), s.windows[i].Timer);
-  number(L"TimerPIR", s.TimerPIR);
-  for (int i = 0; i < kMotionWindows; ++i) number(Key(L"Threshold", i), s.windows[i].Threshold);
-  for (int i = 0; i < kMotionWindows; ++i) number(Key(L"Type", i), s.windows[i].Type);
+  for (int i = 0; i < kMotionWindows; ++i) number(Key(L"Sensitive", i), s.windows[i].Sensitive, 0, kMotionMaxSensitivity);
+  number(L"SensitivePIR", s.SensitivePIR, 0, kMotionMaxSensitivity);
+  for (int i = 0; i < kMotionWindows; ++i) number(Key(L"Timer", i), s.windows[i].Timer, 0, kMotionMaxTimer);
+  number(L"TimerPIR", s.TimerPIR, 0, kMotionMaxTimer);
+  for (int i = 0; i < kMotionWindows; ++i) number(Key(L"Threshold", i), s.windows[i].Threshold, 0, kMotionMaxThreshold);
+  for (int i = 0; i < kMotionWindows; ++i) number(Key(L"Type", i), s.windows[i].Type, kMotionFullImage, kMotionKeepCurrent);
   for (int i = 0; i < kMotionWindows; ++i)
-    for (const RangeKey& k : kRangeKeys) number(RangeKeyOf(i, k), s.windows[i].Range.*k.field);
+    for (const RangeKey& k : kRangeKeys)
+      number(RangeKeyOf(i, k), s.windows[i].Range.*k.field, kMotionMinCoordinate, kMotionMaxCoordinate);
 }
 
 }  // namespace
@@ -57,7 +59,10 @@ void LoadMotionSettings(const IniDocument& doc, MotionSettings& s) {
   s = MotionSettings();
   EachKey(
       s, [&](const std::wstring& key, bool& field) { field = doc.GetInt(kSection, key, 0) == 1; },
-      [&](const std::wstring& key, int& field) { field = doc.GetInt(kSection, key, field); });
+      [&](const std::wstring& key, int& field, int low, int high) {
+        const int v = doc.GetInt(kSection, key, field);
+        if (v >= low && v <= high) field = v;
+      });
 }
 
 void SaveMotionSettings(IniDocument& doc, const MotionSettings& s) {
@@ -65,5 +70,5 @@ void SaveMotionSettings(IniDocument& doc, const MotionSettings& s) {
   doc.Set(kSection, L"Enable", s.Enable ? L"1" : L"0");
   EachKey(
       s, [&](const std::wstring& key, bool field) { doc.Set(kSection, key, field ? L"1" : L"0"); },
-      [&](const std::wstring& key, int field) { doc.Set(kSection, key, std::to_wstring(field)); });
+      [&](const std::wstring& key, int field, int, int) { doc.Set(kSection, key, std::to_wstring(field)); });
 }

@@ -42,6 +42,11 @@ constexpr int kMotionWindows = 3;
 constexpr int kMotionMaxSensitivity = 100;
 constexpr int kMotionMaxTimer = 300;
 constexpr int kMotionMaxThreshold = 100;
+// The largest width or height of a video image that a device may report, in pixels.
+constexpr int kMotionMaxImageSide = 65535;
+// A typed coordinate: what the page's fields hold (six characters).
+constexpr int kMotionMinCoordinate = -99999;
+constexpr int kMotionMaxCoordinate = 999999;
 
 // A typed rectangle the device takes: the end not before the start in either direction, and
 // end X + end Y more than 31 beyond start X + start Y.
@@ -50,7 +55,9 @@ bool IsRegionValid(const MotionRect& r);
 // Windows in the other modes are not looked at.
 int FirstInvalidWindow(const MotionSettings& s);
 
-// [MT_DATA]: State1-State3 and StatePIR are set only by the number 1; Enable is not read.
+// [MT_DATA]: State1-State3 and StatePIR are set only by the number 1; Enable is not read; a
+// number outside its range (sensitivity and threshold 0-100, timer 0-300, type 0-2, a
+// coordinate what the page's field holds) is read as its default.
 void LoadMotionSettings(const IniDocument& doc, MotionSettings& s);
 // Rewrites [MT_DATA]: Enable, State1-3, StatePIR, Sensitive1-3, SensitivePIR, Timer1-3,
 // TimerPIR, Threshold1-3, Type1-3, then Range1_SX ... Range3_EY.

@@ -1,6 +1,5 @@
 #include "dialogs/skin_dialog_win.h"
 
-#include "kit/jmessagebox.h"
 #include "kit/lang.h"
 #include "kit/palette.h"
 #include "res/strings/ipset_strings.h"
@@ -163,9 +162,4 @@ void SkinDialog::DrawLabel(CDC* dc, UINT textId, int right, int rowTop, int rowH
   const CSize size = TextSize(text);
   dc->SetTextColor(SKIN_TEXT_COLOUR);
   DrawTextAt(dc, right, rowTop + (rowHeight - size.cy) / 2, text, true);
-}
-
-void SkinDialog::Warn(UINT textId) {
-  JMessageBox box(textId, IDS_TITLE_WARNING, jmsgbox::TYPE_WARNING, this);
-  box.DoModal();
 }

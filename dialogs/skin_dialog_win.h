@@ -82,8 +82,6 @@ class SkinDialog : public Dlg_Base {
   // The skin lets every shown control show through it (after controls were shown, hidden or
   // moved), then the dialog is painted again.
   void Refresh();
-  // A warning (title "Warning") over this dialog, which takes no input until it is closed.
-  void Warn(UINT textId);
   // A label drawn right-aligned so that it ends at `right`, centred on a row of `rowHeight`.
   void DrawLabel(CDC* dc, UINT textId, int right, int rowTop, int rowHeight);
 

@@ -16,7 +16,7 @@ void LoadUrlSettings(const IniDocument& doc, UrlSettings& s) {
   const int cgi = doc.GetInt(kSection, L"CGI", 0);
   if (cgi >= 0 && cgi < kCgiProgramCount) s.CGI = cgi;
   const std::wstring command = doc.Get(kSection, L"Command");
-  if (command.size() <= kUrlCommandChars) s.Command = command;
+  if (command.size() <= kUrlCommandChars && IniDocument::CanHold(command)) s.Command = command;
 }
 
 void SaveUrlSettings(IniDocument& doc, const UrlSettings& s) {

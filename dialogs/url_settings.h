@@ -20,8 +20,8 @@ constexpr int kCgiProgramCount = 3;
 // "system", "encoder", "test"; an empty name for any other index.
 const wchar_t* CgiProgramName(int cgi);
 
-// [URL_DATA]. Enable is not read; a CGI index outside the list and a command longer than the
-// field are read as the defaults.
+// [URL_DATA]. Enable is not read; a CGI index outside the list, and a command longer than the
+// field or with a line break, are read as the defaults.
 void LoadUrlSettings(const IniDocument& doc, UrlSettings& s);
 // Rewrites [URL_DATA]: Enable, CGI, Command.
 void SaveUrlSettings(IniDocument& doc, const UrlSettings& s);

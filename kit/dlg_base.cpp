@@ -1,6 +1,7 @@
 #include "kit/dlg_base.h"
 
 #include "kit/device_rows.h"
+#include "kit/jmessagebox.h"
 #include "kit/lang.h"
 #include "kit/palette.h"
 #include "res/resource.h"
@@ -89,6 +90,11 @@ CString Dlg_Base::GetStatusText() { return CString(); }
 void Dlg_Base::SetUpgradeFileTexts(const wchar_t* first, const wchar_t* second) {
   m_Texts[3] = first ? first : L"";
   m_Texts[4] = second ? second : L"";
+}
+
+void Dlg_Base::Warn(UINT textId) {
+  JMessageBox box(textId, IDS_TITLE_WARNING, jmsgbox::TYPE_WARNING, this);
+  box.DoModal();
 }
 
 void Dlg_Base::ShiftChild(CWnd* child, int dx) {

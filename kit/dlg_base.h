@@ -21,7 +21,8 @@ class JButton;
 extern std::set<UINT> g_SuccessIds;
 
 // Shows a modal warning box (title "Warning") with the text of that string id
-// and no parent; returns its DoModal result. Further arguments are ignored.
+// and no parent; returns its DoModal result. Further arguments are ignored. A dialog
+// warns over itself with Dlg_Base::Warn.
 INT_PTR ShowMessageBox(UINT textId, ...);
 
 class Dlg_Base : public CDialog, public JObject {
@@ -59,6 +60,9 @@ class Dlg_Base : public CDialog, public JObject {
   // ---- helpers for the dialogs ------------------------------------------
   // Copies the two texts (null = empty) into m_Texts[3] and m_Texts[4].
   void SetUpgradeFileTexts(const wchar_t* first, const wchar_t* second);
+  // A warning (title "Warning") with the text of that string id over the window this one
+  // belongs to (a page's dialog), which takes no input until the box is closed.
+  void Warn(UINT textId);
   // Moves a child sideways by dx (same size, repainted).
   void ShiftChild(CWnd* child, int dx);
   // Lays out one line of labelled controls left to right from (x, y): each

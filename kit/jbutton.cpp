@@ -95,6 +95,7 @@ void JButton::OnMouseLeave() {
 void JButton::OnLButtonDown(UINT, CPoint) {
   if (m_Style & jbutton::STYLE_TOGGLE) {
     m_Checked = !m_Checked;
+    m_FlipPending = true;
     RedrawNow();
   }
   HWND parent = ::GetParent(m_hWnd);
@@ -102,7 +103,15 @@ void JButton::OnLButtonDown(UINT, CPoint) {
   SetHandCursor();
 }
 
-void JButton::OnLButtonUp(UINT, CPoint) { SetHandCursor(); }
+bool JButton::OnLButtonUp(UINT, CPoint point) {
+  SetHandCursor();
+  const bool pending = m_FlipPending;
+  m_FlipPending = false;
+  // Released on the button, the button class itself sends BN_CLICKED.
+  CRect client;
+  GetClientRect(&client);
+  return pending && !client.PtInRect(point);
+}
 
 LRESULT JButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
@@ -124,9 +133,15 @@ LRESULT JButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return ::CallWindowProcW(m_pfnSuper ? m_pfnSuper : ::DefWindowProcW, self, WM_LBUTTONDOWN,
                              wParam, lParam);
     }
-    case WM_LBUTTONUP:
-      OnLButtonUp((UINT)wParam, CPoint(lParam));
-      return Default();
+    case WM_LBUTTONUP: {
+      HWND self = m_hWnd;
+      const bool tell = OnLButtonUp((UINT)wParam, CPoint(lParam));
+      const LRESULT r = Default();
+      HWND parent = ::IsWindow(self) ? ::GetParent(self) : nullptr;
+      if (tell && parent)
+        ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(self), BN_CLICKED), (LPARAM)self);
+      return r;
+    }
     case WM_ERASEBKGND:
       return TRUE;
     default:

@@ -3,8 +3,10 @@
 // An owner-drawn button (create it with BS_OWNERDRAW) that draws one of four PNG
 // images by state (normal, hover, pressed, disabled) with its caption over or beside
 // the image. Every press is told to the parent with WM_JBUTTON_CLICK (wParam = the
-// button) before the ordinary BN_CLICKED that follows on release. Radio groups are
-// kept by the parent dialog (m_GroupId, m_Checked), tab strips by JTabCtrl.
+// button) before the ordinary BN_CLICKED that follows on release. A toggle flips on the
+// press, so its parent hears BN_CLICKED even when the press is released off the button:
+// whoever follows the box sees every flip. Radio groups are kept by the parent dialog
+// (m_GroupId, m_Checked), tab strips by JTabCtrl.
 #pragma once
 #include <windows.h>
 
@@ -60,5 +62,9 @@ class JButton : public CButton, public JObject {
   void OnMouseMove(UINT flags, CPoint point);
   void OnMouseLeave();
   void OnLButtonDown(UINT flags, CPoint point);
-  void OnLButtonUp(UINT flags, CPoint point);
+  // Whether the parent is still to hear of the press's flip (released off the button).
+  bool OnLButtonUp(UINT flags, CPoint point);
+
+ private:
+  bool m_FlipPending = false;  // a toggle flipped by a press not yet released
 };

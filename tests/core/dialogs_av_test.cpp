@@ -88,7 +88,9 @@ TEST(AvSettingsRecord, MissingSectionOddValuesAndLongTexts) {
   }
   IniDocument odd;
   odd.Parse("[AV_DATA]\r\nAudioEnable=2\r\nStream Mode=3\r\nCh1_Encoder=H264H264H264\r\nCh2_Bitrate=" +
-            std::string(40, '9') + "\r\nCh3_Resolution=13\r\n");
+            std::string(40, '9') + "\r\nCh3_Resolution=13\r\n" +
+            // A lone CR is no line end of the file, but no value can hold it when written.
+            "Ch3_Encoder=MJPEG\ry=31\r\nAudioSensitive=LOW\rX\r\n");
   AvSettings s;
   LoadAvSettings(odd, s);
   EXPECT_FALSE(s.AudioEnable);     // only 1 sets it
@@ -96,6 +98,8 @@ TEST(AvSettingsRecord, MissingSectionOddValuesAndLongTexts) {
   EXPECT_EQ(s.channels[0].Encoder, L"H264H26");  // cut to the field
   EXPECT_EQ(s.channels[1].Bitrate, std::wstring(15, L'9'));
   EXPECT_EQ(s.channels[2].Resolution, 13);
+  EXPECT_EQ(s.channels[2].Encoder, L"H264");
+  EXPECT_EQ(s.AudioSensitive, L"High");
 }
 
 TEST(AvDeviceFacts, ReadFromSystemInformation) {
@@ -108,6 +112,7 @@ TEST(AvDeviceFacts, ReadFromSystemInformation) {
       {"Firmware Version = X\nPlatform = K\nAudio = 1\nAUDIO_IN_LEVEL_OPTION = LEVELS\n", "K", true, 1},
       {"Platform = 'R9X4'\r\nAudio = '0'\r\nAUDIO_IN_LEVEL_OPTION = 'MICBOOST'\r\n", "R9X4", false, 2},
       {"Platform = W\n", "W", true, 0},                         // no audio line: audio present
+      {"Platform = K\rAudio = 0\rAUDIO_IN_LEVEL_OPTION = LEVELS\r", "K", false, 1},  // lines ended by CR alone
       {"Platform = ABCDEFGHIJ\nAudio = 01\n", "ABCDEFG", false, 0},  // cut to 7 characters
       {"AUDIO_IN_LEVEL_OPTION = levels\n", "", true, 0},         // case matters
       {"", "", true, 0},
@@ -182,6 +187,20 @@ TEST(AvRequestTexts, ResolutionChosenFromTheCapabilityList) {
       {"VIDEO_RESOLUTION_CAP=N1280x720", 4, L""},  // no quotes
       {CapReply("N1920x1080"), 13, L""},
       {CapReply("N1920x1080"), -1, L""},
+      // Only whole entries match: "N1280x720" is not in "N1280x7200", nor in text after the list.
+      {CapReply("N1280x7200,N640x480"), 2, L"N640x480"},
+      {CapReply("N1920x1080,N640x480") + "N1280x720\n", 2, L"N640x480"},
+      {CapReply("N1920x1080, N1280x720 ,N640x480"), 2, L"N1280x720"},
+      // "Max" sends the device's first entry only in the form a request takes.
+      {CapReply("N1920x1080&SYSTEM_RESET=1,N1280x720"), 0, L""},
+      {CapReply("N1920x1080 1,N1280x720"), 0, L""},
+      {CapReply("N1920X1080,N1280x720"), 0, L""},
+      {CapReply("N01920x1080"), 0, L""},
+      {CapReply("N1920x1080x5"), 0, L""},
+      {CapReply(" P1920x1080 ,P1280x720"), 0, L"P1920x1080"},
+      {CapReply("1920x1080,1280x720"), 0, L"1920x1080"},
+      // A size too large to be a device's is no entry; a size of 0 neither.
+      {CapReply("N99999999x1080,N0x0,N640x480"), 2, L"N640x480"},
   };
   for (const Case& c : cases) EXPECT_EQ(ChooseResolution(c.index, c.reply), c.value) << c.reply << " " << c.index;
 }
@@ -190,6 +209,19 @@ TEST(AvRequestTexts, FrameRatePick) {
   EXPECT_EQ(ParseFpsCapability("VIDEO_FPS_CAP='1,5,10,15,30'\n"), (std::vector<int>{1, 5, 10, 15, 30}));
   EXPECT_EQ(ParseFpsCapability("VIDEO_FPS_CAP = '1,,5,x,7'"), (std::vector<int>{1, 5}));
   EXPECT_TRUE(ParseFpsCapability("VIDEO_FPS_CAP='none'").empty());
+  // The whole list, however long, and blanks after the commas.
+  std::string oneToThirty;
+  std::vector<int> upTo30;
+  for (int r = 1; r <= 30; ++r) {
+    oneToThirty += (r > 1 ? "," : "") + std::to_string(r);
+    upTo30.push_back(r);
+  }
+  EXPECT_EQ(ParseFpsCapability("VIDEO_FPS_CAP='" + oneToThirty + "'\n"), upTo30);
+  EXPECT_EQ(PickFps(ParseFpsCapability("VIDEO_FPS_CAP='" + oneToThirty + "'\n"), 0), 30);
+  EXPECT_EQ(PickFps(ParseFpsCapability("VIDEO_FPS_CAP='" + oneToThirty + "'\n"), 2), 15);
+  EXPECT_EQ(ParseFpsCapability("VIDEO_FPS_CAP='1, 5, 10, 15, 30'\n"), (std::vector<int>{1, 5, 10, 15, 30}));
+  EXPECT_EQ(ParseFpsCapability("VIDEO_FPS_CAP='1 ,\t5 , 30 '"), (std::vector<int>{1, 5, 30}));
+  EXPECT_EQ(ParseFpsCapability("VIDEO_FPS_CAP='5,99999999999,30'"), (std::vector<int>{5, 30}));
   struct Case {
     std::vector<int> rates;
     int k;
@@ -519,6 +551,48 @@ TEST_F(AvDevices, CapabilityListsAskedAgainWhileTheDeviceIsBusy) {
   devices.rules.push_back({L"10.0.4.4", resCap, 30, "VIDEO_RESOLUTION_CAP='Error: busy'\n"});
   Device(L"10.0.4.4", Info("B", "0"));
   EXPECT_NE(ApplyAvSettingsToDevice(context, Job(L"10.0.4.4", kOldFirmware)), 0);
+}
+
+TEST_F(AvDevices, WhatTheListsHoldIsWhatIsSent) {
+  const std::wstring resCap = S + L"CHANNEL=1&VIDEO_RESOLUTION_CAP";
+  const std::wstring fpsCap = S + L"CHANNEL=1&VIDEO_FPS_CAP";
+  std::string oneToThirty;
+  for (int r = 1; r <= 30; ++r) oneToThirty += (r > 1 ? "," : "") + std::to_string(r);
+  const std::string longList = "VIDEO_FPS_CAP='" + oneToThirty + "'\n";
+  const std::string usualSizes = CapReply("N1920x1080,N1280x720");
+  struct Case {
+    const char* name;
+    int resolution, fps;  // the page's indexes
+    std::string resReply, fpsReply;
+    int result;
+    std::wstring sent;     // a request the device gets
+    std::wstring never;    // a text no request holds
+  };
+  const std::vector<Case> cases = {
+      {"Max. of a long list", 2, 0, usualSizes, longList, 0, E + L"CHANNEL=1&VIDEO_FPS_NUM=30", L""},
+      {"Half of a long list", 2, 1, usualSizes, longList, 0, E + L"CHANNEL=1&VIDEO_FPS_NUM=15", L""},
+      {"blanks after the commas", 2, 0, usualSizes, "VIDEO_FPS_CAP='1, 5, 10, 15, 30'\n", 0,
+       E + L"CHANNEL=1&VIDEO_FPS_NUM=30", L""},
+      {"a longer entry is not the wanted one", 2, 3, CapReply("N1280x7200,N640x480"), "", 0,
+       E + L"CHANNEL=1&VIDEO_RESOLUTION=N640x480", L"N1280x720"},
+      {"Max with a first entry that is no resolution", 0, 3, CapReply("N1920x1080&SYSTEM_RESET=1,N1280x720"), "", 533,
+       resCap, L"SYSTEM_RESET"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::wstring ip = L"10.0.8." + std::to_wstring(++n);
+    records.av.channels[0].Resolution = c.resolution;
+    records.av.channels[0].FPS = c.fps;
+    devices.rules.push_back({ip, resCap, 1, c.resReply});
+    if (!c.fpsReply.empty()) devices.rules.push_back({ip, fpsCap, 1, c.fpsReply});
+    Device(ip, Info("B", "0"));
+    EXPECT_EQ(ApplyAvSettingsToDevice(context, Job(ip, kOldFirmware)), c.result) << c.name;
+    const auto sent = devices.RequestsOf(ip);
+    EXPECT_NE(std::find(sent.begin(), sent.end(), c.sent), sent.end()) << c.name;
+    if (!c.never.empty()) {
+      for (const std::wstring& r : sent) EXPECT_EQ(r.find(c.never), std::wstring::npos) << c.name << ": " << r;
+    }
+  }
 }
 
 TEST_F(AvDevices, BitrateCapOfTheJob) {

@@ -10,6 +10,7 @@
 
 #include "app/batch_engine.h"
 #include "app/settings_file.h"
+#include "dialogs/av_page.h"
 #include "dialogs/date_time_apply.h"
 #include "dialogs/device_settings_operation.h"
 #include "dialogs/url_command.h"
@@ -68,6 +69,7 @@ TEST(UrlSettingsRecord, WrittenAndReadBackWithBadValuesAsDefaults) {
       {"CGI=-1", UrlSettings()},
       {"CGI=encoder", UrlSettings()},
       {"Command=" + std::string(256, 'A'), UrlSettings()},
+      {"Command=POWER_LED=1\rVIDEO_SATURATION=80", UrlSettings()},  // a lone CR
   };
   for (const auto& b : bad) {
     IniDocument d;
@@ -91,7 +93,7 @@ TEST(DeviceSettingsPreparation, FamilyNewFirmwareAndStreamMode) {
     std::vector<const wchar_t*> firmware;
     const wchar_t* family;
     bool newFirmware;
-    int streamMode;  // a stored 5 after the preparation
+    int streamMode;  // a stored 5 as the page shows it for these devices
   } cases[] = {
       {{L"K7W-702-V1.2-LV", L"K7W-702-V1.3-QT"}, L"K7W-702", false, 5},
       {{L"K7W-701-A3.01.02-LV"}, L"K7W-701", true, 5},
@@ -113,7 +115,11 @@ TEST(DeviceSettingsPreparation, FamilyNewFirmwareAndStreamMode) {
     op.Prepare(rows, BatchContext());
     EXPECT_EQ(op.Platforms().family, c.family) << c.family;
     EXPECT_EQ(op.Platforms().newFirmware, c.newFirmware) << c.family;
-    EXPECT_EQ(records.av.StreamMode, c.streamMode) << c.family;
+    // The record is the user's until the dialog is confirmed: only the page's copy changes.
+    EXPECT_EQ(records.av.StreamMode, 5) << c.family;
+    AvSettings shown = records.av;
+    KeepStreamModeFor(shown, op.Platforms().family);
+    EXPECT_EQ(shown.StreamMode, c.streamMode) << c.family;
   }
   // Dual and single stream stay whatever the devices.
   for (int mode : {1, 2}) {
@@ -215,7 +221,8 @@ TEST_F(Command, NothingCheckedRunsThePreparationFirst) {
   records.av.StreamMode = 5;
   EXPECT_TRUE(engine->Execute(1005));
   EXPECT_EQ(ui.Events(), (std::vector<std::string>{"rows", "box:558", "box closed", "rows", "warning:549"}));
-  EXPECT_EQ(records.av.StreamMode, 1);  // the preparation's work stays
+  // Nothing checked, no dialog: the saved triple stream is the user's still.
+  EXPECT_EQ(records.av.StreamMode, 5);
   ui.selection.rows = {Row(1, L"10.0.0.1"), Row(2, L"10.0.0.2", L"", true)};
   EXPECT_TRUE(engine->Execute(1005));
   EXPECT_EQ(ui.Events().back(), "warning:550");

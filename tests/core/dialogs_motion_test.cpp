@@ -65,8 +65,21 @@ TEST(MotionSettingsRecord, WrittenInOrderAndReadBack) {
   MotionSettings d;
   d.windows[0].State = true;
   IniDocument odd;
-  odd.Parse("[MT_DATA]\r\nState2=2\r\nStatePIR=1\r\nRange1_SX=-5\r\n");
+  odd.Parse("[MT_DATA]\r\nState2=2\r\nStatePIR=1\r\nRange1_SX=-5\r\n"
+            "Sensitive1=101\r\nTimer2=301\r\nThreshold3=-1\r\nSensitivePIR=4294967296\r\nTimerPIR=-2\r\n"
+            "Type1=3\r\nType2=-1\r\nRange2_EX=1000000\r\nRange3_SY=-100000\r\nRange3_EY=999999\r\n");
   LoadMotionSettings(odd, d);
+  // Out of range: the defaults.
+  EXPECT_EQ(d.windows[0].Sensitive, 70);
+  EXPECT_EQ(d.windows[1].Timer, 1);
+  EXPECT_EQ(d.windows[2].Threshold, 10);
+  EXPECT_EQ(d.SensitivePIR, 70);
+  EXPECT_EQ(d.TimerPIR, 1);
+  EXPECT_EQ(d.windows[0].Type, kMotionFullImage);
+  EXPECT_EQ(d.windows[1].Type, kMotionFullImage);
+  EXPECT_EQ(d.windows[1].Range.right, 0);
+  EXPECT_EQ(d.windows[2].Range.top, 0);
+  EXPECT_EQ(d.windows[2].Range.bottom, 999999);
   EXPECT_FALSE(d.windows[0].State);
   EXPECT_FALSE(d.windows[1].State);  // only 1 sets a window on
   EXPECT_TRUE(d.StatePIR);
@@ -116,6 +129,12 @@ TEST(MotionWindows, ReadingTheDevicesAnswers) {
       {"VIDEO_RESOLUTION='N0x0'\n", false, {}},
       {"VIDEO_RESOLUTION=N1920x1080\n", false, {}},
       {"", false, {}},
+      // Numbers beyond any image are refused, never wrapped round.
+      {"VIDEO_RESOLUTION='N4294968296x1080'\n", false, {}},
+      {"VIDEO_RESOLUTION='N1920x4294967297'\n", false, {}},
+      {"VIDEO_RESOLUTION='N65536x1080'\n", false, {}},
+      {"VIDEO_RESOLUTION='N65535x65535'\n", true, {0, 0, 65534, 65534}},
+      {"VIDEO_RESOLUTION='N1920x-1080'\n", false, {}},
   };
   for (const Case& c : images) {
     MotionRect r{9, 9, 9, 9};
@@ -136,6 +155,14 @@ TEST(MotionWindows, ReadingTheDevicesAnswers) {
   EXPECT_EQ(ParseCurrentWindows("MOTION_CONFIG='1,1,10,20'\nMOTION_CONFIG='3,1,5,6,7,8,1,2,3'\n", some), 4u);
   EXPECT_EQ(some[0], MotionRect());
   EXPECT_EQ(ParseCurrentWindows("ERROR", some), 0u);
+  // A window with a corner outside the largest image, or a number that would wrap, is not read.
+  MotionRect odd[3];
+  EXPECT_EQ(ParseCurrentWindows("MOTION_CONFIG='1,1,4294967306,0,100,100,70,1,10'\n"
+                                "MOTION_CONFIG='2,1,-5,0,100,100,70,1,10'\n"
+                                "MOTION_CONFIG='3,1,0,0,100,100,99999999999,1,10'\n",
+                                odd),
+            0u);
+  EXPECT_EQ(odd[0], MotionRect());
 }
 
 TEST(MotionWindows, ConfigPartPerWindowMode) {
@@ -254,6 +281,12 @@ TEST_F(MotionDevices, NothingIsWrittenWhenTheDeviceCannotBeRead) {
       {"no resolution", {{L"", res, -1}}, "Platform = K\n", {kInfo, res}, 529},
       {"resolution without a size", {{L"", res, 20, "VIDEO_RESOLUTION=''\n"}}, "Platform = K\n", {kInfo, res}, 529},
       {"a window to keep that cannot be read", {{L"", cfg, -1}}, "Platform = K\n", {kInfo, res, cfg}, 529},
+      {"a size that would wrap to the whole image", {{L"", res, 20, "VIDEO_RESOLUTION='N4294968296x1080'\n"}},
+       "Platform = K\n", {kInfo, res}, 529},
+      {"a window to keep beyond any image",
+       {{L"", cfg, 20, "MOTION_CONFIG='1,1,0,0,9,9,70,1,10'\nMOTION_CONFIG='2,1,0,0,9,9,70,1,10'\n"
+                       "MOTION_CONFIG='3,1,0,0,4294967496,100,70,1,10'\n"}},
+       "Platform = K\n", {kInfo, res, cfg}, 529},
       {"no system information: no PIR, goes on", {{L"", kInfo, -1}}, "", Sequence(1), 0},
       {"final request refused", {{L"", E + L"CHANNEL=1&MOTION_CONFIG=", -3}}, "Platform = K\n", Sequence(1), 529},
       {"detection switch refused: not checked", {{L"", kEnabled, -2}}, "Platform = K\n", Sequence(1), 0},

@@ -31,6 +31,10 @@
 //   dorvik_remote tick N              a mouse press on the tick box of row N (from 0) of the centre
 //   dorvik_remote popups              print the program's shown dialogs and boxes, one a line:
 //                                     "<title>" (a wait box has an empty title)
+//   dorvik_remote enabled TITLE       print 1 when the shown dialog or box with that title takes
+//                                     input, else 0 (exit 1 when none is shown)
+//   dorvik_remote owner TITLE         print the title of the window that owns the shown dialog or
+//                                     box with that title (exit 1 when none is shown)
 //   dorvik_remote wait-popup SECONDS [TITLE]   exit 0 once a dialog or box (with that title) is
 //                                     shown, 1 after the time
 //   dorvik_remote wait-idle SECONDS   exit 0 once no dialog or box has been shown and the frame
@@ -766,6 +770,17 @@ int wmain(int argc, wchar_t** argv) {
   if (!std::wcscmp(cmd, L"popups")) {
     for (HWND p : Popups()) std::printf("%ls\n", TextOf(p).c_str());
     return 0;
+  }
+  if ((!std::wcscmp(cmd, L"enabled") || !std::wcscmp(cmd, L"owner")) && arg) {
+    for (HWND p : Popups()) {
+      if (TextOf(p) != arg) continue;
+      if (!std::wcscmp(cmd, L"enabled"))
+        std::printf("%d\n", ::IsWindowEnabled(p) ? 1 : 0);
+      else
+        std::printf("%s\n", Utf8(TextOf(::GetWindow(p, GW_OWNER))).c_str());
+      return 0;
+    }
+    return 1;
   }
   if (!std::wcscmp(cmd, L"wait-popup") && arg) {
     static const wchar_t* title;

@@ -207,6 +207,34 @@ TEST(AvPage, StoredTripleModeOfAHandEditedFile) {
   EXPECT_EQ(records.av.StreamMode, 5);
 }
 
+// A stored triple stream shows as single for devices without a third stream, but the record
+// keeps it until the dialog is confirmed.
+TEST(AvPage, StoredTripleStreamChangesOnlyWhenConfirmed) {
+  CheckedPlatforms other;
+  other.family = L"K2A-010";
+  for (bool confirm : {false, true}) {
+    DeviceSettings records;
+    records.av.StreamMode = 5;
+    records.av.Enable = true;
+    Dlg_DeviceSet d(records, other);
+    auto& av = PageOf<Dlg_AVSet>(d, kTabAv);
+    bool single = false, tripleShown = true;
+    const INT_PTR result = RunWith(d, {[&] {
+      ShowTab(d, kTabAv);
+      return true;
+    }, [&] {
+      single = Checked(av, Dlg_AVSet::IDC_SINGLE) && !Checked(av, Dlg_AVSet::IDC_TRIPLE);
+      tripleShown = Visible(av, Dlg_AVSet::IDC_TRIPLE);
+      if (confirm) d.PostMessage(WM_COMMAND, MAKEWPARAM(Dlg_DeviceSet::IDC_APPLY, BN_CLICKED));
+      return true;
+    }});
+    EXPECT_TRUE(single) << confirm;
+    EXPECT_FALSE(tripleShown) << confirm;
+    EXPECT_EQ(result, confirm ? IDOK : IDCANCEL);
+    EXPECT_EQ(records.av.StreamMode, confirm ? 1 : 5) << confirm;
+  }
+}
+
 // ---- motion ----------------------------------------------------------------------------
 
 void Type(Dlg_Motion& m, int window, const std::vector<const wchar_t*>& values) {

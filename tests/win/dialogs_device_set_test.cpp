@@ -12,6 +12,7 @@
 #include "dialogs/date_time_layout.h"
 #include "dialogs/dlg_date_time_win.h"
 #include "dialogs/dlg_device_set_win.h"
+#include "dialogs/dlg_motion_win.h"
 #include "dialogs/dlg_url_win.h"
 #include "kit/jtabctrl_images.h"
 #include "kit/lang.h"
@@ -275,6 +276,127 @@ TEST(DeviceSetDialog, EveryTextFitsInEveryLanguage) {
                 },
                 [&] { ShowTab(d, kTabMotion); return true; },
                 check("motion", L"short")});
+    EXPECT_TRUE(bad.empty()) << "language " << lang << Join(bad);
+  }
+}
+
+// ---- boxes over the dialog, and the enable boxes -----------------------------------------
+
+// A box opened from the dialog or one of its pages stands over the dialog, which takes no
+// input while the box is up and takes it again once the box is closed.
+TEST(DeviceSetDialog, EveryBoxHoldsTheDialogUntilItCloses) {
+  struct Case {
+    const char* what;
+    UINT title;
+    std::function<void(DeviceSettings&)> preset;
+    std::function<void(Dlg_DeviceSet&)> open;
+  };
+  auto apply = [](Dlg_DeviceSet& d) { d.PostMessage(WM_COMMAND, MAKEWPARAM(Dlg_DeviceSet::IDC_APPLY, BN_CLICKED)); };
+  const Case cases[] = {
+      {"nothing enabled (561)", 564, [](DeviceSettings&) {}, apply},
+      {"motion window out of shape (557)", 564,
+       [](DeviceSettings& r) {
+         r.motion.Enable = true;
+         r.motion.windows[0].Type = kMotionCoordinates;  // (0, 0, 0, 0)
+       },
+       apply},
+      {"motion help", Dlg_Motion::IDD, [](DeviceSettings&) {},
+       [](Dlg_DeviceSet& d) {
+         ShowTab(d, kTabMotion);
+         PageOf<Dlg_Motion>(d, kTabMotion).PostMessage(WM_COMMAND, MAKEWPARAM(Dlg_Motion::IDC_MOTION_HELP, BN_CLICKED));
+       }},
+      {"URL help", Dlg_URL::IDD, [](DeviceSettings& r) { r.url.Enable = true; },
+       [](Dlg_DeviceSet& d) {
+         ShowTab(d, kTabUrl);
+         PageOf<Dlg_URL>(d, kTabUrl).PostMessage(WM_COMMAND, MAKEWPARAM(Dlg_URL::IDC_URL_HELP, BN_CLICKED));
+       }},
+  };
+  for (const Case& c : cases) {
+    DeviceSettings records;
+    c.preset(records);
+    Dlg_DeviceSet d(records, CheckedPlatforms());
+    HWND box = nullptr, owner = nullptr, dialog = nullptr;
+    bool heldWhileShown = false, freeAfter = false;
+    RunWith(d, {[&] { c.open(d); return true; },
+                [&] {
+                  if (!(box = ShownBox(c.title))) return false;
+                  owner = ::GetWindow(box, GW_OWNER);
+                  dialog = d.m_hWnd;
+                  heldWhileShown = !::IsWindowEnabled(d.m_hWnd);
+                  ::PostMessageW(box, WM_CLOSE, 0, 0);
+                  return true;
+                },
+                [&] {
+                  if (ShownBox(c.title)) return false;
+                  freeAfter = ::IsWindowEnabled(d.m_hWnd) != FALSE;
+                  return true;
+                }});
+    ASSERT_NE(box, nullptr) << c.what;
+    EXPECT_EQ(owner, dialog) << c.what;
+    EXPECT_TRUE(heldWhileShown) << c.what;
+    EXPECT_TRUE(freeAfter) << c.what;
+  }
+}
+
+// A press on a page's enable box that is released off the box flips the box all the same:
+// the dialog's size and the page's contents follow it, as for any other press.
+TEST(DeviceSetDialog, EnableBoxPressedAndReleasedOffItStillAgreesWithThePage) {
+  DeviceSettings records;
+  Dlg_DeviceSet d(records, CheckedPlatforms());
+  auto& dt = PageOf<Dlg_DateTime>(d, kTabDateTime);
+  auto pressOff = [&](CWnd& box) {
+    CRect r;
+    box.GetClientRect(&r);
+    box.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    box.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(r.right + 40, r.bottom + 40));
+  };
+  struct Seen {
+    bool checked, zoneShown;
+    Sizes sizes;
+  };
+  std::vector<Seen> seen;
+  auto look = [&] {
+    seen.push_back({Checked(dt, Dlg_DateTime::IDC_ENABLE), Visible(dt, Dlg_DateTime::IDC_ZONE), Measure(d, dt)});
+    return true;
+  };
+  RunWith(d, {[&] { pressOff(Control(dt, Dlg_DateTime::IDC_ENABLE)); return true; }, look,
+              [&] { pressOff(Control(dt, Dlg_DateTime::IDC_ENABLE)); return true; }, look,
+              [&] { Press(Control(dt, Dlg_DateTime::IDC_ENABLE)); return true; }, look});
+  ASSERT_EQ(seen.size(), 3u);
+  const bool want[3] = {true, false, true};
+  for (std::size_t i = 0; i < seen.size(); ++i) {
+    EXPECT_EQ(seen[i].checked, want[i]) << i;
+    EXPECT_EQ(seen[i].zoneShown, want[i]) << i;
+    ExpectTall(seen[i].sizes, want[i], want[i] ? "box on" : "box off");
+  }
+}
+
+// A switched-off page shows its enable box (and its title) and nothing that the short layout
+// cuts, in every language.
+TEST(DeviceSetDialog, SwitchedOffPagesShowNothingCut) {
+  LanguageGuard guard;
+  for (LANGID lang : kLanguages) {
+    SetLanguage(lang);
+    const wchar_t* shot = ShotLanguage(lang);
+    DeviceSettings records;  // every page off, with what would show most when on
+    records.dateTime.DLS = true;
+    records.url.Command = L"VIDEO_SATURATION=80";
+    Dlg_DeviceSet d(records, CheckedPlatforms());
+    std::vector<std::string> bad;
+    const wchar_t* names[4] = {L"date_time", L"motion", L"av", L"url"};
+    std::vector<std::function<bool()>> steps;
+    for (int tab = 0; tab < 4; ++tab) {
+      steps.push_back([&, tab] { ShowTab(d, tab); return true; });
+      steps.push_back([&, tab] {
+        CWnd& page = *d.Pages()[static_cast<std::size_t>(tab)];
+        const Sizes s = Measure(d, page);
+        if (!(s.page == CSize(617, 83))) bad.push_back(labelfit::Utf8(names[tab]) + ": not the short layout");
+        for (const std::string& m : labelfit::CutTexts(d)) bad.push_back(labelfit::Utf8(names[tab]) + ": " + m);
+        if (shot) Shot(d, std::wstring(L"device_settings_off_") + names[tab] + L"_" + shot);
+        return true;
+      });
+    }
+    RunWith(d, steps);
     EXPECT_TRUE(bad.empty()) << "language " << lang << Join(bad);
   }
 }

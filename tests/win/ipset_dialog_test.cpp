@@ -126,13 +126,18 @@ TEST(IpSetDialog, ApplyHandsOnTheFieldsAndShowsTheMessage) {
         if (box->IsWindowVisible()) {
           box->GetWindowText(warning);
           EXPECT_STREQ(box->m_Text, LoadLangString(545));
+          // Over the dialog, which takes no input until the box is closed.
+          EXPECT_EQ(::GetWindow(w, GW_OWNER), d.m_hWnd);
+          EXPECT_FALSE(::IsWindowEnabled(d.m_hWnd));
           box->PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
           return true;
         }
     if (warning.IsEmpty()) return true;
     if (inputs.size() == 1) {
-      // The dialog stayed open. Dynamic mode puts the defaults back; this time it goes.
+      // The dialog stayed open, and takes input again. Dynamic mode puts the defaults back;
+      // this time it goes.
       EXPECT_TRUE(Open(d));
+      EXPECT_TRUE(::IsWindowEnabled(d.m_hWnd));
       Press(d.m_Dynamic);
       kittest::Pump();
       EXPECT_EQ(AddressOf(d.m_Start), Dlg_IPSet::kDefaultStart);

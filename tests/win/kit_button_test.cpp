@@ -116,6 +116,33 @@ TEST_F(ButtonFixture, ToggleStyleAndQuickSecondPress) {
   EXPECT_EQ(seen, (std::vector<UINT>{WM_JBUTTON_CLICK, BN_CLICKED, WM_JBUTTON_CLICK, BN_CLICKED}));
 }
 
+// A toggle flips on the press: released off the button, its parent still hears the click
+// (once), so whoever follows the box sees the flip. A plain button released off it is no click.
+TEST_F(ButtonFixture, PressReleasedOffTheButton) {
+  struct Case {
+    unsigned style;
+    bool checkedAfter;
+    std::vector<UINT> seen;
+  } cases[] = {
+      {jbutton::LAYOUT_IMAGE | jbutton::STYLE_TOGGLE, true, {WM_JBUTTON_CLICK, BN_CLICKED}},
+      {jbutton::LAYOUT_IMAGE, false, {WM_JBUTTON_CLICK}},
+  };
+  for (const Case& c : cases) {
+    JButton b(c.style);
+    Make(b, L"");
+    b.SetImages(9001, 9002, 9003, 9004, 14, 14);
+    parent.log.clear();
+    b.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    b.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(60, 60));
+    kittest::Pump();
+    EXPECT_EQ(b.m_Checked, c.checkedAfter) << c.style;
+    std::vector<UINT> seen;
+    for (auto& e : parent.log) seen.push_back(e.msg == WM_COMMAND ? (UINT)HIWORD(e.wParam) : e.msg);
+    EXPECT_EQ(seen, c.seen) << c.style;
+    b.DestroyWindow();
+  }
+}
+
 TEST_F(ButtonFixture, LayoutSizes) {
   const wchar_t* caption = L"Dynamic IP Address";
   CSize text = kittest::MeasureText(caption);
