@@ -508,6 +508,13 @@ void JTreeCtrl::PaintPartsOnly(CPaintDC& paint) {
     if (r.bottom <= dirty.top || r.top >= dirty.bottom) continue;
     std::optional<RowData> d = m_Rows.GetRow(r.row);
     if (!d) continue;
+    bool reached = false;
+    for (RowPart part : {RowPart::CheckBox, RowPart::Marker, RowPart::Link}) {
+      const CRect at = PartRectOf(*d, r.top, part);
+      RECT both;
+      reached = reached || (!at.IsRectEmpty() && ::IntersectRect(&both, &at, &dirty));
+    }
+    if (!reached) continue;
     if (!mem && !(mem = PrepareMemDC())) return;
     DrawParts(mem, r.row, CRect(client.left, r.top, client.right, r.bottom), *d, r.row == caret);
     // The rest of the row stays as the screen shows it.
