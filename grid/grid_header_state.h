@@ -1,5 +1,5 @@
 // What the grid's column header remembers between clicks: the sort column and direction
-// and the check-all box.
+// the rows are shown in, and the check-all box.
 #pragma once
 
 class HeaderSortState {
@@ -16,6 +16,13 @@ class HeaderSortState {
   // is shown); otherwise stores the column and gives the direction to sort in: the first
   // click on a new column sorts ascending, each further click on it reverses.
   bool OnColumnClick(int column, bool showCameraName, bool* ascending);
+  // The rows are shown sorted by that column in that direction, whoever sorted them (the
+  // rows of a search are sorted ascending as they arrive): the next click on the column
+  // reverses what is shown.
+  void SetShown(int column, bool ascending) {
+    m_sortColumn = column;
+    m_ascending = ascending;
+  }
 
  private:
   int m_sortColumn = 1;  // IP Address, ascending: the first click on it sorts descending

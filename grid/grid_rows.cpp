@@ -4,6 +4,10 @@
 
 #include "grid/grid_sort.h"
 
+namespace {
+bool Checkable(const RowData& r) { return r.hasCheckBox && r.checkBoxEnabled; }
+}  // namespace
+
 std::vector<RowHandle>* GridRowStore::ChildList(RowHandle parent) {
   auto it = m_children.find(parent);
   return it == m_children.end() ? nullptr : &it->second;
@@ -19,6 +23,7 @@ bool GridRowStore::Insert(RowHandle row, RowHandle parent, const std::wstring& t
   d.hasCheckBox = hasCheckBox;
   d.parent = parent;
   d.cells.push_back(text);
+  if (Checkable(d)) ++m_checkable;
   m_rows.emplace(row, std::move(d));
   m_children[parent].push_back(row);
   m_orderKnown = false;
@@ -42,7 +47,11 @@ std::vector<RowHandle> GridRowStore::Erase(RowHandle row) {
       removed.insert(removed.end(), c->second.begin(), c->second.end());
       m_children.erase(c);
     }
-    m_rows.erase(removed[i]);
+    auto gone = m_rows.find(removed[i]);
+    if (gone == m_rows.end()) continue;
+    if (Checkable(gone->second)) --m_checkable;
+    if (gone->second.checked) --m_checked;
+    m_rows.erase(gone);
   }
   return removed;
 }
@@ -54,6 +63,7 @@ std::vector<RowHandle> GridRowStore::Clear() {
   for (const auto& r : m_rows) removed.push_back(r.first);
   m_rows.clear();
   m_children.clear();
+  m_checkable = m_checked = 0;
   m_orderKnown = false;
   return removed;
 }
@@ -115,10 +125,6 @@ void GridRowStore::GetCheckedRows(std::vector<RowHandle>& out) const {
     if (r.second.checked) out.push_back(r.first);
 }
 
-namespace {
-bool Checkable(const RowData& r) { return r.hasCheckBox && r.checkBoxEnabled; }
-}  // namespace
-
 bool GridRowStore::IsChecked(RowHandle row) const {
   std::lock_guard<std::mutex> l(m_lock);
   auto it = m_rows.find(row);
@@ -135,6 +141,10 @@ bool GridRowStore::SetChecked(RowHandle row, bool checked) {
   std::lock_guard<std::mutex> l(m_lock);
   auto it = m_rows.find(row);
   if (it == m_rows.end() || !Checkable(it->second)) return false;
+  if (it->second.checked != checked) {
+    if (checked) ++m_checked;
+    else --m_checked;
+  }
   it->second.checked = checked;
   return true;
 }
@@ -144,6 +154,8 @@ std::optional<bool> GridRowStore::ToggleChecked(RowHandle row) {
   auto it = m_rows.find(row);
   if (it == m_rows.end() || !Checkable(it->second)) return std::nullopt;
   it->second.checked = !it->second.checked;
+  if (it->second.checked) ++m_checked;
+  else --m_checked;
   return it->second.checked;
 }
 
@@ -155,6 +167,7 @@ std::vector<RowHandle> GridRowStore::CheckAll(bool checked) {
     r.second.checked = checked;
     changed.push_back(r.first);
   }
+  m_checked = checked ? m_checkable : 0;
   return changed;
 }
 
@@ -162,9 +175,21 @@ bool GridRowStore::SetCheckBoxEnabled(RowHandle row, bool enabled) {
   std::lock_guard<std::mutex> l(m_lock);
   auto it = m_rows.find(row);
   if (it == m_rows.end()) return false;
-  it->second.checkBoxEnabled = enabled;
-  if (!enabled) it->second.checked = false;
+  RowData& d = it->second;
+  const bool was = Checkable(d);
+  d.checkBoxEnabled = enabled;
+  if (!enabled && d.checked) {
+    d.checked = false;
+    --m_checked;
+  }
+  if (was && !Checkable(d)) --m_checkable;
+  if (!was && Checkable(d)) ++m_checkable;
   return true;
+}
+
+bool GridRowStore::AllChecked() const {
+  std::lock_guard<std::mutex> l(m_lock);
+  return m_checkable > 0 && m_checked == m_checkable;
 }
 
 bool GridRowStore::SetBlocked(RowHandle row, bool blocked) {

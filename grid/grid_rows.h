@@ -82,6 +82,9 @@ class GridRowStore {
   // Enables or disables a row's check box; disabling also clears its check. Returns whether
   // the row exists.
   bool SetCheckBoxEnabled(RowHandle row, bool enabled);
+  // Whether there is a checkable row and every checkable row is checked (what the header's
+  // check-all box shows).
+  bool AllChecked() const;
 
   bool SetBlocked(RowHandle row, bool blocked);
   bool SetMarkerTip(RowHandle row, const std::wstring& text);
@@ -110,4 +113,7 @@ class GridRowStore {
   bool m_orderAscending = true;
   std::map<RowHandle, RowData> m_rows;
   std::map<RowHandle, std::vector<RowHandle>> m_children;  // parent -> children in order
+  // Counted as rows change, so that the check-all box costs nothing per row.
+  std::size_t m_checkable = 0;  // rows with an enabled check box
+  std::size_t m_checked = 0;    // of those, the checked ones
 };

@@ -76,6 +76,14 @@ BOOL JGridTree::Create() {
     m_LayoutDeferred = false;
     UpdateScrollBar();
   });
+  // The header tells what the rows show: its box is ticked while every row that can be
+  // ticked is, and it remembers the order the rows are sorted in, whoever sorted them.
+  m_pTree->SetChecksHandler([this] {
+    if (m_pHeader && m_pTree) m_pHeader->SetCheckAll(m_pTree->AllChecked());
+  });
+  m_pTree->SetSortedHandler([this](int cell, bool ascending) {
+    if (m_pHeader) m_pHeader->SetSortShown(cell + 1, ascending);
+  });
   CToolTipCtrl& tip = m_pTree->GetToolTip();
   if (tip.Create(m_pTree.get())) {
     tip.SetDelayTime(TTDT_AUTOPOP, 30000);
@@ -233,6 +241,9 @@ void JGridTree::OnHeaderClick(int column, int flag) {
   m_pTree->SetSortedByHeader(true);
   m_pTree->SetHeaderSortColumn(column - 1);
   m_pTree->SortByColumn(column - 1, flag == 1);
+  // The user's own sort is shown at once: the next press must find the rows where they are.
+  m_pTree->FlushRedraw();
+  m_pTree->UpdateWindow();
 }
 
 void JGridTree::OnHeaderWidth(int column, int width) {

@@ -20,6 +20,7 @@ void JHeaderCtrl::DrawSkin(CDC* dc) {
 }
 
 void JHeaderCtrl::SetCheckAll(bool on) {
+  if (on == m_Sort.CheckAllOn()) return;
   m_Sort.SetCheckAll(on);
   if (m_hWnd) {
     CRect box(kCheckAllBox);

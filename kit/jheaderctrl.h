@@ -35,11 +35,14 @@ class JHeaderCtrl : public CHeaderCtrl, public JObject {
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   BOOL OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
-  // Check-all box state; the scan start clears it and repaints the box.
+  // Check-all box state: the grid keeps it ticked exactly while every row that can be
+  // ticked is; setting it repaints the box when it changes.
   bool GetCheckAll() const { return m_Sort.CheckAllOn(); }
   void SetCheckAll(bool on);
   int GetSortColumn() const { return m_Sort.SortColumn(); }
   bool GetSortAscending() const { return m_Sort.Ascending(); }
+  // The rows are shown sorted by that header column in that direction.
+  void SetSortShown(int column, bool ascending) { m_Sort.SetShown(column, ascending); }
   // The header item under the mouse at the last paint (-1 = none).
   int GetFocusedItem() const { return m_FocusedItem; }
   bool IsTracking() const { return m_Tracking; }

@@ -49,31 +49,55 @@ CRect JTreeCtrl::PartRectOf(const RowData& d, int top, RowPart part) {
   }
 }
 
-CRect JTreeCtrl::GetPartRect(RowHandle row, RowPart part) {
-  if (!m_hWnd || part == RowPart::None) return CRect(0, 0, 0, 0);
-  // The tree's own idea of where its items are must be up to date.
-  FlushRedraw();
-  std::optional<RowData> data = m_Rows.GetRow(row);
-  CRect rc, client;
-  if (!data || !GetItemRect(ItemOf(row), &rc, FALSE)) return CRect(0, 0, 0, 0);
-  GetClientRect(&client);
-  if (rc.bottom <= client.top || rc.top >= client.bottom) return CRect(0, 0, 0, 0);
-  return PartRectOf(*data, rc.top, part);
+const JTreeCtrl::PaintedRow* JTreeCtrl::PaintedRowAt(int y) const {
+  for (const PaintedRow& r : m_Painted)
+    if (y >= r.top && y < r.bottom) return &r;
+  return nullptr;
 }
 
-JTreeCtrl::PartRef JTreeCtrl::PartAt(CPoint point) {
-  if (!m_hWnd) return {};
-  // While rows arrive the screen shows the rows as they were: the mouse is over those.
-  if (m_RedrawDeferred) return {};
-  UINT flags = 0;
-  HTREEITEM item = HitTest(point, &flags);
-  CRect rc;
-  if (!item || !GetItemRect(item, &rc, FALSE)) return {};
-  std::optional<RowData> data = m_Rows.GetRow(RowOf(item));
+const JTreeCtrl::PaintedRow* JTreeCtrl::PaintedRowOf(RowHandle row) const {
+  for (const PaintedRow& r : m_Painted)
+    if (r.row == row) return &r;
+  return nullptr;
+}
+
+void JTreeCtrl::NotePainted(const std::vector<ShownRow>& rows, int top, int bottom) {
+  m_Painted.erase(std::remove_if(m_Painted.begin(), m_Painted.end(),
+                                 [&](const PaintedRow& r) { return r.bottom > top && r.top < bottom; }),
+                  m_Painted.end());
+  for (const ShownRow& r : rows)
+    if (r.rc.bottom > top && r.rc.top < bottom) m_Painted.push_back({RowOf(r.item), r.rc.top, r.rc.bottom});
+  std::sort(m_Painted.begin(), m_Painted.end(), [](const PaintedRow& a, const PaintedRow& b) { return a.top < b.top; });
+}
+
+CRect JTreeCtrl::GetPartRect(RowHandle row, RowPart part) const {
+  const PaintedRow* at = m_hWnd && part != RowPart::None ? PaintedRowOf(row) : nullptr;
+  std::optional<RowData> data = at ? m_Rows.GetRow(row) : std::nullopt;
+  if (!data) return CRect(0, 0, 0, 0);
+  return PartRectOf(*data, at->top, part);
+}
+
+JTreeCtrl::PartRef JTreeCtrl::PartAt(CPoint point) const {
+  const PaintedRow* at = m_hWnd ? PaintedRowAt(point.y) : nullptr;
+  std::optional<RowData> data = at ? m_Rows.GetRow(at->row) : std::nullopt;
   if (!data) return {};
   for (RowPart part : {RowPart::CheckBox, RowPart::Marker, RowPart::Link})
-    if (PartRectOf(*data, rc.top, part).PtInRect(point)) return {RowOf(item), part};
+    if (PartRectOf(*data, at->top, part).PtInRect(point)) return {at->row, part};
   return {};
+}
+
+bool JTreeCtrl::TreePointOf(CPoint point, CPoint* moved) {
+  *moved = point;
+  const PaintedRow* at = PaintedRowAt(point.y);
+  if (!at) {
+    UINT flags = 0;
+    return HitTest(point, &flags) == nullptr;
+  }
+  CRect now, client;
+  if (!GetItemRect(ItemOf(at->row), &now, FALSE)) return false;
+  GetClientRect(&client);
+  moved->y = now.top + (point.y - at->top);
+  return moved->y >= client.top && moved->y < client.bottom;
 }
 
 bool JTreeCtrl::PartEnabled(const PartRef& p) const {
@@ -88,7 +112,8 @@ bool JTreeCtrl::PartEnabled(const PartRef& p) const {
 }
 
 void JTreeCtrl::RepaintPart(const PartRef& p) {
-  if (!m_hWnd || m_RedrawDeferred || p.part == RowPart::None) return;
+  // Also while the drawing is off: the button is painted over the row as the screen shows it.
+  if (!m_hWnd || p.part == RowPart::None) return;
   CRect rc = GetPartRect(p.row, p.part);
   if (!rc.IsRectEmpty()) InvalidateRect(&rc, FALSE);
 }
@@ -164,6 +189,11 @@ RowHandle JTreeCtrl::InsertRow(const std::wstring& text, bool markerShown, bool 
   ins.hInsertAfter = TVI_LAST;
   ins.item.mask = TVIF_TEXT;
   ins.item.pszText = const_cast<wchar_t*>(text.c_str());
+  if (hasCheckBox) {
+    ins.item.mask |= TVIF_STATE;
+    ins.item.state = INDEXTOSTATEIMAGEMASK(kStateUnticked);
+    ins.item.stateMask = TVIS_STATEIMAGEMASK;
+  }
   DeferRedraw();
   HTREEITEM item = InsertItem(&ins);
   if (!item) return 0;
@@ -173,6 +203,7 @@ RowHandle JTreeCtrl::InsertRow(const std::wstring& text, bool markerShown, bool 
     DeleteItem(item);
     return 0;
   }
+  ChecksChanged();
   return row;
 }
 
@@ -220,6 +251,10 @@ void JTreeCtrl::ShowRow(RowHandle row) {
 void JTreeCtrl::ForgetHandles(const std::vector<RowHandle>& rows) {
   for (RowHandle r : rows) {
     if (ItemOf(r) == m_LastCaret) m_LastCaret = nullptr;
+    if (ItemOf(r) == m_PaintedFirst) m_PaintedFirst = nullptr;
+    // The screen may show the row a moment longer; a press there does nothing.
+    m_Painted.erase(std::remove_if(m_Painted.begin(), m_Painted.end(), [r](const PaintedRow& p) { return p.row == r; }),
+                    m_Painted.end());
     if (r == m_StatusTipRow) UpdateStatusTip(CPoint(-1, -1));
     if (r == m_Pressed.row) ReleasePart();
     if (r == m_Hot.row) SetHotPart({});
@@ -234,6 +269,7 @@ void JTreeCtrl::DeleteRow(RowHandle row) {
   m_Deleting = true;
   DeleteItem(ItemOf(row));
   m_Deleting = false;
+  ChecksChanged();
 }
 
 void JTreeCtrl::DeleteAllRows() {
@@ -241,7 +277,9 @@ void JTreeCtrl::DeleteAllRows() {
   if (m_hWnd) DeleteAllItems();
   m_Deleting = false;
   std::vector<RowHandle> removed = m_Rows.Clear();
+  m_Painted.clear();
   ForgetHandles(removed);
+  ChecksChanged();
   // A new search's first rows come at the first pace again.
   m_RedrawPace = kRedrawPaceMs;
   m_LastCaret = nullptr;
@@ -261,6 +299,7 @@ void JTreeCtrl::SortByColumn(int index, bool ascending) {
   m_SortColumn = index;
   const int used = m_SortedByHeader ? m_HeaderSortColumn : index;
   auto orders = m_Rows.SortAll(used, ascending);
+  if (m_Sorted) m_Sorted(used, ascending);
   if (!m_hWnd || orders.empty()) return;
   // Rows that move during a burst are drawn where they belong with the burst's next paint.
   DeferRedraw();
@@ -277,23 +316,38 @@ void JTreeCtrl::SortByColumn(int index, bool ascending) {
   }
 }
 
-void JTreeCtrl::RedrawCheckBox(RowHandle row) { RepaintPart({row, RowPart::CheckBox}); }
+void JTreeCtrl::RedrawCheckBox(RowHandle row) {
+  RepaintPart({row, RowPart::CheckBox});
+  std::optional<RowData> d = m_Rows.GetRow(row);
+  if (m_hWnd && d && d->hasCheckBox)
+    SetItemState(ItemOf(row), INDEXTOSTATEIMAGEMASK(d->checked ? kStateTicked : kStateUnticked), TVIS_STATEIMAGEMASK);
+}
+
+void JTreeCtrl::ChecksChanged() {
+  if (m_ChecksChanged) m_ChecksChanged();
+}
 
 void JTreeCtrl::CheckAll(bool checked) {
   for (RowHandle r : m_Rows.CheckAll(checked)) RedrawCheckBox(r);
+  ChecksChanged();
 }
 
 void JTreeCtrl::SetChecked(RowHandle row, bool checked) {
-  if (m_Rows.SetChecked(row, checked)) RedrawCheckBox(row);
+  if (!m_Rows.SetChecked(row, checked)) return;
+  RedrawCheckBox(row);
+  ChecksChanged();
 }
 
 void JTreeCtrl::SetCheckBoxEnabled(RowHandle row, bool enabled) {
   if (!m_Rows.SetCheckBoxEnabled(row, enabled)) return;
   RedrawCheckBox(row);
+  ChecksChanged();
 }
 
 void JTreeCtrl::ToggleRow(RowHandle row) {
-  if (m_Rows.ToggleChecked(row)) RedrawCheckBox(row);
+  if (!m_Rows.ToggleChecked(row)) return;
+  RedrawCheckBox(row);
+  ChecksChanged();
 }
 
 void JTreeCtrl::SetBlocked(RowHandle row, bool blocked) {
@@ -399,27 +453,77 @@ void JTreeCtrl::DrawParts(CDC* dc, RowHandle row, const CRect& rc, const RowData
 }
 
 void JTreeCtrl::OnPaint() {
-  CPaintDC paint(this);
   // While rows arrive the tree's own idea of its items lags behind; the whole tree is
-  // painted when its drawing comes back on.
-  if (m_RedrawDeferred) return;
-  CDC* mem = PrepareMemDC();
-  if (!mem) return;
+  // painted when its drawing comes back on. Meanwhile the screen keeps the rows as they
+  // were, and only their buttons are painted anew.
+  if (m_RedrawDeferred) {
+    CPaintDC paint(this);
+    PaintPartsOnly(paint);
+    return;
+  }
   CRect client;
   GetClientRect(&client);
+  // A paint covers whole rows across the width, so that each row on the screen is one
+  // that a paint drew entire. When the tree has scrolled (it moves what the screen shows
+  // without a paint) everything is painted.
+  const HTREEITEM first = GetFirstVisibleItem();
+  const std::vector<ShownRow> rows = RowsInView();
+  CRect band;
+  if (first != m_PaintedFirst || !::GetUpdateRect(m_hWnd, &band, FALSE)) band = client;
+  for (const ShownRow& r : rows) {
+    if (r.rc.bottom <= band.top || r.rc.top >= band.bottom) continue;
+    band.top = std::min<int>(band.top, r.rc.top);
+    band.bottom = std::max<int>(band.bottom, r.rc.bottom);
+  }
+  band.left = client.left;
+  band.right = client.right;
+  InvalidateRect(&band, FALSE);
 
+  CPaintDC paint(this);
+  CDC* mem = PrepareMemDC();
+  if (!mem) return;
   // Every row in view that the paint reaches is drawn, so the row that held the caret
   // before loses its highlight; the copy to the screen is clipped to what is painted.
   const CRect& dirty = reinterpret_cast<const CRect&>(paint.m_ps.rcPaint);
   const HTREEITEM caret = GetSelectedItem();
-  for (const ShownRow& r : RowsInView()) {
+  for (const ShownRow& r : rows) {
     if (r.rc.bottom <= dirty.top || r.rc.top >= dirty.bottom) continue;
     DrawRow(mem, r.item, r.rc, r.data, r.item == caret);
     DrawParts(mem, RowOf(r.item), r.rc, r.data, r.item == caret);
   }
+  NotePainted(rows, dirty.top, dirty.bottom);
+  m_PaintedFirst = first;
   m_LastCaret = caret;
   paint.BitBlt(0, 0, client.Width(), client.Height(), mem, 0, 0, SRCCOPY);
   ReleaseMemDC();
+}
+
+void JTreeCtrl::PaintPartsOnly(CPaintDC& paint) {
+  const CRect& dirty = reinterpret_cast<const CRect&>(paint.m_ps.rcPaint);
+  CDC* mem = nullptr;
+  CRect client;
+  GetClientRect(&client);
+  const RowHandle caret = RowOf(m_LastCaret);
+  for (const PaintedRow& r : m_Painted) {
+    if (r.bottom <= dirty.top || r.top >= dirty.bottom) continue;
+    std::optional<RowData> d = m_Rows.GetRow(r.row);
+    if (!d) continue;
+    bool reached = false;
+    for (RowPart part : {RowPart::CheckBox, RowPart::Marker, RowPart::Link}) {
+      const CRect at = PartRectOf(*d, r.top, part);
+      RECT both;
+      reached = reached || (!at.IsRectEmpty() && ::IntersectRect(&both, &at, &dirty));
+    }
+    if (!reached) continue;
+    if (!mem && !(mem = PrepareMemDC())) return;
+    DrawParts(mem, r.row, CRect(client.left, r.top, client.right, r.bottom), *d, r.row == caret);
+    // The rest of the row stays as the screen shows it.
+    for (RowPart part : {RowPart::CheckBox, RowPart::Marker, RowPart::Link}) {
+      const CRect at = PartRectOf(*d, r.top, part);
+      if (!at.IsRectEmpty()) paint.BitBlt(at.left, at.top, at.Width(), at.Height(), mem, at.left, at.top, SRCCOPY);
+    }
+  }
+  if (mem) ReleaseMemDC();
 }
 
 void JTreeCtrl::OnSelChanged(NMTREEVIEWW* nm) {
@@ -453,10 +557,8 @@ BOOL JTreeCtrl::OnItemExpanding(NMTREEVIEWW* nm) {
 }
 
 void JTreeCtrl::OnLButtonDblClk(CPoint point) {
-  HTREEITEM caret = GetSelectedItem();
-  if (!caret) return;
-  CRect rc;
-  if (GetItemRect(caret, &rc, FALSE) && rc.PtInRect(point)) ToggleRow(RowOf(caret));
+  const PaintedRow* at = PaintedRowAt(point.y);
+  if (at && ItemOf(at->row) == GetSelectedItem()) ToggleRow(at->row);
 }
 
 void JTreeCtrl::UpdateStatusTip(CPoint point) {
@@ -466,18 +568,20 @@ void JTreeCtrl::UpdateStatusTip(CPoint point) {
   std::wstring text;
   const auto& widths = m_ColumnWidths.All();
   if (widths.size() >= 2) {
-    HTREEITEM item = HitTest(point);
-    CRect rc;
+    // The cell the screen shows under the mouse.
+    const PaintedRow* at = PaintedRowAt(point.y);
+    CRect client;
+    GetClientRect(&client);
     const int left = m_ColumnWidths.Total() - widths.back();
-    if (item && GetItemRect(item, &rc, FALSE) && point.x >= left) {
-      std::optional<std::wstring> status = m_Rows.GetCell(RowOf(item), static_cast<int>(widths.size()) - 2);
-      cell = CRect(left, rc.top, std::min<int>(left + widths.back(), rc.right), rc.bottom);
+    if (at && point.x >= left) {
+      std::optional<std::wstring> status = m_Rows.GetCell(at->row, static_cast<int>(widths.size()) - 2);
+      cell = CRect(left, at->top, std::min<int>(left + widths.back(), client.right), at->bottom);
       if (status && !status->empty()) {
         CClientDC dc(this);
         CFont* old = dc.SelectObject(&g_Font);
         // The cell draws it centred with an ellipsis when it is wider than the cell.
         if (dc.GetTextExtent(CString(status->c_str())).cx > cell.Width()) {
-          row = RowOf(item);
+          row = at->row;
           text = *status;
         }
         dc.SelectObject(old);
@@ -545,16 +649,27 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return Default();
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-      // A press on a row's button is the button's alone: the caret stays where it is. A
-      // quick second press is another press of the button.
-      FlushRedraw();
-      const PartRef p = PartAt(CPoint(lParam));
+      // A press acts on the row the screen shows under the mouse: while rows arrive they
+      // may have moved since the last paint, and bringing the drawing up to date first
+      // would put another row there. A press on a row's button is the button's alone: the
+      // caret stays where it is. A quick second press is another press of the button.
+      const CPoint point(lParam);
+      const PartRef p = PartAt(point);
       if (p.part != RowPart::None) {
         PressPart(p);
         return 0;
       }
-      if (msg == WM_LBUTTONDBLCLK) OnLButtonDblClk(CPoint(lParam));
-      return Default();
+      if (msg == WM_LBUTTONDBLCLK) OnLButtonDblClk(point);
+      CPoint moved;
+      if (!TreePointOf(point, &moved)) {
+        SetFocus();
+        return 0;
+      }
+      const LRESULT r = ::CallWindowProcW(m_pfnSuper ? m_pfnSuper : ::DefWindowProcW, m_hWnd, msg, wParam,
+                                          MAKELPARAM(moved.x, moved.y));
+      // The caret the press moved is shown at once, with the rows where they are now.
+      FlushRedraw();
+      return r;
     }
     case WM_LBUTTONUP:
       if (m_Pressed.part == RowPart::None) return Default();

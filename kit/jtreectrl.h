@@ -38,6 +38,9 @@ enum : UINT {
 class JTreeCtrl : public CTreeCtrl, public JObject {
  public:
   static constexpr int kRowHeight = 20;
+  // The state images a device row's tree item carries for its check state.
+  static constexpr UINT kStateUnticked = 1;
+  static constexpr UINT kStateTicked = 2;
   static constexpr COLORREF kBackColour = RGB(0xEA, 0xEA, 0xEA);
   static constexpr COLORREF kCaretColour = RGB(0xC6, 0xDA, 0xED);
 
@@ -53,6 +56,14 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   // search make and move none. Each looks and answers as a skinned button: its images by
   // state, the hand cursor and the hover look over an enabled one, a press on it acts on
   // the row and never moves the caret, a disabled one ignores presses.
+  //
+  // The mouse is over what the screen shows: the rows as the last paint drew them, which
+  // while rows arrive may lag behind where the rows now are. Presses, the hover look and
+  // the tips follow the painted rows; a press on a row that has gone since does nothing.
+  //
+  // A device row's tree item carries its check state as its state image (1 unticked, 2
+  // ticked), where tools that read the tree find it; the tree has no state images of its
+  // own, so it neither draws nor toggles a box.
   RowHandle InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
                       RowHandle parent = kRootRow);
   // Deletes a row with the rows below it and their data.
@@ -74,17 +85,18 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void SetStatusColour(RowHandle row, COLORREF colour);
   // The buttons of a row.
   enum class RowPart { None, CheckBox, Marker, Link };
-  // Where a row's button is drawn, in the tree's client area: empty while the row is out of
-  // view or shows no such button (channel rows have no check box and no link).
-  CRect GetPartRect(RowHandle row, RowPart part);
-  // The row button under a point of the client area (RowPart::None for none).
+  // Where a row's button is shown, in the tree's client area, as the last paint drew it:
+  // empty while the row is not on the screen or shows no such button (channel rows have
+  // no check box and no link).
+  CRect GetPartRect(RowHandle row, RowPart part) const;
+  // The row button shown under a point of the client area (RowPart::None for none).
   struct PartRef {
     RowHandle row = kRootRow;
     RowPart part = RowPart::None;
     bool operator==(const PartRef& o) const { return row == o.row && part == o.part; }
     bool operator!=(const PartRef& o) const { return !(*this == o); }
   };
-  PartRef PartAt(CPoint point);
+  PartRef PartAt(CPoint point) const;
   // The button under the mouse, and the one held down (RowPart::None for none).
   PartRef GetHotPart() const { return m_Hot; }
   PartRef GetPressedPart() const { return m_Pressed; }
@@ -106,6 +118,10 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   // Runs each time the drawing comes back on, before the tree repaints (the grid lays
   // itself out then, for the rows that came meanwhile).
   void SetRedrawBackHandler(std::function<void()> handler) { m_RedrawBack = std::move(handler); }
+  // Runs after rows are checked or unchecked, come or go (the grid's check-all box).
+  void SetChecksHandler(std::function<void()> handler) { m_ChecksChanged = std::move(handler); }
+  // Runs after each sort with the cell index used and the direction: the rows are shown so.
+  void SetSortedHandler(std::function<void(int, bool)> handler) { m_Sorted = std::move(handler); }
   // Makes the row the caret and scrolls it into view.
   void ShowRow(RowHandle row);
   // Repaints the whole tree, or one row when it is in view; nothing while the drawing is
@@ -124,6 +140,8 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   std::optional<RowData> GetRow(RowHandle row) const { return m_Rows.GetRow(row); }
   bool HasRow(RowHandle row) const { return m_Rows.Contains(row); }
   bool IsChecked(RowHandle row) const { return m_Rows.IsChecked(row); }
+  // Whether there is a row with an enabled check box and every such row is checked.
+  bool AllChecked() const { return m_Rows.AllChecked(); }
   // The child rows of a row in display order (the vector is cleared first).
   void GetChildItems(RowHandle parent, std::vector<RowHandle>& children) const {
     children = m_Rows.Children(parent);
@@ -171,11 +189,28 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
     CRect rc;
     RowData data;
   };
+  // Where a paint drew a row: its top and bottom in the client area.
+  struct PaintedRow {
+    RowHandle row;
+    int top;
+    int bottom;
+  };
 
   // Private to the tree: the timer that ends a burst of insertions.
   static constexpr UINT_PTR kRedrawTimer = 0x7D01;
 
   void OnPaint();
+  // While the drawing is off: only the row buttons in the paint, over the rows as they were
+  // painted (a press, the hover look).
+  void PaintPartsOnly(CPaintDC& paint);
+  // Notes what a paint of the band [top, bottom) drew there.
+  void NotePainted(const std::vector<ShownRow>& rows, int top, int bottom);
+  const PaintedRow* PaintedRowAt(int y) const;
+  const PaintedRow* PaintedRowOf(RowHandle row) const;
+  // A press elsewhere than on a button goes to the tree itself, which places it by where
+  // its rows are now: the point is moved to where the painted row is now. False when no
+  // row the screen shows is under the point but the tree has one there now.
+  bool TreePointOf(CPoint point, CPoint* moved);
   void DeferRedraw();
   void DrawRow(CDC* dc, HTREEITEM item, const CRect& rc, const RowData& row, bool caret);
   // The rows in view, top down.
@@ -201,7 +236,9 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void UpdateStatusTip(CPoint point);
   void UpdateMarkerTip();
   void ToggleRow(RowHandle row);
+  // Shows a row's check state: its box and its tree item's state image.
   void RedrawCheckBox(RowHandle row);
+  void ChecksChanged();
   void ForgetHandles(const std::vector<RowHandle>& rows);
 
  private:
@@ -211,10 +248,14 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   bool m_ChildRowsEnabled = false;
   CToolTipCtrl m_ToolTip;
   HTREEITEM m_LastCaret = nullptr;
+  std::vector<PaintedRow> m_Painted;  // the rows the screen shows, top down
+  HTREEITEM m_PaintedFirst = nullptr;  // the first row in view at the last paint
   bool m_Deleting = false;  // the tree is deleting items: selection changes are its own
   bool m_RedrawDeferred = false;  // drawing is off for a burst of insertions
   UINT m_RedrawPace = kRedrawPaceMs;  // how long it stays off
   std::function<void()> m_RedrawBack;
+  std::function<void()> m_ChecksChanged;
+  std::function<void(int, bool)> m_Sorted;
   bool m_StatusTipAdded = false;
   RowHandle m_StatusTipRow = 0;   // the row whose status the tooltip covers, 0 for none
   std::wstring m_StatusTipText;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -122,6 +123,68 @@ TEST(GridRowStore, OnlyRowsWithAnEnabledCheckBoxAreEverChecked) {
   checked.clear();
   s.GetCheckedRows(checked);
   EXPECT_TRUE(checked.empty());
+}
+
+// The check-all box shows whether every row the user can tick is ticked: each change of a
+// row's box, rows coming and going, and boxes being disabled or enabled count.
+TEST(GridRowStore, AllCheckedFollowsEveryCheckableRow) {
+  GridRowStore s;
+  struct Step {
+    const char* what;
+    std::function<void()> run;
+    bool all;
+  };
+  const Step steps[] = {
+      {"no rows", [] {}, false},
+      {"a channel row alone has no box", [&] { s.Insert(1, kRootRow, L"a", false, false); }, false},
+      {"one unticked device", [&] { s.Insert(2, kRootRow, L"b", false, true); }, false},
+      {"ticked by hand", [&] { s.ToggleChecked(2); }, true},
+      {"a row arrives unticked", [&] { s.Insert(3, kRootRow, L"c", false, true); }, false},
+      {"the rest ticked", [&] { s.SetChecked(3, true); }, true},
+      {"ticking again counts once", [&] { s.SetChecked(3, true); }, true},
+      {"one unticked", [&] { s.SetChecked(2, false); }, false},
+      {"check all", [&] { s.CheckAll(true); }, true},
+      {"a disabled box arriving", [&] {
+         s.Insert(4, kRootRow, L"d", false, true);
+         s.SetCheckBoxEnabled(4, false);
+       }, true},
+      {"enabled again, unticked", [&] { s.SetCheckBoxEnabled(4, true); }, false},
+      {"the unticked row goes", [&] { s.Erase(4); }, true},
+      {"a ticked row disabled", [&] { s.SetCheckBoxEnabled(3, false); }, true},
+      {"and enabled again", [&] { s.SetCheckBoxEnabled(3, true); }, false},
+      {"toggled on", [&] { s.ToggleChecked(3); }, true},
+      {"a device with a channel goes", [&] {
+         s.Insert(5, kRootRow, L"e", false, true);
+         s.Insert(6, 5, L"1 - e", false, false);
+         s.SetChecked(5, true);
+         s.Erase(5);
+       }, true},
+      {"uncheck all", [&] { s.CheckAll(false); }, false},
+      {"every ticked row erased but one", [&] {
+         s.SetChecked(2, true);
+         s.Erase(3);
+       }, true},
+      {"the last ticked row erased", [&] { s.Erase(2); }, false},
+      {"cleared", [&] {
+         s.Insert(7, kRootRow, L"f", false, true);
+         s.CheckAll(true);
+         s.Clear();
+       }, false},
+      {"rows after a clear", [&] {
+         s.Insert(8, kRootRow, L"g", false, true);
+         s.SetChecked(8, true);
+       }, true},
+  };
+  for (const Step& step : steps) {
+    step.run();
+    EXPECT_EQ(s.AllChecked(), step.all) << step.what;
+    // The count agrees with the rows themselves.
+    std::vector<RowHandle> checked;
+    s.GetCheckedRows(checked);
+    std::size_t checkable = 0;
+    for (RowHandle r : s.Rows()) checkable += s.IsCheckable(r) ? 1 : 0;
+    EXPECT_EQ(s.AllChecked(), checkable > 0 && checked.size() == checkable) << step.what;
+  }
 }
 
 TEST(GridRowStore, FlagsColourAndLookupByIp) {

@@ -9,7 +9,10 @@
 //                                     BN_CLICKED to its parent): toolbar buttons, OK (1) and
 //                                     Cancel (2) of a box or dialog
 //   dorvik_remote press ID            a mouse press on a skinned button (radio buttons)
-//   dorvik_remote check IP            a mouse press on the check box of the row of that address
+//   dorvik_remote check IP            a mouse press on the check box of the row of that address,
+//                                     where the screen shows that row
+//   dorvik_remote checked IP          print 1 when the row of that address is checked, else 0, as
+//                                     the tree tells it (its item's state image)
 //   dorvik_remote set-ip ID A.B.C.D [N]   fill an address field of the open dialog (or of the
 //                                     main window); N: the Nth field with that id (from 0), for
 //                                     dialogs that repeat their controls (scan zones)
@@ -195,6 +198,7 @@ BOOL CALLBACK MatchLink(HWND h, LPARAM p) {
 struct ShownItem {
   std::wstring text;
   RECT rc;
+  UINT stateImage;  // 2: checked, 1: unchecked, 0: no check box
 };
 
 std::vector<ShownItem> ItemsInView(HWND tree) {
@@ -218,7 +222,8 @@ std::vector<ShownItem> ItemsInView(HWND tree) {
     };
     for (HTREEITEM it = next(TVGN_FIRSTVISIBLE, nullptr); it; it = next(TVGN_NEXTVISIBLE, it)) {
       Block b{};
-      b.item.mask = TVIF_TEXT;
+      b.item.mask = TVIF_TEXT | TVIF_STATE;
+      b.item.stateMask = TVIS_STATEIMAGEMASK;
       b.item.hItem = it;
       b.item.pszText = remote->text;
       b.item.cchTextMax = kTextMax;
@@ -231,7 +236,7 @@ std::vector<ShownItem> ItemsInView(HWND tree) {
       if (!::ReadProcessMemory(proc, remote, &b, sizeof b, &done)) break;
       if (b.rc.top >= client.bottom) break;
       b.text[kTextMax - 1] = L'\0';
-      out.push_back({b.text, b.rc});
+      out.push_back({b.text, b.rc, (b.item.state & TVIS_STATEIMAGEMASK) >> 12});
     }
     ::VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
   }
@@ -658,14 +663,17 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (!std::wcscmp(cmd, L"check") && arg) {
     // The rows of a search come a moment after it starts: wait up to five seconds for the
-    // row, then press the middle of its check box (the tree takes the press for the box),
-    // and see the box drawn anew. A press that a busy machine lost (the box unchanged after
-    // three seconds) is made again, twice at most; a disabled box never changes.
+    // row to be shown, then press the middle of its check box (the tree takes the press for
+    // the box), and see the box drawn anew. While rows arrive the screen shows them as last
+    // painted, which may not be where the tree holds them now: the press waits until the
+    // row's address shows at its place (three seconds at most: a blocked row shows it in
+    // another grey). A press that a busy machine lost (the box unchanged after three
+    // seconds) is made again, twice at most; a disabled box never changes.
     int presses = 0;
     for (int tries = 0; tries < 50 && presses < 3; ++tries, ::Sleep(100)) {
       HWND tree = Tree();
       RECT band;
-      if (!RowBand(tree, arg, &band)) continue;
+      if (!RowBand(tree, arg, &band) || (tries < 30 && !RowShows(arg, arg))) continue;
       const RECT box{band.left + kCheckBoxLeft, band.top + 3, band.left + kCheckBoxLeft + 14, band.top + 17};
       const std::vector<COLORREF> before = Screen(box).px;
       POINT at{box.left + 7, box.top + 7};
@@ -727,6 +735,14 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (!std::wcscmp(cmd, L"shows") && arg && arg2) return RowShows(arg, arg2) ? 0 : 1;
+  if (!std::wcscmp(cmd, L"checked") && arg) {
+    for (const ShownItem& item : ItemsInView(Tree()))
+      if (item.text == arg) {
+        std::printf("%d\n", item.stateImage == 2 ? 1 : 0);
+        return 0;
+      }
+    return 1;
+  }
   if (!std::wcscmp(cmd, L"hotkey")) {
     ::SetForegroundWindow(frame);
     for (int i = 0; i < 20 && ::GetForegroundWindow() != frame; ++i) ::Sleep(50);

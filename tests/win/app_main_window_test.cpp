@@ -436,6 +436,9 @@ TEST_F(MainWindow, LinkButtonOpensTheDevicesPage) {
   const RowHandle row = Add(Device(L"10.9.5.1", L"00:00:00:00:95:01"));
   g_HttpPortMap.Set(L"10.9.5.1", 8085);
   PumpAsApp();
+  // The link is pressed where the screen shows it: the rows are painted first.
+  tree()->FlushRedraw();
+  tree()->UpdateWindow();
   const CPoint link = tree()->GetPartRect(row, JTreeCtrl::RowPart::Link).CenterPoint();
   ASSERT_NE(link, CPoint(0, 0));
   tree()->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(link.x, link.y));

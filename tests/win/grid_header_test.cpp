@@ -3,6 +3,10 @@
 // scrolling.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "tests/win/grid_test_window.h"
 
 using gridtest::GridWindow;
@@ -196,6 +200,162 @@ TEST(GridHeader, CheckAllTwiceLeavesNothingChecked) {
   GridWindow::Click(w.header(), 60, 14);
   w.tree().GetCheckedRows(checked);
   EXPECT_TRUE(checked.empty());
+}
+
+// The check-all box is ticked exactly while every row that can be ticked is: rows that
+// arrive unticked, a row unticked by hand, or no such row at all leave it unticked, and its
+// next click ticks what is not.
+TEST(GridHeader, TheCheckAllBoxTellsWhetherEveryRowIsTicked) {
+  GridWindow w(1100, 500, false);
+  JHeaderCtrl& h = w.header();
+  const CRect box(JHeaderCtrl::kCheckAllBox);
+  auto boxLook = [&] {
+    Pump();
+    return GridWindow::PixelsIn(h, box);
+  };
+  const std::vector<COLORREF> unticked = boxLook();
+  auto clickBox = [&] { GridWindow::Click(h, 30, 14); };
+  auto checkedRows = [&] {
+    std::vector<RowHandle> rows;
+    w.tree().GetCheckedRows(rows);
+    return rows.size();
+  };
+
+  clickBox();  // no row at all
+  EXPECT_FALSE(h.GetCheckAll());
+  const RowHandle locked = w.AddDevice({L"10.0.9.9"});
+  w.tree().SetCheckBoxEnabled(locked, false);
+  clickBox();  // no row that can be ticked
+  EXPECT_FALSE(h.GetCheckAll());
+  EXPECT_EQ(boxLook(), unticked);
+
+  const RowHandle a = w.AddDevice({L"10.0.9.1"});
+  const RowHandle b = w.AddDevice({L"10.0.9.2"});
+  w.Paint();
+  clickBox();
+  EXPECT_TRUE(h.GetCheckAll());
+  EXPECT_EQ(checkedRows(), 2u);
+  const std::vector<COLORREF> ticked = boxLook();
+  EXPECT_NE(ticked, unticked);
+
+  // A search's later answers come unticked: the box no longer says every row is ticked,
+  // and its next click ticks the rest instead of unticking everything.
+  const RowHandle late = w.AddDevice({L"10.0.9.3"});
+  EXPECT_FALSE(h.GetCheckAll());
+  EXPECT_EQ(boxLook(), unticked);
+  clickBox();
+  EXPECT_TRUE(h.GetCheckAll());
+  EXPECT_EQ(checkedRows(), 3u);
+  EXPECT_TRUE(w.tree().IsChecked(late));
+  EXPECT_EQ(boxLook(), ticked);
+
+  // One row unticked by hand clears the box; ticked again, every row is ticked again.
+  w.Paint();
+  w.PressPart(a, JTreeCtrl::RowPart::CheckBox);
+  EXPECT_FALSE(h.GetCheckAll());
+  EXPECT_EQ(boxLook(), unticked);
+  w.PressPart(a, JTreeCtrl::RowPart::CheckBox);
+  EXPECT_TRUE(h.GetCheckAll());
+  // The one unticked row going leaves every row ticked; the last rows going leave none.
+  w.tree().SetChecked(b, false);
+  EXPECT_FALSE(h.GetCheckAll());
+  w.tree().DeleteRow(b);
+  EXPECT_TRUE(h.GetCheckAll());
+  w.tree().DeleteAllRows();
+  EXPECT_FALSE(h.GetCheckAll());
+  EXPECT_EQ(boxLook(), unticked);
+}
+
+// The header remembers the order the rows are shown in, whoever sorted them: rows that a
+// search sorts in ascending as they come, and the rows of a new search, are shown
+// ascending, so the next click on the column sorts them descending.
+TEST(GridHeader, TheNextClickReversesTheOrderShown) {
+  struct Case {
+    const char* what;
+    int column;           // the header column clicked
+    int clicksBefore;     // clicks on it before the rows are sorted again
+    bool refresh;         // a new search (every row deleted, the columns set again)
+  };
+  const Case cases[] = {
+      {"IP Address, a row arriving during the search", 1, 1, false},
+      {"IP Address, after a Refresh", 1, 1, true},
+      {"IP Address clicked twice, after a Refresh", 1, 2, true},
+      {"Serial No. clicked twice, a row arriving", 2, 2, false},
+      {"Serial No. clicked twice, after a Refresh", 2, 2, true},
+  };
+  for (const Case& c : cases) {
+    GridWindow w(1100, 500, false);
+    auto clickColumn = [&](int col) {
+      CRect rc;
+      w.header().GetItemRect(col, &rc);
+      GridWindow::Click(w.header(), rc.CenterPoint().x, 14);
+    };
+    // Addresses and serial numbers in the same order.
+    auto addRow = [&](int n) {
+      w.AddDevice({L"10.0.0." + std::to_wstring(n), L"SN" + std::to_wstring(100 + n)});
+      w.tree().SortByColumn(0, true);  // as the search sorts each row in
+    };
+    for (int n : {2, 10, 1}) addRow(n);
+    for (int i = 0; i < c.clicksBefore; ++i) clickColumn(c.column);
+    if (c.refresh) {
+      w.tree().DeleteAllRows();
+      w.grid.SetColumns(g_ColumnHeaders);
+      for (int n : {3, 1, 2}) addRow(n);
+    } else {
+      addRow(5);
+    }
+    // Shown ascending now.
+    auto cells = [&] {
+      std::vector<std::wstring> out;
+      for (RowHandle r : w.TreeOrder()) out.push_back(*w.tree().GetCell(r, 0));
+      return out;
+    };
+    std::vector<std::wstring> shown = cells();
+    ASSERT_TRUE(std::is_sorted(shown.begin(), shown.end(), [](const std::wstring& x, const std::wstring& y) {
+      return std::stoi(x.substr(7)) < std::stoi(y.substr(7));
+    })) << c.what;
+    EXPECT_EQ(w.header().GetSortColumn(), c.column) << c.what;
+    EXPECT_TRUE(w.header().GetSortAscending()) << c.what;
+    clickColumn(c.column);
+    std::reverse(shown.begin(), shown.end());
+    EXPECT_EQ(cells(), shown) << c.what;
+    EXPECT_FALSE(w.header().GetSortAscending()) << c.what;
+  }
+}
+
+// The user's own sort is on the screen at once, and a press right after it acts on the row
+// the screen shows under the mouse.
+TEST(GridHeader, APressRightAfterASortActsOnTheRowShown) {
+  GridWindow w(1100, 500, false);
+  std::vector<RowHandle> rows;
+  for (int i = 2; i <= 12; ++i) rows.push_back(w.AddDevice({L"10.0.0." + std::to_wstring(i)}));
+  w.tree().SortByColumn(0, true);
+  w.Paint();
+  // How each row looks on the screen: its link, which shows its address.
+  using Pixels = std::vector<COLORREF>;
+  std::vector<Pixels> looks;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    looks.push_back(GridWindow::PixelsIn(w.tree(), GridWindow::PartInPlace((int)i, JTreeCtrl::RowPart::Link)));
+  auto shownIn = [&](int place) {
+    const Pixels px = GridWindow::PixelsIn(w.tree(), GridWindow::PartInPlace(place, JTreeCtrl::RowPart::Link));
+    for (std::size_t i = 0; i < looks.size(); ++i)
+      if (looks[i] == px) return rows[i];
+    return kRootRow;
+  };
+
+  // A click on IP Address (descending) as the header reports it; nothing is pumped before
+  // the press.
+  w.header().OnColumnClick(1);
+  EXPECT_FALSE(w.tree().IsRedrawDeferred());
+  EXPECT_EQ(shownIn(0), rows.back());
+  EXPECT_EQ(shownIn(1), rows[rows.size() - 2]);
+  const RowHandle second = shownIn(1);
+  const CPoint at = GridWindow::PartInPlace(1, JTreeCtrl::RowPart::CheckBox).CenterPoint();
+  w.tree().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  w.tree().SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  std::vector<RowHandle> checked;
+  w.tree().GetCheckedRows(checked);
+  EXPECT_EQ(checked, std::vector<RowHandle>{second});
 }
 
 TEST(GridHeader, HorizontalScrollBarScrollsHeaderAndRows) {

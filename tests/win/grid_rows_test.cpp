@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "kit/device_rows.h"
@@ -493,6 +494,210 @@ TEST(GridRows, ShiftCtrlAndDoubleClickOfTheUserToggleChecks) {
   HoldKey(VK_CONTROL, false);
   r.pop_back();
   EXPECT_EQ(checked(), (V{0, 1, 0, 0, 0}));
+}
+
+// A search in progress: 10.0.0.2 ... 10.0.0.12 but .7 in view as painted, then .7 arrives and
+// is sorted in while the tree's drawing is off: on the screen .8 still shows in the sixth
+// place, where the tree now holds .7.
+struct SearchInView {
+  GridWindow w{1000, 500, false};
+  std::vector<RowHandle> painted;  // top down, as the screen shows them
+  RowHandle late = 0;
+  SearchInView() {
+    for (int i = 2; i <= 12; ++i)
+      if (i != 7) painted.push_back(w.AddDevice({L"10.0.0." + std::to_wstring(i)}));
+    w.tree().SortByColumn(0, true);
+    w.Paint();
+  }
+  void Arrive() {
+    late = w.AddDevice({L"10.0.0.7"});
+    w.tree().SortByColumn(0, true);  // as the search sorts each row in
+  }
+};
+
+// A press is judged against what the screen shows, not against where the rows are now.
+TEST(GridRows, APressWhileRowsArriveActsOnTheRowShownUnderTheMouse) {
+  struct Case {
+    const char* what;
+    int place;  // the place pressed, from the top
+    Part part;  // Part::None: the row itself, with Ctrl held
+    int expected;  // the painted row that must be acted on, -1 for none
+  };
+  const Case cases[] = {
+      {"check box of .8", 5, Part::CheckBox, 5},
+      {"link of .8", 5, Part::Link, 5},
+      {"Ctrl and a click on .8's row", 5, Part::None, 5},
+      {"check box of .12", 9, Part::CheckBox, 9},
+      {"check box where nothing is shown yet", 10, Part::CheckBox, -1},
+      {"Ctrl and a click where nothing is shown yet", 10, Part::None, -1},
+  };
+  for (const Case& c : cases) {
+    SearchInView s;
+    std::vector<std::wstring> opened;
+    s.w.tree().SetLinkHandler([&](const std::wstring& ip) { opened.push_back(ip); });
+    const CRect box = GridWindow::PartInPlace(c.place, Part::CheckBox);
+    const std::vector<COLORREF> boxBefore = GridWindow::PixelsIn(s.w.tree(), box);
+    s.Arrive();
+    ASSERT_TRUE(s.w.tree().IsRedrawDeferred()) << c.what;
+    CRect nowAt;
+    ASSERT_TRUE(s.w.tree().GetItemRect(JTreeCtrl::ItemOf(s.late), &nowAt, FALSE));
+    ASSERT_EQ(nowAt.top, 5 * JTreeCtrl::kRowHeight);  // .7 is where .8 is drawn
+
+    if (c.part == Part::None) {
+      HoldKey(VK_CONTROL, true);
+      const LPARAM at = MAKELPARAM(300, c.place * JTreeCtrl::kRowHeight + 5);
+      s.w.tree().PostMessage(WM_LBUTTONUP, 0, at);
+      s.w.tree().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, at);
+      HoldKey(VK_CONTROL, false);
+    } else {
+      const CPoint at = GridWindow::PartInPlace(c.place, c.part).CenterPoint();
+      s.w.tree().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+      s.w.tree().SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    }
+    const RowHandle target = c.expected < 0 ? kRootRow : s.painted[c.expected];
+    std::vector<RowHandle> checked;
+    s.w.tree().GetCheckedRows(checked);
+    if (c.part == Part::Link) {
+      EXPECT_TRUE(checked.empty()) << c.what;
+      EXPECT_EQ(opened, (std::vector<std::wstring>{*s.w.tree().GetCell(target, 0)})) << c.what;
+    } else {
+      EXPECT_TRUE(opened.empty()) << c.what;
+      EXPECT_EQ(checked, target ? std::vector<RowHandle>{target} : std::vector<RowHandle>{}) << c.what;
+    }
+    if (c.part == Part::CheckBox && target) {
+      // The box is drawn ticked where the user pressed it, while the rows still wait.
+      Pump();
+      if (s.w.tree().IsRedrawDeferred()) {
+        EXPECT_NE(GridWindow::PixelsIn(s.w.tree(), box), boxBefore) << c.what;
+      }
+    }
+    // Once the rows are shown where they are, the ticked row shows its tick and the late
+    // row none.
+    EXPECT_TRUE(PumpUntil([&] { return !s.w.tree().IsRedrawDeferred(); })) << c.what;
+    s.w.Paint();
+    if (c.part != Part::Link && target) {
+      EXPECT_NE(s.w.PartPixels(target, Part::CheckBox), s.w.PartPixels(s.late, Part::CheckBox)) << c.what;
+    }
+  }
+}
+
+// While rows arrive the buttons the screen shows answer the mouse as at rest: the hover
+// look, the hand cursor and the marker's tip.
+TEST(GridRows, ButtonsAnswerTheMouseWhileRowsArrive) {
+  SearchInView s;
+  JTreeCtrl& tree = s.w.tree();
+  const RowHandle eight = s.painted[5];
+  tree.SetMarkerTip(eight, L"Platform = K");
+  s.Arrive();
+  ASSERT_TRUE(tree.IsRedrawDeferred());
+
+  const CRect link = GridWindow::PartInPlace(5, Part::Link), marker = GridWindow::PartInPlace(5, Part::Marker);
+  tree.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(link.CenterPoint().x, link.CenterPoint().y));
+  EXPECT_EQ(tree.GetHotPart(), (JTreeCtrl::PartRef{eight, Part::Link}));
+  EXPECT_EQ(tree.GetPartRect(eight, Part::Link), link);
+  ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_TRUE(tree.SendMessage(WM_SETCURSOR, (WPARAM)tree.m_hWnd, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
+  Pump();
+  const bool stillDeferred = tree.IsRedrawDeferred();
+  const COLORREF hover = RGB(0x14, 0x60, 0xB2);
+  const std::vector<COLORREF> px = GridWindow::PixelsIn(tree, link);
+  if (stillDeferred) {
+    EXPECT_NE(std::find(px.begin(), px.end(), hover), px.end());
+  }
+
+  tree.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(marker.CenterPoint().x, marker.CenterPoint().y));
+  EXPECT_EQ(tree.GetHotPart(), (JTreeCtrl::PartRef{eight, Part::Marker}));
+  CString text;
+  tree.GetToolTip().GetText(text, &tree, JTreeCtrl::kMarkerTipId);
+  EXPECT_STREQ(text, L"Platform = K");
+  EXPECT_EQ(tree.GetToolTip().GetToolRect(&tree, JTreeCtrl::kMarkerTipId), marker);
+  // Hovering brings no rows forward: the screen keeps them still under the mouse.
+  EXPECT_EQ(tree.IsRedrawDeferred(), stillDeferred);
+
+  // Where the screen shows no row yet, nothing answers.
+  const CPoint empty = GridWindow::PartInPlace(10, Part::Link).CenterPoint();
+  tree.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(empty.x, empty.y));
+  EXPECT_EQ(tree.GetHotPart().part, Part::None);
+}
+
+// What a tool reading the tree finds for a row: the address as the item's text and the
+// check state as its state image (1 unticked, 2 ticked; a channel row has none). The tree
+// keeps no state images of its own: it draws no box and toggles none itself.
+TEST(GridRows, TheTreeItemsCarryTheirAddressAndCheckState) {
+  GridWindow w(1000, 500, true);
+  const RowHandle a = w.AddDevice({L"10.0.8.1"});
+  const RowHandle b = w.AddDevice({L"10.0.8.2"});
+  const RowHandle ch = w.AddChannel(a, L"1 - 10.0.8.1");
+  w.tree().Expand(JTreeCtrl::ItemOf(a), TVE_EXPAND);
+  w.Paint();
+  // Read as another program would: the tree's own messages.
+  auto read = [&](RowHandle r, std::wstring* text) {
+    wchar_t buf[64] = {0};
+    TVITEMW it{};
+    it.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE;
+    it.hItem = JTreeCtrl::ItemOf(r);
+    it.stateMask = TVIS_STATEIMAGEMASK;
+    it.pszText = buf;
+    it.cchTextMax = 63;
+    if (!w.tree().SendMessage(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it))) return ~0u;
+    if (text) *text = buf;
+    return (it.state & TVIS_STATEIMAGEMASK) >> 12;
+  };
+  using States = std::vector<unsigned>;
+  auto states = [&] { return States{read(a, nullptr), read(b, nullptr), read(ch, nullptr)}; };
+  struct Step {
+    const char* what;
+    std::function<void()> run;
+    States expected;  // a, b, channel
+  };
+  const Step steps[] = {
+      {"as inserted", [] {}, {1, 1, 0}},
+      {"a's box pressed", [&] { w.PressPart(a, Part::CheckBox); }, {2, 1, 0}},
+      {"check all from the header", [&] { GridWindow::Click(w.header(), 30, 14); }, {2, 2, 0}},
+      {"b's box pressed", [&] { w.PressPart(b, Part::CheckBox); }, {2, 1, 0}},
+      {"Ctrl and a click on b", [&] {
+         HoldKey(VK_CONTROL, true);
+         ClickRow(w, b);
+         HoldKey(VK_CONTROL, false);
+       }, {2, 2, 0}},
+      {"a's box disabled", [&] { w.tree().SetCheckBoxEnabled(a, false); }, {1, 2, 0}},
+      {"a's box enabled again", [&] { w.tree().SetCheckBoxEnabled(a, true); }, {1, 2, 0}},
+      {"set by the program", [&] { w.tree().SetChecked(a, true); }, {2, 2, 0}},
+      // The tree's own ways of toggling a box: the space key and a press where its state
+      // image would be. Neither changes anything.
+      {"space on the caret row", [&] {
+         w.tree().SendMessage(WM_KEYDOWN, VK_SPACE, 1);
+         w.tree().SendMessage(WM_CHAR, L' ', 1);
+         w.tree().SendMessage(WM_KEYUP, VK_SPACE, 0xC0000001);
+         Pump();
+       }, {2, 2, 0}},
+      {"a press left of the check box", [&] {
+         CRect rc;
+         w.tree().GetItemRect(JTreeCtrl::ItemOf(a), &rc, FALSE);
+         for (int x : {3, 10, 19}) {
+           // The tree follows the mouse until the button is up.
+           w.tree().PostMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, rc.top + 10));
+           w.tree().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, rc.top + 10));
+           Pump();
+         }
+       }, {2, 2, 0}},
+      {"uncheck all from the header", [&] { GridWindow::Click(w.header(), 30, 14); }, {1, 1, 0}},
+  };
+  for (const Step& step : steps) {
+    step.run();
+    EXPECT_EQ(states(), step.expected) << step.what;
+    EXPECT_EQ(w.tree().IsChecked(a), step.expected[0] == 2) << step.what;
+    EXPECT_EQ(w.tree().IsChecked(b), step.expected[1] == 2) << step.what;
+  }
+  EXPECT_EQ(w.tree().SendMessage(TVM_GETIMAGELIST, TVSIL_STATE, 0), 0);
+  EXPECT_EQ(w.tree().GetStyle() & TVS_CHECKBOXES, 0u);
+  std::wstring text;
+  read(b, &text);
+  EXPECT_EQ(text, L"10.0.8.2");
+  w.tree().SetCellText(b, 0, L"10.0.8.20");
+  read(b, &text);
+  EXPECT_EQ(text, L"10.0.8.20");
 }
 
 // Channel rows have no check box and some devices have theirs disabled: no way of checking

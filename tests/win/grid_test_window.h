@@ -141,15 +141,28 @@ class GridWindow {
     Click(tree(), at.x, at.y);
   }
   bool Shows(RowHandle row, JTreeCtrl::RowPart part) { return !tree().GetPartRect(row, part).IsRectEmpty(); }
-  // The pixels of a row's button as the screen shows it, row by row (empty when not shown).
-  std::vector<COLORREF> PartPixels(RowHandle row, JTreeCtrl::RowPart part) {
-    const CRect at = tree().GetPartRect(row, part);
+  // The pixels of a rectangle of a window as the screen shows it, row by row.
+  static std::vector<COLORREF> PixelsIn(CWnd& w, const CRect& at) {
     std::vector<COLORREF> px;
-    HDC dc = ::GetDC(tree().m_hWnd);
+    HDC dc = ::GetDC(w.m_hWnd);
     for (int y = at.top; y < at.bottom; ++y)
       for (int x = at.left; x < at.right; ++x) px.push_back(::GetPixel(dc, x, y));
-    ::ReleaseDC(tree().m_hWnd, dc);
+    ::ReleaseDC(w.m_hWnd, dc);
     return px;
+  }
+  // The pixels of a row's button as the screen shows it, row by row (empty when not shown).
+  std::vector<COLORREF> PartPixels(RowHandle row, JTreeCtrl::RowPart part) {
+    return PixelsIn(tree(), tree().GetPartRect(row, part));
+  }
+  // Where the buttons of the row in the nth place from the top of the tree are drawn.
+  static CRect PartInPlace(int place, JTreeCtrl::RowPart part) {
+    const int top = place * JTreeCtrl::kRowHeight;
+    switch (part) {
+      case JTreeCtrl::RowPart::CheckBox: return CRect(25, top + 3, 39, top + 17);
+      case JTreeCtrl::RowPart::Marker: return CRect(58, top + 3, 72, top + 17);
+      case JTreeCtrl::RowPart::Link: return CRect(81, top + 1, 185, top + 20);
+      default: return CRect(0, 0, 0, 0);
+    }
   }
   // Whether a row's button shows that colour anywhere.
   bool PartShowsColour(RowHandle row, JTreeCtrl::RowPart part, COLORREF colour) {
