@@ -329,6 +329,15 @@ TEST_F(HttpNetns, RequestLineCarriesCallerTextsSafely) {
             "http " + ip + " GET /cgi-bin/update?USER=op%26r=1%20x&PWD=p%20w%23%0D%0AHost:%20evil&CHANNEL=2&CONFIG_GET");
   EXPECT_EQ(lines.back(), "http " + ip + " GET /cgi-bin/cmd/system?NAME=a%20b%0D%0AX-Evil:%201");
   EXPECT_EQ(LogText().find("X-Evil: 1"), std::string::npos);
+  // What a request line can carry goes out as it was typed, the login in the query included.
+  m_logStart = LogText().size();
+  SetUserLogin(L"a|b", L"{p}^`\\\"<>");
+  HttpGetCgi(W(kBasic), BuildConfigGetUrl(0), buf, sizeof buf, 5000, true, true);
+  HttpGetCgi(W(kBasic), L"/cgi-bin/cmd/system?URL=\"<a>\\{b}|^`", buf, sizeof buf, 5000, true, false);
+  lines = NewRequests();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines.front(), "http " + ip + " GET /cgi-bin/update?USER=a|b&PWD={p}^`\\\"<>&CONFIG_GET");
+  EXPECT_EQ(lines.back(), "http " + ip + " GET /cgi-bin/cmd/system?URL=\"<a>\\{b}|^`");
 }
 
 TEST_F(HttpNetns, UrlFetchesWithoutLogin) {
