@@ -20,7 +20,9 @@ int RunSystemCommand(const BatchContext& context, RowHandle row, const std::wstr
   char reply[kReplySize];
   context.Status(row, kProcessing);
   int result = command.failId;
-  if (context.GetCgi(host, command.path, reply, kReplySize, kCommandTimeoutMs, false) > 0) {
+  // Any 200 without a failure word is the device taking the command, an empty one included;
+  // no answer at all (a device that restarts in the middle of its reply among them) fails.
+  if (context.GetCgi(host, command.path, reply, kReplySize, kCommandTimeoutMs, false) >= 0) {
     context.Status(row, kRebooting);
     if (!context.Wait("reboot", kRebootWaitMs)) return 0;
     for (int look = 0; look < kBackChecks; ++look) {

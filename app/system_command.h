@@ -31,8 +31,9 @@ constexpr int kBackChecks = 10;                     // looks for the device
 constexpr std::int64_t kBackCheckTimeoutMs = 5000;  // each look's time-out
 constexpr std::int64_t kBackCheckPauseMs = 5000;    // between looks
 
-// One device's work, on its worker thread: 539, the command with the user's login (any
-// answer but a read reply ends the row at once with failId), 519, the reboot wait, then up to
+// One device's work, on its worker thread: 539, the command with the user's login (a 200
+// without a failure word, empty or not, is taken; no answer, a refusal or a failure word ends
+// the row at once with failId), 519, the reboot wait, then up to
 // ten looks with the factory login, where any HTTP answer counts as back (the user may have
 // changed the login the look uses). Reports the final id and returns it; a stopped batch
 // reports nothing more and returns 0.

@@ -7,9 +7,10 @@
 // in `reply` (at most replySize - 1 bytes, always NUL-terminated). port 0 = the port known for
 // the host (g_HttpPortMap), else 80. useDefaultLogin picks the factory login over the user's
 // (device/login.h). Every wait is bounded and ends early when the calling thread is asked
-// to stop (port/stop_scope.h); a body that had begun when the time-out came is the answer.
+// to stop (port/stop_scope.h); a body cut off by a time-out, a reset or an early close is no
+// answer, while one longer than the buffer is cut there and counted.
 // Returns the number of body bytes stored, or
-//   -1  no answer (no connection, time-out, reset, not HTTP)
+//   -1  no answer (no connection, time-out, reset, a body cut off, not HTTP)
 //   -2  the body holds "ERROR" and acceptError is false
 //   -3  the status is not 200, or the body holds "bad account/password" or "not authorized"
 //       (wins over -2)

@@ -45,7 +45,6 @@ class SocketStream : public Stream {
     return port::SendAll(m_socket, data.data(), data.size(), timeoutMs);
   }
   int Receive(char* buf, int len, int timeoutMs) override { return port::RecvSome(m_socket, buf, len, timeoutMs); }
-  bool PeerClosed() override { return port::PeerHasClosed(m_socket); }
 
  private:
   port::socket_t m_socket = port::kInvalidSocket;
@@ -56,19 +55,40 @@ class SocketStream : public Stream {
 constexpr int kDone = 1;
 constexpr int kNotHttp = port::kNetFailed;
 
+// The bound on a whole request: kWholeRequestTimeouts time-outs from its start, and on top
+// of them the time its received bytes take at kSaneBytesPerSecond. A transfer that keeps to
+// that rate never reaches the bound; a device that drips bytes does, soon after the
+// time-outs.
+class RequestClock {
+ public:
+  explicit RequestClock(int timeoutMs)
+      : m_timeoutMs(timeoutMs),
+        m_start(port::SteadyMs()),
+        m_base(static_cast<std::int64_t>(timeoutMs) * kWholeRequestTimeouts) {}
+  int TimeoutMs() const { return m_timeoutMs; }
+  void Received(int n) { m_bytes += static_cast<std::uint64_t>(n); }
+  std::int64_t Deadline() const {
+    return m_start + m_base + static_cast<std::int64_t>(m_bytes * 1000 / kSaneBytesPerSecond);
+  }
+
+ private:
+  int m_timeoutMs;
+  std::int64_t m_start;
+  std::int64_t m_base;
+  std::uint64_t m_bytes = 0;
+};
+
 // One connection and the bytes received on it that are not consumed yet. Every wait ends
-// by the request's deadline.
+// by the request's bound.
 class Connection {
  public:
-  Connection(std::unique_ptr<Stream> stream, int timeoutMs, std::int64_t deadline)
-      : m_stream(std::move(stream)), m_timeoutMs(timeoutMs), m_deadline(deadline) {}
+  Connection(std::unique_ptr<Stream> stream, RequestClock& clock) : m_stream(std::move(stream)), m_clock(clock) {}
 
   bool Open(const std::string& ip, int p, int connectTimeoutMs) {
     const int wait = WaitMs();
     return m_stream->Open(ip, p, connectTimeoutMs > 0 && connectTimeoutMs < wait ? connectTimeoutMs : wait);
   }
   bool Send(const std::string& data) { return m_stream->Send(data, WaitMs()); }
-  bool PeerClosed() { return Available() > 0 || m_stream->PeerClosed(); }
 
   // Receives more bytes: kDone, or the stream's code.
   int More() {
@@ -77,6 +97,7 @@ class Connection {
     char tmp[8192];
     int n = m_stream->Receive(tmp, sizeof tmp, wait);
     if (n <= 0) return n;
+    m_clock.Received(n);
     // What was consumed goes before the buffer grows.
     if (m_pos > 0 && m_pos * 2 >= m_in.size()) {
       m_in.erase(0, m_pos);
@@ -112,14 +133,13 @@ class Connection {
 
  private:
   int WaitMs() const {
-    std::int64_t left = m_deadline - port::SteadyMs();
+    std::int64_t left = m_clock.Deadline() - port::SteadyMs();
     if (left <= 0) return 0;
-    return left < m_timeoutMs ? static_cast<int>(left) : m_timeoutMs;
+    return left < m_clock.TimeoutMs() ? static_cast<int>(left) : m_clock.TimeoutMs();
   }
 
   std::unique_ptr<Stream> m_stream;
-  int m_timeoutMs;
-  std::int64_t m_deadline;
+  RequestClock& m_clock;
   std::string m_in;
   std::size_t m_pos = 0;
 };
@@ -210,8 +230,8 @@ int ReadChunked(Connection& c, char* buf, std::size_t room, std::size_t* stored,
   }
 }
 
-// Reads the body after the head. kDone when it was read to its end, the buffer filled, or
-// the time-out ended it after some of it came (then r->complete stays false); else why not.
+// Reads the body after the head. kDone when it was read to its end or the buffer filled;
+// else why not: a body cut off by a time-out, a reset or an early close is no body.
 int ReadBody(Connection& c, GetResult* r, char* buf, std::size_t room, std::size_t* headBytes) {
   std::size_t stored = 0;
   bool full = false;
@@ -225,7 +245,7 @@ int ReadBody(Connection& c, GetResult* r, char* buf, std::size_t room, std::size
   } else if (ParseLength(r->Header("Content-Length"), &length)) {
     got = CopyBody(c, length, buf, room, &stored, &full);
   } else {
-    // Delimited by the close of the connection.
+    // Delimited by the close of the connection: whole only when it closes in order.
     got = CopyBody(c, UINT64_MAX, buf, room, &stored, &full);
     if (got == 0) got = kDone;
   }
@@ -233,15 +253,13 @@ int ReadBody(Connection& c, GetResult* r, char* buf, std::size_t room, std::size
   r->bodyBytes = static_cast<int>(stored);
   r->truncated = full;
   r->complete = got == kDone && !full;
-  // A body that had begun when the time-out came is taken as it is.
-  if (got == port::kNetTimedOut && stored > 0) return kDone;
   return got;
 }
 
-// One request and its reply on an open connection. `keepOpen` asks the server to keep the
-// connection for a further request. True when a reply was had.
+// One request and its reply on an open connection, which carries nothing more. True when a
+// reply was had.
 bool Exchange(Connection& c, const GetRequest& req, const std::string& target, const std::string& authorization,
-              bool keepOpen, char* buf, std::size_t room, GetResult* r) {
+              char* buf, std::size_t room, GetResult* r) {
   buf[0] = '\0';
   r->status = 0;
   r->headers.clear();
@@ -253,7 +271,7 @@ bool Exchange(Connection& c, const GetRequest& req, const std::string& target, c
   std::string msg = "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n";
   if (IsHeaderSafe(req.agent)) msg += "User-Agent: " + req.agent + "\r\n";
   msg += "Accept: */*\r\nPragma: no-cache\r\nCache-Control: no-cache\r\n";
-  msg += keepOpen ? "Connection: keep-alive\r\n" : "Connection: close\r\n";
+  msg += "Connection: close\r\n";
   if (!authorization.empty()) msg += "Authorization: " + authorization + "\r\n";
   msg += "\r\n";
   if (!c.Send(msg)) return false;
@@ -268,16 +286,6 @@ bool Exchange(Connection& c, const GetRequest& req, const std::string& target, c
   buf[0] = '\0';
   r->bodyBytes = 0;
   return r->status != 200;
-}
-
-// Whether the connection can carry another request after this reply: the server did not
-// close it and the body was delimited and read to its end.
-bool Reusable(const GetResult& r) {
-  if (!r.complete) return false;
-  std::string conn = r.Header("Connection");
-  for (char& ch : conn) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  if (conn.find("close") != std::string::npos) return false;
-  return !r.Header("Content-Length").empty() || r.Header("Transfer-Encoding").find("chunked") != std::string::npos;
 }
 
 }  // namespace
@@ -309,12 +317,11 @@ bool Get(const GetRequest& req, char* buf, int size, GetResult* result) {
     if (!port::ResolveIPv4(req.host, &ip)) return false;
   }
   const std::string target = SafeTarget(req.target);
-  const int timeoutMs = req.timeoutMs > 0 ? req.timeoutMs : 1;
-  const std::int64_t deadline = port::SteadyMs() + static_cast<std::int64_t>(timeoutMs) * kWholeRequestTimeouts;
+  RequestClock clock(req.timeoutMs > 0 ? req.timeoutMs : 1);
   auto open = [&]() -> std::unique_ptr<Connection> {
     std::unique_ptr<Stream> s = req.streams ? req.streams() : std::unique_ptr<Stream>(new SocketStream);
     if (!s) return nullptr;
-    std::unique_ptr<Connection> c(new Connection(std::move(s), timeoutMs, deadline));
+    std::unique_ptr<Connection> c(new Connection(std::move(s), clock));
     ++result->connections;
     if (!c->Open(ip, req.port, req.connectTimeoutMs)) return nullptr;
     return c;
@@ -327,8 +334,7 @@ bool Get(const GetRequest& req, char* buf, int size, GetResult* result) {
 
   std::unique_ptr<Connection> c = open();
   if (!c) return fail();
-  // With a login to give, the connection is kept for the answer to a challenge.
-  if (!Exchange(*c, req, target, std::string(), req.answerChallenge, buf, room, result)) return fail();
+  if (!Exchange(*c, req, target, std::string(), buf, room, result)) return fail();
   if (result->status != 401 || !req.answerChallenge) return true;
   std::vector<std::string> offered;
   for (const auto& h : result->headers)
@@ -338,14 +344,14 @@ bool Get(const GetRequest& req, char* buf, int size, GetResult* result) {
   std::string authorization = SameText(ch.scheme, "Digest")
                                   ? DigestAuthorization(ch, "GET", target, req.user, req.password, MakeCnonce())
                                   : BasicAuthorization(req.user, req.password);
-  // The answer goes on the kept connection unless the server has ended it already. Once sent,
-  // it is never sent again: a request that may have reached the device must not reach it twice.
-  if (!Reusable(*result) || c->PeerClosed()) {
-    c.reset();
-    c = open();
-    if (!c) return fail();
-  }
-  if (!Exchange(*c, req, target, authorization, false, buf, room, result)) return fail();
+  // The answer goes on a connection of its own: many servers close theirs after a challenge,
+  // some a moment later and without a word, so the first one is never trusted with it. Once
+  // sent, the answer is never sent again: a request that may have reached the device must not
+  // reach it twice.
+  c.reset();
+  c = open();
+  if (!c) return fail();
+  if (!Exchange(*c, req, target, authorization, buf, room, result)) return fail();
   return true;
 }
 

@@ -1,14 +1,16 @@
-// A small HTTP/1.1 client for GET requests: a connection per request (kept for the answer to
-// a login challenge when the server allows it), a 401 challenge answered once with the login
-// (Basic, or Digest with MD5, with or without qop), and the body delimited by Content-Length,
-// chunked encoding or the connection's close. Nothing is kept from one request to the next.
+// A small HTTP/1.1 client for GET requests: one request per connection, a 401 challenge
+// answered once with the login (Basic, or Digest with MD5, with or without qop) on a new
+// connection, and the body delimited by Content-Length, chunked encoding or the connection's
+// orderly close. Nothing is kept from one request to the next.
 //
 // Every wait is bounded: connect and each receive by the caller's time-out, the whole request
-// by kWholeRequestTimeouts of them, the heads of a reply (interim ones included) by
-// kMaxHeadBytes, the interim replies by kMaxInterimReplies. A request is abandoned at once
-// when its thread is asked to stop (port/stop_scope.h). A request is never sent twice: once it
-// may have reached the server, a failure is the answer.
+// by kWholeRequestTimeouts of them plus the time its bytes take at kSaneBytesPerSecond (a
+// transfer at that rate or faster is never cut; one that drips is), the heads of a reply
+// (interim ones included) by kMaxHeadBytes, the interim replies by kMaxInterimReplies. A
+// request is abandoned at once when its thread is asked to stop (port/stop_scope.h). A request
+// is never sent twice: once it may have reached the server, a failure is the answer.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,6 +22,7 @@ namespace http {
 constexpr std::size_t kMaxHeadBytes = 64 * 1024;
 constexpr int kMaxInterimReplies = 8;
 constexpr int kWholeRequestTimeouts = 2;
+constexpr std::uint64_t kSaneBytesPerSecond = 16 * 1024;
 
 // One byte stream to a server: a TCP connection unless a test or a fuzzer scripts one.
 class Stream {
@@ -32,8 +35,6 @@ class Stream {
   // Receives up to len bytes, waiting at most timeoutMs: the count, 0 when the server closed,
   // or port::kNetFailed, port::kNetTimedOut, port::kNetStopped (port/net.h).
   virtual int Receive(char* buf, int len, int timeoutMs) = 0;
-  // True when the server has already ended the connection: it can take no further request.
-  virtual bool PeerClosed() = 0;
 };
 
 // Makes the stream of each connection of a request.
@@ -69,10 +70,10 @@ struct GetResult {
 };
 
 // Sends the GET and stores the body of the (last) reply in `buf`: at most size - 1 bytes,
-// then a NUL, reading until the body ends, the buffer is full, or the time-out ends a body
-// that has begun (what arrived is the answer). Returns false when no answer was had (no
-// connection, a time-out before the body, a reset, a stop, a reply that is not HTTP); the
-// buffer then holds an empty text.
+// then a NUL, reading until the body ends or the buffer is full (a longer body is cut there
+// and is the answer). Returns false when no answer was had (no connection, a time-out, a
+// reset, a close before the body's end, a stop, a reply that is not HTTP): nothing of a
+// 200's body cut off that way is handed on, and the buffer then holds an empty text.
 bool Get(const GetRequest& req, char* buf, int size, GetResult* result);
 
 }  // namespace http

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <cstring>
 
 namespace http {
 namespace {
@@ -59,7 +58,7 @@ std::string SafeTarget(const std::string& target) {
   if (target.empty() || target[0] != '/') out += '/';
   for (char ch : target) {
     unsigned char c = static_cast<unsigned char>(ch);
-    if (c <= 0x20 || c >= 0x7F || std::strchr("#\"<>\\^`{|}", ch)) AppendEscaped(&out, c);
+    if (c <= 0x20 || c >= 0x7F || ch == '#') AppendEscaped(&out, c);
     else out += ch;
   }
   return out;

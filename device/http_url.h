@@ -17,9 +17,10 @@ struct Url {
 bool ParseUrl(const std::string& url, Url* out);
 
 // A request target that can go into a request line as it is: control bytes, spaces, DEL,
-// '#' (it would end the target), '"', '<', '>', '\', '^', '`', '{', '|', '}' and bytes of
-// 0x80 and above are percent-encoded; everything else (the path's '/', the query's '&', '=',
-// '?', ',', ':', '+', '%' and the letters in their case) is kept. An empty target becomes
+// '#' (it would end the target) and bytes of 0x80 and above are percent-encoded, and nothing
+// else: a command goes out as it was typed, for devices that do not decode what they are
+// given (the path's '/', the query's '&', '=', '?', ',', ':', '+', '%', '"', '<', '>', '\',
+// '^', '`', '{', '|', '}' and the letters in their case are kept). An empty target becomes
 // "/", one without a leading '/' gets one.
 std::string SafeTarget(const std::string& target);
 

@@ -350,20 +350,6 @@ int RecvSome(socket_t s, void* buf, int len, int timeoutMs) {
   return n < 0 ? kNetFailed : n;
 }
 
-bool PeerHasClosed(socket_t s) {
-  if (WaitOnce(s, false, 0) == 0) return false;  // nothing at all: still open
-  char c;
-#ifdef _WIN32
-  int n = recv(static_cast<SOCKET>(s), &c, 1, MSG_PEEK);
-  if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) return false;
-#else
-  int n = static_cast<int>(recv(s, &c, 1, MSG_PEEK | MSG_DONTWAIT));
-  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return false;
-#endif
-  // The end of the stream, a reset, or bytes nobody asked for: not fit for a new request.
-  return true;
-}
-
 int WaitReadable(socket_t s, int timeoutMs) { return WaitFor(s, false, timeoutMs); }
 int WaitWritable(socket_t s, int timeoutMs) { return WaitFor(s, true, timeoutMs); }
 

@@ -72,10 +72,6 @@ int WaitWritable(socket_t s, int timeoutMs);
 // The socket's pending error (SO_ERROR), 0 when none.
 int PendingError(socket_t s);
 
-// True when the peer has closed or reset its side: nothing is waiting to be read but the end
-// of the stream. Does not wait.
-bool PeerHasClosed(socket_t s);
-
 // Wakes any thread blocked on the socket (shutdown), then closes it.
 void Shutdown(socket_t s);
 void CloseSocket(socket_t s);

@@ -86,16 +86,32 @@ TEST(HttpUrl, SplitsHostPortAndTarget) {
   }
 }
 
-TEST(HttpUrl, SafeTargetNeverCarriesLineBreaksOrSpaces) {
-  EXPECT_EQ(http::SafeTarget("/cgi-bin/cmd/system?CHANNEL=2&SYSTEM_INFO"), "/cgi-bin/cmd/system?CHANNEL=2&SYSTEM_INFO");
-  EXPECT_EQ(http::SafeTarget(""), "/");
-  EXPECT_EQ(http::SafeTarget("x"), "/x");
-  EXPECT_EQ(http::SafeTarget("/a?N=x y\r\nHost: evil\t\x01"), "/a?N=x%20y%0D%0AHost:%20evil%09%01");
-  EXPECT_EQ(http::SafeTarget("/\xC3\xA9\x7F\"<>"), "/%C3%A9%7F%22%3C%3E");
-  EXPECT_EQ(http::SafeTarget("/a%20b"), "/a%20b");  // already encoded text stays as it is
-  // A command as the user typed it: only what cannot stand in a target changes.
-  EXPECT_EQ(http::SafeTarget("/cgi-bin/cmd/system?DATE_CONFIG=1,01150000 2012,00:00:00,+05:30&A=b/C#2"),
-            "/cgi-bin/cmd/system?DATE_CONFIG=1,01150000%202012,00:00:00,+05:30&A=b/C%232");
+TEST(HttpUrl, SafeTargetEncodesOnlyWhatCannotStandInARequestLine) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"/cgi-bin/cmd/system?CHANNEL=2&SYSTEM_INFO", "/cgi-bin/cmd/system?CHANNEL=2&SYSTEM_INFO"},
+      {"", "/"},
+      {"x", "/x"},
+      {"/a?N=x y\r\nHost: evil\t\x01", "/a?N=x%20y%0D%0AHost:%20evil%09%01"},
+      {"/\xC3\xA9\x7F\x80\xFF", "/%C3%A9%7F%80%FF"},
+      {"/a%20b", "/a%20b"},  // already encoded text stays as it is
+      {"/a#b", "/a%23b"},
+      // Printable bytes that a browser would encode go out as typed: a device that does not
+      // decode them would get another command.
+      {"/cgi-bin/cmd/x?A=\"<>\\^`{|}", "/cgi-bin/cmd/x?A=\"<>\\^`{|}"},
+      {"/cgi-bin/cmd/system?DATE_CONFIG=1,01150000 2012,00:00:00,+05:30&A=b/C#2",
+       "/cgi-bin/cmd/system?DATE_CONFIG=1,01150000%202012,00:00:00,+05:30&A=b/C%232"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(http::SafeTarget(c.in), c.out) << c.in;
+  // Every byte: encoded exactly when it is a control byte, space, DEL, '#' or above 127.
+  for (int b = 1; b < 256; ++b) {
+    const char ch = static_cast<char>(b);
+    const bool encode = b <= 0x20 || b >= 0x7F || ch == '#';
+    const std::string got = http::SafeTarget(std::string("/") + ch);
+    EXPECT_EQ(got.size(), encode ? 4u : 2u) << b;
+  }
 }
 
 TEST(HttpUrl, PercentEncodeOnlyWhatCannotStandInAQueryValue) {

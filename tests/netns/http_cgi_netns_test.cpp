@@ -2,6 +2,7 @@
 // devices on a private test network.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -38,6 +39,14 @@ const char kRecorder[] = "10.231.1.23";
 const char kSysError[] = "10.231.1.24";
 const char kSysEmpty[] = "10.231.1.25";
 const char kNobody[] = "10.231.1.99";  // no device holds it
+// Older web servers that close after their challenge: HTTP/1.0 (after every reply), or
+// HTTP/1.1 without a word; at once or a moment later.
+const char k10Now[] = "10.231.1.26";
+const char k10At200us[] = "10.231.1.27";
+const char k10At2ms[] = "10.231.1.28";
+const char k11At200us[] = "10.231.1.29";
+const char k11At2ms[] = "10.231.1.30";
+const char k10Digest[] = "10.231.1.31";
 
 std::wstring W(const char* s) { return std::wstring(s, s + std::strlen(s)); }
 
@@ -63,7 +72,11 @@ class HttpNetns : public ::testing::Test {
       << " failB=/cgi-bin/cmd/system?T_REFUSE:refuse"
       << " failC=/cgi-bin/cmd/system?T_SILENT:silent"
       << " failD=/cgi-bin/cmd/system?T_BADACC:body=bad%20account/password"
-      << " failE=/cgi-bin/cmd/system?T_500:status500+error\n";
+      << " failE=/cgi-bin/cmd/system?T_500:status500+error"
+      << " failF=/cgi-bin/cmd/system?T_CUTLEN:big+cut"
+      << " failG=/cgi-bin/cmd/system?T_CUTCHUNK:chunked+big+cut"
+      << " failH=/cgi-bin/cmd/system?T_CUTRESET:big+cut_reset"
+      << " failI=/cgi-bin/cmd/system?T_CUTCLOSE:close+big+cut_reset\n";
     f << "ip=" << kDigest << " mac=00:0F:7C:00:10:11 auth=digest\n";
     f << "ip=" << kDigestOld << " mac=00:0F:7C:00:10:12 auth=digest_noqop\n";
     f << "ip=" << kBadAccount << " mac=00:0F:7C:00:10:13 password=other bad_login=bad_account\n";
@@ -72,6 +85,12 @@ class HttpNetns : public ::testing::Test {
     f << "ip=" << kPort8080 << " mac=00:0F:7C:00:10:16 http_port=8080\n";
     f << "ip=" << kDrops << " mac=00:0F:7C:00:10:18 auth=digest keep_after_401=0\n";
     f << "ip=" << kChunky << " mac=00:0F:7C:00:10:19 auth=digest challenge=chunked\n";
+    f << "ip=" << k10Now << " mac=00:0F:7C:00:10:26 http_version=1.0\n";
+    f << "ip=" << k10At200us << " mac=00:0F:7C:00:10:27 http_version=1.0 close_delay_us=200\n";
+    f << "ip=" << k10At2ms << " mac=00:0F:7C:00:10:28 http_version=1.0 close_delay_us=2000\n";
+    f << "ip=" << k11At200us << " mac=00:0F:7C:00:10:29 keep_after_401=0 close_delay_us=200\n";
+    f << "ip=" << k11At2ms << " mac=00:0F:7C:00:10:30 keep_after_401=0 close_delay_us=2000\n";
+    f << "ip=" << k10Digest << " mac=00:0F:7C:00:10:31 http_version=1.0 close_delay_us=2000 auth=digest\n";
     f << "ip=" << kOpen << " mac=00:0F:7C:00:10:17 auth=none"
       << " fail1=/cgi-bin/cmd/t/notauth:body=not%20authorized fail2=/cgi-bin/cmd/t/error:error"
       << " fail3=/cgi-bin/cmd/t/bad:body=bad%20account/password fail4=/cgi-bin/cmd/t/404:status404\n";
@@ -89,7 +108,8 @@ class HttpNetns : public ::testing::Test {
     f.close();
     s_log = s_lab->Dir() + "/requests.log";
     s_lab->AddDeviceAddresses(0, {kBasic, kDigest, kDigestOld, kBadAccount, kNotAuth, kOff, kPort8080, kOpen, kDrops,
-                                  kChunky, kNormal, kLv, kFamily, kRecorder, kSysError, kSysEmpty});
+                                  kChunky, kNormal, kLv, kFamily, kRecorder, kSysError, kSysEmpty, k10Now,
+                                  k10At200us, k10At2ms, k11At200us, k11At2ms, k10Digest});
     if (s_lab->StartSimulator(0, {"--config", conf, "--log", s_log}) < 0) s_lab.reset();
   }
   static void TearDownTestSuite() { s_lab.reset(); }
@@ -237,6 +257,52 @@ TEST_F(HttpNetns, EachRequestReachesTheDeviceOnceUnansweredAndOnceWithTheLogin) 
   }
 }
 
+TEST_F(HttpNetns, ServersThatCloseAfterTheirChallengeAnswerEveryRequest) {
+  // Fifty requests with the user's login to each kind: every one answered, and each reached
+  // the device twice (without and with the login), never more.
+  struct Case {
+    const char* host;
+    const char* kind;
+  } cases[] = {
+      {k10Now, "HTTP/1.0, close at once"},         {k10At200us, "HTTP/1.0, close after 200 us"},
+      {k10At2ms, "HTTP/1.0, close after 2 ms"},    {k10Digest, "HTTP/1.0 digest, close after 2 ms"},
+      {kDrops, "HTTP/1.1 digest, close at once"},  {k11At200us, "HTTP/1.1, close after 200 us"},
+      {k11At2ms, "HTTP/1.1, close after 2 ms"},
+  };
+  const int kRequests = 50;
+  for (const Case& c : cases) {
+    m_logStart = LogText().size();
+    int answered = 0;
+    for (int i = 0; i < kRequests; ++i) {
+      char buf[1024];
+      answered += Get(c.host, "/cgi-bin/cmd/system?SYSTEM_INFO", buf, sizeof buf) > 0 &&
+                  std::strstr(buf, "Firmware Version = ") != nullptr;
+    }
+    std::printf("  %-36s %d/%d\n", c.kind, answered, kRequests);
+    EXPECT_EQ(answered, kRequests) << c.kind;
+    EXPECT_EQ(NewRequests().size(), 2u * kRequests) << c.kind;
+  }
+}
+
+TEST_F(HttpNetns, AReplyCutOffMidBodyIsNoAnswer) {
+  // Half of a 6000-byte body, then silence or a reset: with room for all of it, no answer and
+  // nothing in the buffer.
+  for (const char* q : {"T_CUTLEN", "T_CUTCHUNK", "T_CUTRESET", "T_CUTCLOSE"}) {
+    std::vector<char> big(16384, 'Q');
+    EXPECT_EQ(Get(kBasic, std::string("/cgi-bin/cmd/system?") + q, big.data(), static_cast<int>(big.size()), false,
+                  700),
+              -1)
+        << q;
+    EXPECT_EQ(big[0], '\0') << q;
+  }
+  // With a 2048-byte buffer the first 2047 bytes came before the device went quiet: the buffer
+  // is full, and that is the answer.
+  for (const char* q : {"T_CUTLEN", "T_CUTCHUNK"}) {
+    char buf[2048];
+    EXPECT_EQ(Get(kBasic, std::string("/cgi-bin/cmd/system?") + q, buf, sizeof buf, false, 700), 2047) << q;
+  }
+}
+
 TEST_F(HttpNetns, PortComesFromTheMapOr80AndLookupsAddNothing) {
   char buf[256];
   EXPECT_EQ(Get(kPort8080, "/cgi-bin/cmd/system?PORT_HTTP", buf, sizeof buf), -1);  // port 80: nothing there
@@ -263,6 +329,15 @@ TEST_F(HttpNetns, RequestLineCarriesCallerTextsSafely) {
             "http " + ip + " GET /cgi-bin/update?USER=op%26r=1%20x&PWD=p%20w%23%0D%0AHost:%20evil&CHANNEL=2&CONFIG_GET");
   EXPECT_EQ(lines.back(), "http " + ip + " GET /cgi-bin/cmd/system?NAME=a%20b%0D%0AX-Evil:%201");
   EXPECT_EQ(LogText().find("X-Evil: 1"), std::string::npos);
+  // What a request line can carry goes out as it was typed, the login in the query included.
+  m_logStart = LogText().size();
+  SetUserLogin(L"a|b", L"{p}^`\\\"<>");
+  HttpGetCgi(W(kBasic), BuildConfigGetUrl(0), buf, sizeof buf, 5000, true, true);
+  HttpGetCgi(W(kBasic), L"/cgi-bin/cmd/system?URL=\"<a>\\{b}|^`", buf, sizeof buf, 5000, true, false);
+  lines = NewRequests();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines.front(), "http " + ip + " GET /cgi-bin/update?USER=a|b&PWD={p}^`\\\"<>&CONFIG_GET");
+  EXPECT_EQ(lines.back(), "http " + ip + " GET /cgi-bin/cmd/system?URL=\"<a>\\{b}|^`");
 }
 
 TEST_F(HttpNetns, UrlFetchesWithoutLogin) {

@@ -47,6 +47,7 @@ const char kNoHttp[] = "10.231.3.7";    // no web server
 const char kOddSerial[] = "10.231.3.8"; // its serial number holds "..\"
 const char kLoader[] = "10.231.3.9";    // takes a boot-loader image
 const char kOldLoader[] = "10.231.3.10"; // too old a firmware for one
+const char kCut[] = "10.231.3.11";      // goes quiet half-way through its configuration
 
 const char kDevices[] =
     "ip=10.231.3.1 mac=00:0F:7C:00:30:01 firmware=K7W-320-V3.13.01-QT model=CAM-1 serial=SER301 "
@@ -64,7 +65,9 @@ const char kDevices[] =
     "ip=10.231.3.7 mac=00:0F:7C:00:30:07 http=off\n"
     "ip=10.231.3.8 mac=00:0F:7C:00:30:08 firmware=K7W-320-V3.13.01-QT serial=..\\..\\SER308 blackbox_size=70000\n"
     "ip=10.231.3.9 mac=00:0F:7C:00:30:09 firmware=K7W-700-V6.09.05-LV serial=SER309 reboot_ms=300\n"
-    "ip=10.231.3.10 mac=00:0F:7C:00:30:0A firmware=K7W-700-V6.08.10-LV serial=SER310 reboot_ms=300\n";
+    "ip=10.231.3.10 mac=00:0F:7C:00:30:0A firmware=K7W-700-V6.08.10-LV serial=SER310 reboot_ms=300\n"
+    "ip=10.231.3.11 mac=00:0F:7C:00:30:0B firmware=K7W-320-V3.13.01-QT serial=SER311 config_size=120000 "
+    "fail=/cgi-bin/update?USER=admin&PWD=740912&CHANNEL=1&CONFIG_GET:cut\n";
 
 // Every discovery record that arrives while an upgrade batch runs goes to the engine, as the
 // main window does it.
@@ -97,7 +100,7 @@ class MaintenanceNetns : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_sim.Start(kDevices,
-                {kSingle, kEncoder, kBroken, kLong, kNoBox, kOwnLogin, kNoHttp, kOddSerial, kLoader, kOldLoader});
+                {kSingle, kEncoder, kBroken, kLong, kNoBox, kOwnLogin, kNoHttp, kOddSerial, kLoader, kOldLoader, kCut});
   }
   static void TearDownTestSuite() { s_sim.Stop(); }
 
@@ -236,19 +239,25 @@ TEST_F(MaintenanceNetns, FailedBackupKeepsTheEarlierFileAndLongOnesAreWhole) {
   const std::string day = Today();
   const std::string earlier = "#INFO,K7W-320,1\nEARLIER=1\n";
   std::ofstream(m_folder / ("Conf_000F7C003003_01_" + day + ".ini"), std::ios::binary) << earlier;
+  std::ofstream(m_folder / ("Conf_000F7C00300B_01_" + day + ".ini"), std::ios::binary) << earlier;
   m_ui.selection.rows = {Single(30, kBroken, "00:0F:7C:00:30:03"), Single(40, kLong, "00:0F:7C:00:30:04"),
-                         Single(70, kNoHttp, "00:0F:7C:00:30:07")};
+                         Single(70, kNoHttp, "00:0F:7C:00:30:07"), Single(80, kCut, "00:0F:7C:00:30:0B")};
   BackupOperation backup;
   backup.SetFolder(Folder());
   m_engine->Run(backup);
   EXPECT_EQ(m_report.Of(30), std::vector<int>{513});
   EXPECT_EQ(m_report.Of(40), std::vector<int>{508});
   EXPECT_EQ(m_report.Of(70), std::vector<int>{513});
+  // A device that stops in the middle of its reply has not answered: its earlier file stays.
+  EXPECT_EQ(m_report.Of(80), std::vector<int>{513});
+  // The first request filled its buffer before the cut; the larger second one was cut.
+  EXPECT_EQ(Log("cut 10.231.3.11 ").size(), 2u);
+  EXPECT_EQ(Content("Conf_000F7C00300B_01_" + day + ".ini"), earlier);
   EXPECT_EQ(Content("Conf_000F7C003003_01_" + day + ".ini"), earlier);
   const std::string whole = Content("Conf_000F7C003004_01_" + day + ".ini");
   EXPECT_EQ(whole.size(), std::string("#INFO,K7W-320,\n").size() + 120000);
   EXPECT_EQ(whole.back(), '\n');
-  EXPECT_EQ(Files().size(), 2u);
+  EXPECT_EQ(Files().size(), 3u);
 }
 
 TEST_F(MaintenanceNetns, SingleFileRestoreIsCheckedThenSent) {

@@ -25,6 +25,9 @@ const char kOwnLogin[] = "10.231.2.5";    // the user's login is not the factory
 const char kNotFound[] = "10.231.2.6";    // answers the command with 404
 const char kQuick[] = "10.231.2.7";       // back at once
 const char kGone[] = "10.231.2.8";        // as kNever, for the batch (the simulator remembers)
+const char kEmpty[] = "10.231.2.9";       // takes the command with an empty 200
+const char kCutReset[] = "10.231.2.10";   // restarts in the middle of its reply (reset)
+const char kCutSilent[] = "10.231.2.11";  // goes quiet in the middle of its reply
 
 std::wstring W(const char* s) { return std::wstring(s, s + std::char_traits<char>::length(s)); }
 
@@ -38,10 +41,13 @@ class SystemCommandNetns : public testlab::SimulatorSuite<SystemCommandNetns> {
            "ip=10.231.2.5 mac=00:0F:7C:00:20:05 password=secret reboot_ms=100\n"
            "ip=10.231.2.6 mac=00:0F:7C:00:20:06 fail=/cgi-bin/cmd/system?CONFIG_RESET:status404\n"
            "ip=10.231.2.7 mac=00:0F:7C:00:20:07 reboot_ms=0\n"
-           "ip=10.231.2.8 mac=00:0F:7C:00:20:08 reboot_ms=never\n";
+           "ip=10.231.2.8 mac=00:0F:7C:00:20:08 reboot_ms=never\n"
+           "ip=10.231.2.9 mac=00:0F:7C:00:20:09 reboot_ms=0 fail=/cgi-bin/cmd/system?:empty\n"
+           "ip=10.231.2.10 mac=00:0F:7C:00:20:0A reboot_ms=0 fail=/cgi-bin/cmd/system?SAVE_REBOOT:cut_reset\n"
+           "ip=10.231.2.11 mac=00:0F:7C:00:20:0B reboot_ms=0 fail=/cgi-bin/cmd/system?CONFIG_RESET:cut\n";
   }
   static std::vector<std::string> Addresses() {
-    return {kBack, kNever, kRefuses, kNoHttp, kOwnLogin, kNotFound, kQuick, kGone};
+    return {kBack, kNever, kRefuses, kNoHttp, kOwnLogin, kNotFound, kQuick, kGone, kEmpty, kCutReset, kCutSilent};
   }
 
  protected:
@@ -88,21 +94,37 @@ TEST_F(SystemCommandNetns, RefusedCommandFailsAtOnceWithoutReboot) {
     const char* ip;
     const SystemCommand* command;
     std::vector<int> statuses;
+    int reboots;  // the device acted on the command before its reply was cut
   };
   const std::vector<Case> cases = {
-      {kRefuses, &kResetCommand, {539, 514}},     // "ERROR"
-      {kNotFound, &kResetCommand, {539, 514}},    // 404
-      {kNoHttp, &kSaveRebootCommand, {539, 515}},  // no answer at all
+      {kRefuses, &kResetCommand, {539, 514}, 0},      // "ERROR"
+      {kNotFound, &kResetCommand, {539, 514}, 0},     // 404
+      {kNoHttp, &kSaveRebootCommand, {539, 515}, 0},  // no answer at all
+      {kCutReset, &kSaveRebootCommand, {539, 515}, 1},
+      {kCutSilent, &kResetCommand, {539, 514}, 1},
   };
   RowHandle row = 10;
   for (const Case& c : cases) {
     EXPECT_EQ(RunSystemCommand(m_context, row, W(c.ip), *c.command), c.statuses.back()) << c.ip;
     EXPECT_EQ(m_report.Of(row), c.statuses) << c.ip;
-    EXPECT_EQ(Count(c.ip, "reboot "), 0) << c.ip;
+    EXPECT_EQ(Count(c.ip, "reboot "), c.reboots) << c.ip;
     EXPECT_EQ(Count(c.ip, "SYSTEM_INFO"), 0) << c.ip;
     ++row;
   }
   EXPECT_TRUE(m_clock.Waits().empty());
+}
+
+TEST_F(SystemCommandNetns, AnEmptyReplyIsTheCommandTaken) {
+  // A device whose web server answers both commands with a 200 and no body: each is taken,
+  // the reboot wait follows and the device is back.
+  RowHandle row = 40;
+  for (const SystemCommand* command : {&kResetCommand, &kSaveRebootCommand}) {
+    EXPECT_EQ(RunSystemCommand(m_context, row, W(kEmpty), *command), command->okId);
+    EXPECT_EQ(m_report.Of(row), (std::vector<int>{539, 519, command->okId}));
+    ++row;
+  }
+  EXPECT_EQ(Count(kEmpty, "reboot "), 2);
+  EXPECT_EQ(m_clock.Count("reboot=30000"), 2);
 }
 
 TEST_F(SystemCommandNetns, RefusedFactoryLoginStillCountsAsBack) {

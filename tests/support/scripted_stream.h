@@ -93,11 +93,6 @@ class ScriptedServer {
         }
       }
     }
-    bool PeerClosed() override {
-      if (m_reply >= m_script.size()) return false;
-      const ScriptedReply& r = m_script[m_reply];
-      return m_at >= r.bytes.size() && (r.end == ReplyEnd::Close || r.end == ReplyEnd::Reset);
-    }
 
    private:
     ScriptedServer* m_server;

@@ -22,10 +22,13 @@
 //        chunked    chunked transfer         close     body ends with the connection
 //        slow       body in 100-byte pieces 20 ms apart
 //        refuse     connection reset, no answer
+//        cut        half the body, then silence  cut_reset  half the body, then a reset
 //        silent     connection kept open, no answer
 //   reply_delay_ms=N     the device thinks N ms before each HTTP reply
 //   keep_after_401=0     the connection is closed after each challenge, unannounced
 //   challenge=chunked    the challenge's body in chunked transfer
+//   http_version=1.0     HTTP/1.0 replies, no Connection header, a close after each reply
+//   close_delay_us=N     that close (or keep_after_401's) N µs after the reply, not with it
 //   sysinfo_quotes=1     SYSTEM_INFO values in single quotes
 //   sysinfo_all=1        SYSTEM_INFO also carries the OEM/camera name/multicast lines
 //   unit_type=, production_id=   the "Unit Type" and "Production ID" values

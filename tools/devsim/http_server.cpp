@@ -138,6 +138,10 @@ void ApplyFailure(const FailRule& rule, HttpReply* reply) {
       reply->delivery = HttpDelivery::Refuse;
     } else if (a == "silent") {
       reply->delivery = HttpDelivery::Silent;
+    } else if (a == "cut") {
+      reply->cut = HttpCut::Silent;
+    } else if (a == "cut_reset") {
+      reply->cut = HttpCut::Reset;
     }
   }
 }
@@ -386,6 +390,7 @@ void HttpService::Serve(int fd, int deviceIndex) {
   }
   std::string in;
   bool keep = true;
+  bool reset = false;  // the connection ends in a reset, without an orderly close first
   // Reads more bytes; false when the peer closed, the link failed, or the service stops.
   auto fill = [&]() {
     for (int waited = 0; m_running && waited < kIdleMs; waited += 100) {
@@ -498,7 +503,11 @@ void HttpService::Serve(int fd, int deviceIndex) {
       while (fill()) in.clear();
       break;
     }
-    std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " " + Reason(reply.status) + "\r\n";
+    // An older web server: HTTP/1.0, no word on the connection, which ends with every reply.
+    const bool http10 = Setting(d, "http_version", "1.1") == "1.0";
+    if (http10) keep = false;
+    std::string out = std::string(http10 ? "HTTP/1.0 " : "HTTP/1.1 ") + std::to_string(reply.status) + " " +
+                      Reason(reply.status) + "\r\n";
     bool hasType = false;
     for (auto& h : reply.headers) {
       out += h.first + ": " + h.second + "\r\n";
@@ -508,17 +517,20 @@ void HttpService::Serve(int fd, int deviceIndex) {
     if (reply.delivery == HttpDelivery::Chunked) out += "Transfer-Encoding: chunked\r\n";
     else if (reply.delivery != HttpDelivery::Close) out += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
     if (reply.delivery == HttpDelivery::Close) keep = false;
-    out += keep ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
-    // A device that drops the connection after its challenge: the close leaves with the
-    // reply's last bytes, as from a device that closes as soon as it has written.
-    const bool dropAfter = reply.status == 401 && Setting(d, "keep_after_401", "1") == "0";
-    if (dropAfter) {
+    if (!http10) out += keep ? "Connection: keep-alive\r\n" : "Connection: close\r\n";
+    out += "\r\n";
+    // A device that drops the connection after its challenge (or, HTTP/1.0, after every
+    // reply). With no pause the close leaves with the reply's last bytes, as from a device
+    // that closes as soon as it has written; close_delay_us puts a pause between the two.
+    const bool dropAfter = http10 || (reply.status == 401 && Setting(d, "keep_after_401", "1") == "0");
+    const long closeDelayUs = std::atol(Setting(d, "close_delay_us", "0").c_str());
+    if (dropAfter && closeDelayUs <= 0) {
       int one = 1;
       setsockopt(fd, IPPROTO_TCP, TCP_CORK, &one, sizeof one);
     }
     bool ok = SendAllFd(fd, out.data(), out.size());
     if (ok && req.method != "HEAD") {
-      const std::string& b = reply.body;
+      const std::string b = reply.cut == HttpCut::None ? reply.body : reply.body.substr(0, reply.body.size() / 2);
       if (reply.delivery == HttpDelivery::Chunked) {
         // Pieces of odd sizes, so that chunk borders fall anywhere.
         std::size_t p = 0, step = 7;
@@ -531,7 +543,7 @@ void HttpService::Serve(int fd, int deviceIndex) {
           p += n;
           step = step * 3 + 1;
         }
-        if (ok) ok = SendAllFd(fd, "0\r\n\r\n", 5);
+        if (ok && reply.cut == HttpCut::None) ok = SendAllFd(fd, "0\r\n\r\n", 5);
       } else if (reply.delivery == HttpDelivery::Slow) {
         for (std::size_t p = 0; ok && p < b.size() && m_running; p += 100) {
           ok = SendAllFd(fd, b.data() + p, std::min<std::size_t>(100, b.size() - p));
@@ -542,10 +554,25 @@ void HttpService::Serve(int fd, int deviceIndex) {
       }
     }
     if (!ok) break;
+    if (reply.cut == HttpCut::Silent) {
+      m_log.Write("cut " + local + " " + req.target);
+      while (fill()) in.clear();
+      break;
+    }
+    if (reply.cut == HttpCut::Reset) {
+      m_log.Write("cut " + local + " " + req.target);
+      linger lg{1, 0};
+      setsockopt(fd, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
+      reset = true;
+      break;
+    }
     // A device that drops a kept connection after its challenge without saying so.
-    if (dropAfter) break;
+    if (dropAfter) {
+      if (closeDelayUs > 0) usleep(static_cast<useconds_t>(closeDelayUs));
+      break;
+    }
   }
-  if (!keep) shutdown(fd, SHUT_WR);
+  if (!keep && !reset) shutdown(fd, SHUT_WR);
   std::lock_guard<std::mutex> l(m_connLock);
   m_openConns.erase(std::remove(m_openConns.begin(), m_openConns.end(), fd), m_openConns.end());
   close(fd);

@@ -25,6 +25,10 @@
 //   keep_after_401=0    the device closes the connection after each challenge, without a
 //                       "Connection: close" header
 //   challenge=chunked   the challenge's body comes in chunked encoding
+//   http_version=1.0    an older server: HTTP/1.0 replies without a Connection header, the
+//                       connection closed after each reply
+//   close_delay_us=N    such a close (or that of keep_after_401=0) comes N µs after the
+//                       reply's last byte instead of with it
 #pragma once
 #include <atomic>
 #include <condition_variable>
@@ -70,11 +74,19 @@ enum class HttpDelivery {
   Silent,   // no answer: the connection stays open until the client gives up
 };
 
+// A reply that stops half-way through its body (whatever its delivery announced).
+enum class HttpCut {
+  None,
+  Silent,  // then nothing more: a device gone from the network
+  Reset,   // then the connection is reset: a device that reboots mid-reply
+};
+
 struct HttpReply {
   int status = 200;
   std::vector<std::pair<std::string, std::string>> headers;
   std::string body;
   HttpDelivery delivery = HttpDelivery::Normal;
+  HttpCut cut = HttpCut::None;
 };
 
 using HttpHandler = std::function<HttpReply(const HttpRequest&)>;

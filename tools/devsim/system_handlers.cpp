@@ -23,9 +23,15 @@ bool HasItem(const std::string& query, const std::string& item) {
 }
 
 // True when one of the device's fail rules answers this request instead of the device.
+// Whether the rule that answers the request refuses the command. A rule that only empties or
+// cuts the reply does not: the device acts and its reply is what goes wrong.
 bool Refused(const HttpRequest& req) {
-  for (const FailRule& r : FailRules(*req.device))
-    if (req.target.compare(0, r.prefix.size(), r.prefix) == 0) return true;
+  for (const FailRule& r : FailRules(*req.device)) {
+    if (req.target.compare(0, r.prefix.size(), r.prefix) != 0) continue;
+    for (const std::string& a : r.actions)
+      if (a != "empty" && a != "cut" && a != "cut_reset") return true;
+    return false;
+  }
   return false;
 }
 

@@ -7,7 +7,8 @@
 // the query instead of an HTTP login; a wrong one gets "bad account/password" (or "not
 // authorized" with bad_login=not_authorized).
 // A command that a fail rule of the device answers (config.h, e.g.
-// fail=/cgi-bin/cmd/system?CONFIG_RESET:error) is refused: the device does not reboot.
+// fail=/cgi-bin/cmd/system?CONFIG_RESET:error) is refused: the device does not reboot; a rule
+// of only "empty", "cut" or "cut_reset" changes the reply of a command that is carried out.
 // Every reboot is logged: "reboot <ip> <COMMAND> away=<ms|never>".
 //
 // Per-device settings (config.h):
