@@ -325,6 +325,19 @@ void Dlg_Main::RunSearch(bool advanced) {
   Invalidate(FALSE);
 }
 
+bool Dlg_Main::WatchSearch(const std::string& local, std::uint32_t userSearches) {
+  if (!OnUiThread()) {
+    const WatchSearchAsk ask{local, userSearches};
+    return m_hWnd && SendMessage(WM_WATCH_SEARCH, 0, reinterpret_cast<LPARAM>(&ask)) != 0;
+  }
+  // The user's search owns the sockets from its start on, and its answers count for the watch.
+  if (m_ShutDown || m_Searching || m_List.CurrentSearch() != userSearches || !g_pDeviceSearcher) return false;
+  m_List.ClearSeenMacs();
+  g_pDeviceSearcher->CloseSockets();
+  g_pDeviceSearcher->Search(local);
+  return true;
+}
+
 void Dlg_Main::RunCommand(UINT id) {
   // The operations that are built run through the batch engine.
   if (m_Batch && m_Batch->Execute(id)) return;
@@ -449,13 +462,19 @@ LRESULT Dlg_Main::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_DEVICE_FOUND: {
       if (static_cast<unsigned long>(lParam) == FOUND_IPSET_REPLY) {
+        // The row is blocked, and what the device said goes to the batch that checks it.
         bool ok = false;
-        m_List.OnIpSetReply(reinterpret_cast<const std::uint8_t*>(wParam), &ok);
+        const int at = m_List.OnIpSetReply(reinterpret_cast<const std::uint8_t*>(wParam), &ok);
+        if (at >= 0) m_IpSetDiscovery.Acknowledged(static_cast<std::size_t>(at), ok);
         return 0;
       }
       if (!wParam || !Tree()) return 0;
       return static_cast<LRESULT>(m_List.OnDeviceFound(*reinterpret_cast<const DeviceRecord*>(wParam),
                                                        static_cast<unsigned long>(lParam)));
+    }
+    case WM_WATCH_SEARCH: {
+      const auto* ask = reinterpret_cast<const WatchSearchAsk*>(lParam);
+      return ask && WatchSearch(ask->local, ask->userSearches) ? 1 : 0;
     }
     case WM_CONFLICT_FOUND:
       m_List.ApplyConflict(static_cast<RowHandle>(wParam), static_cast<std::uint32_t>(lParam));
