@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,9 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   void SearchDevices(bool advanced);
   // The Refresh command: repaint, count, search in the chosen mode.
   void Refresh();
+  // The window in the language just chosen. While a batch runs or a dialog is open the rows
+  // stay (their headers and statuses relabelled) and no search starts; otherwise it searches
+  // again.
   void Relabel();
   // Stops every thread, destroys the grid and the engines, saves the settings.
   void Shutdown();
@@ -133,6 +137,9 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   // for its information; 1, the rows of a removed address go ("0.0.0.0": the checked rows).
   void OnManualDevicesChanged(WPARAM change, LPARAM ip);
   void RunSearch(bool advanced);
+  bool DialogOpen() const;
+  // The column headers and every row's status in the current language.
+  void RelabelRows();
   struct WatchSearchAsk {
     std::string local;
     std::uint32_t userSearches;
@@ -165,6 +172,7 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   DeviceList m_List{*this};
   DiscoveryFeed m_Feed;
   DeviceListExport m_Export;
+  std::map<RowHandle, UINT> m_StatusIds;  // the status each row shows, since the search began
   WorkerThread m_QueryManualIps;
   WorkerThread m_QueryAddedDevices;
   std::unique_ptr<DialogTemplate> m_Template;
