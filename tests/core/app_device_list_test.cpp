@@ -14,20 +14,12 @@
 #include "app/discovery_feed.h"
 #include "device/device_info.h"
 #include "device/http_port_map.h"
+#include "tests/support/row_store_grid.h"
 
 namespace {
 
-class FakeGrid : public DeviceRowOps {
+class FakeGrid : public testlab::RowStoreGrid {
  public:
-  RowHandle InsertRow(RowHandle parent, const std::wstring& text, bool marker, bool box) override {
-    RowHandle h = ++next;
-    store.Insert(h, parent, text, marker, box);
-    return h;
-  }
-  void DeleteRow(RowHandle row) override { store.Erase(row); }
-  std::wstring GetCell(RowHandle row, int cell) override { return store.GetCell(row, cell).value_or(L""); }
-  void SetCell(RowHandle row, int cell, const std::wstring& t) override { store.SetCellText(row, cell, t); }
-  void BlockRow(RowHandle row) override { store.SetBlocked(row, true); }
   void DisableCheckBox(RowHandle row) override { noCheck.insert(row); }
   void ShowStatus(RowHandle row, int id) override { status[row] = id; }
   // As the window does: on to the list at once, or held back (a report still waiting for
@@ -42,20 +34,12 @@ class FakeGrid : public DeviceRowOps {
   void SortRows(int cell) override { lastSort = cell; }
   void SelectRow(RowHandle row) override { selected = row; }
   void RowAdded(const DeviceRecord& r) override { exported.push_back(r[SLOT_IP]); }
-  std::vector<RowHandle> CheckedRows() override {
-    std::vector<RowHandle> out;
-    store.GetCheckedRows(out);
-    return out;
-  }
 
-  bool Blocked(RowHandle row) { return store.GetRow(row)->blocked; }
   std::vector<RowHandle> Top() { return store.Children(kRootRow); }
 
-  GridRowStore store;
   DeviceList* list = nullptr;
   bool holdConflicts = false;
   std::vector<std::pair<RowHandle, std::uint32_t>> heldConflicts;
-  RowHandle next = 100;
   std::set<RowHandle> noCheck;
   std::map<RowHandle, int> status;
   std::map<RowHandle, std::wstring> tips;
