@@ -10,14 +10,25 @@ void BatchStop::Request() {
   m_wake.notify_all();
 }
 
-bool BatchStop::Wait(UpgradeClock& clock, const char* what, std::int64_t clockMs) const {
+bool BatchStop::Wait(UpgradeClock& clock, const char* what, std::int64_t clockMs,
+                     const std::function<bool()>& done) const {
+  constexpr std::int64_t kLookMs = 50;
   clock.OnWait(what, clockMs);
   const std::int64_t deadline = clock.NowMs() + clockMs;
   std::unique_lock<std::mutex> l(m_lock);
   while (!m_flag) {
+    if (done) {
+      l.unlock();
+      const bool over = done();
+      l.lock();
+      if (over) return !m_flag;
+      if (m_flag) break;
+    }
     const std::int64_t left = deadline - clock.NowMs();
     if (left <= 0) return true;
-    m_wake.wait_for(l, std::chrono::milliseconds(std::max<std::int64_t>(1, clock.RealMs(left))));
+    std::int64_t real = std::max<std::int64_t>(1, clock.RealMs(left));
+    if (done) real = std::min(real, kLookMs);
+    m_wake.wait_for(l, std::chrono::milliseconds(real));
   }
   return false;
 }
@@ -25,6 +36,11 @@ bool BatchStop::Wait(UpgradeClock& clock, const char* what, std::int64_t clockMs
 bool BatchContext::Wait(const char* what, std::int64_t clockMs) const {
   if (!stop) return true;
   return stop->Wait(*clock, what, clockMs);
+}
+
+bool BatchContext::WaitUnless(const char* what, std::int64_t clockMs, const std::function<bool()>& done) const {
+  if (!stop) return true;
+  return stop->Wait(*clock, what, clockMs, done);
 }
 
 int BatchContext::GetCgi(const std::wstring& host, const std::wstring& path, char* reply, int replySize,

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,8 +23,10 @@ class BatchStop {
   // The flag itself: the batch's threads put it in their stop scope (port/stop_scope.h), so a
   // request in flight is given up at once.
   const std::atomic<bool>& Flag() const { return m_flag; }
-  // Waits clockMs of `clock` (told as `what`); false when the stop came first.
-  bool Wait(UpgradeClock& clock, const char* what, std::int64_t clockMs) const;
+  // Waits clockMs of `clock` (told as `what`); false when the stop came first. With `done`,
+  // the wait also ends (true) as soon as it holds; it is looked at every 50 ms of real time.
+  bool Wait(UpgradeClock& clock, const char* what, std::int64_t clockMs,
+            const std::function<bool()>& done = std::function<bool()>()) const;
 
  private:
   std::atomic<bool> m_flag{false};
@@ -55,6 +58,8 @@ struct BatchContext {
   bool Stopped() const { return stop && stop->Requested(); }
   // A wait of the batch on its clock; false when the batch was stopped first.
   bool Wait(const char* what, std::int64_t clockMs) const;
+  // The same wait, which also ends as soon as `done` holds.
+  bool WaitUnless(const char* what, std::int64_t clockMs, const std::function<bool()>& done) const;
   // A CGI request with a time-out in the clock's ms.
   int GetCgi(const std::wstring& host, const std::wstring& path, char* reply, int replySize,
              std::int64_t clockTimeoutMs, bool useDefaultLogin, bool acceptError = false) const;

@@ -1,13 +1,14 @@
 #include "app/device_list.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <cwchar>
 
 #include "device/helpers.h"
 #include "device/http_port_map.h"
 #include "device/model_tests.h"
 #include "device/tag_parser.h"
+#include "dialogs/ip_set_packet.h"
 #include "port/text.h"
 
 const std::vector<std::string> g_ColumnKeys = {"IP",     "MAC",    "Model",      "HttpPort", "SysName",
@@ -17,6 +18,7 @@ void DeviceList::StartSearch(bool showCameraName) {
   std::lock_guard<std::recursive_mutex> l(m_lock);
   m_showCameraName = showCameraName;
   m_rowMap.clear();
+  m_channelParent.clear();
   m_seenMacs.clear();
   m_rowCount = 0;
   ++m_search;
@@ -137,7 +139,10 @@ RowHandle DeviceList::AddDeviceRow(const DeviceRecord& r) {
     RowHandle channel = FindRowLocked(r[SLOT_CHANNEL_IP], r[SLOT_CHANNEL_MAC]);
     if (!channel) {
       channel = m_ops.InsertRow(row, r[SLOT_CHANNEL_IP], withName, false);
-      if (channel) m_rowMap.emplace(r[SLOT_CHANNEL_IP], std::make_pair(r[SLOT_CHANNEL_MAC], channel));
+      if (channel) {
+        m_rowMap.emplace(r[SLOT_CHANNEL_IP], std::make_pair(r[SLOT_CHANNEL_MAC], channel));
+        m_channelParent[channel] = row;
+      }
     }
     if (withName) m_ops.SortRows(0);
     if (channel) row = channel;
@@ -161,25 +166,43 @@ RowHandle DeviceList::AddDeviceRow(const DeviceRecord& r) {
 }
 
 int DeviceList::OnIpSetReply(const std::uint8_t* ack, bool* success) {
-  auto u32 = [&](int at) {
-    return static_cast<std::uint32_t>(ack[at]) | (static_cast<std::uint32_t>(ack[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(ack[at + 2]) << 16) | (static_cast<std::uint32_t>(ack[at + 3]) << 24);
-  };
-  if (u32(4) != 2) return -1;
-  const bool withName = ShowCameraName();
-  const int macCell = withName ? 3 : 2;
+  IpSetAck read;
+  if (!ReadIpSetAck(ack, &read)) return -1;
+  const int macCell = ShowCameraName() ? 3 : 2;
   const std::vector<RowHandle> checked = m_ops.CheckedRows();
-  char replyMac[18] = {};
-  std::memcpy(replyMac, ack + 12, 17);
   for (std::size_t i = 0; i < checked.size(); ++i) {
-    std::wstring cell = m_ops.GetCell(checked[i], macCell);
-    if (cell.empty()) continue;
-    if (std::strncmp(port::ToLocal8(cell).c_str(), replyMac, 17) != 0) continue;
+    // The whole field against the whole cell: a longer MAC text that begins alike is another.
+    const std::wstring cell = m_ops.GetCell(checked[i], macCell);
+    if (cell.empty() || port::ToLocal8(cell) != read.mac) continue;
     m_ops.BlockRow(checked[i]);
-    if (success) *success = u32(224) == 0;
+    if (success) *success = read.result == 0;
     return static_cast<int>(i);
   }
   return -1;
+}
+
+void DeviceList::DeleteRowLocked(RowHandle row) {
+  m_ops.DeleteRow(row);
+  // The grid deletes a device row with its channel rows: their entries go with them.
+  std::vector<RowHandle> gone = {row};
+  auto parent = m_channelParent.find(row);
+  if (parent != m_channelParent.end()) {
+    m_channelParent.erase(parent);
+  } else {
+    for (auto it = m_channelParent.begin(); it != m_channelParent.end();)
+      if (it->second == row) {
+        gone.push_back(it->first);
+        it = m_channelParent.erase(it);
+      } else {
+        ++it;
+      }
+    if (m_rowCount > 0) --m_rowCount;
+  }
+  for (auto it = m_rowMap.begin(); it != m_rowMap.end();)
+    if (std::find(gone.begin(), gone.end(), it->second.second) != gone.end())
+      it = m_rowMap.erase(it);
+    else
+      ++it;
 }
 
 void DeviceList::RemoveDeviceRow(const std::wstring& ip) {
@@ -187,14 +210,11 @@ void DeviceList::RemoveDeviceRow(const std::wstring& ip) {
   auto manual = m_manualIps.find(ip);
   if (manual != m_manualIps.end()) {
     RowHandle row = FindRowLocked(ip, manual->second);
-    if (row) m_ops.DeleteRow(row);
+    if (row) DeleteRowLocked(row);
     m_manualIps.erase(manual);
   }
-  for (auto it = m_rowMap.find(ip); it != m_rowMap.end(); it = m_rowMap.find(ip)) {
-    m_ops.DeleteRow(it->second.second);
-    m_rowMap.erase(it);
-  }
-  if (m_rowCount > 0) --m_rowCount;
+  // The count follows the device rows that really went.
+  for (auto it = m_rowMap.find(ip); it != m_rowMap.end(); it = m_rowMap.find(ip)) DeleteRowLocked(it->second.second);
 }
 
 void DeviceList::SetManualDevices(const std::map<std::wstring, std::wstring>& devices) {

@@ -86,7 +86,8 @@ class DeviceList {
   // result code; -1 when the reply is not an acknowledgement or matches no checked row.
   int OnIpSetReply(const std::uint8_t* ack, bool* success);
 
-  // Removes the rows of an IP (the manual device first, then every row-map entry).
+  // Removes the rows of an IP (the manual device first, then every row-map entry), each
+  // device row with its channel rows; the row count drops by the device rows that went.
   void RemoveDeviceRow(const std::wstring& ip);
 
   // The manual IP map (IP -> MAC) of the [MANUAL_IP] section.
@@ -95,16 +96,20 @@ class DeviceList {
 
   std::vector<std::wstring> SeenMacs() const;
   void ClearSeenMacs();
+  // The device rows shown (channel rows are not counted).
   int RowCount() const;
   // The IP texts and rows of the row map (copies), in map order.
   std::vector<std::pair<std::wstring, RowHandle>> RowMap() const;
 
  private:
   RowHandle FindRowLocked(const std::wstring& ip, const std::wstring& mac) const;
+  // Deletes a row and every row-map entry of it and of its channel rows.
+  void DeleteRowLocked(RowHandle row);
 
   DeviceRowOps& m_ops;
   mutable std::recursive_mutex m_lock;
   std::multimap<std::wstring, std::pair<std::wstring, RowHandle>> m_rowMap;
+  std::map<RowHandle, RowHandle> m_channelParent;  // channel row -> its device row
   std::map<std::wstring, std::wstring> m_manualIps;
   std::vector<std::wstring> m_seenMacs;
   int m_rowCount = 0;

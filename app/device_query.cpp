@@ -31,8 +31,8 @@ void QueryDevices(const std::map<std::wstring, std::wstring>& devices, unsigned 
     hooks.deliver(record, status | foundFlag);
     for (int c = 1; c <= channels && !stop; ++c) {
       record[SLOT_FIRMWARE] = firmware;
-      hooks.query(c, entry.first, record);
-      hooks.deliver(record, 0);
+      // A channel that did not answer would hand on the record of the channel before.
+      if (hooks.query(c, entry.first, record) == 0) hooks.deliver(record, 0);
     }
     if (IsRecorderModel(firmware)) g_RecorderIps.Add(record[SLOT_IP]);
   }

@@ -25,6 +25,7 @@ std::wstring TextOf(CWnd& w) { return w.m_hWnd ? std::wstring(w.GetWindowTextStr
 
 Dlg_AddRemove::Dlg_AddRemove()
     : Dlg_Base(IDD, nullptr), m_Template(WS_CHILD | DS_CONTROL | WS_CLIPCHILDREN, 0, 0, 522, 32) {
+  m_FollowsLanguage = true;  // part of the main window
   m_Template.AddControl(WC_IPADDRESSW, L"", IDC_ADDRESS, WS_TABSTOP, 60, 5, 80, 12);
   m_Template.AddControl(L"EDIT", L"", IDC_PORT, ES_NUMBER | ES_CENTER | ES_AUTOHSCROLL | WS_TABSTOP, 180, 5, 30, 12);
   m_Template.AddControl(L"BUTTON", L"", IDC_ADD, BS_OWNERDRAW | WS_TABSTOP, 220, 5, 55, 14);

@@ -20,6 +20,7 @@ constexpr int kButtonWidth = 109, kButtonHeight = 26;
 
 Dlg_Language::Dlg_Language()
     : Dlg_Base(IDD, nullptr), m_Template(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, 160, 80) {
+  m_FollowsLanguage = true;  // it sets the language
   m_Template.AddControl(L"COMBOBOX", L"", IDC_LANGUAGES,
                         CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 10, 10,
                         120, 150);

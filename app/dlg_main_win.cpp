@@ -61,6 +61,7 @@ Dlg_Main::Dlg_Main()
                            if (g_pFirmwareUpgrader)
                              g_pFirmwareUpgrader->SetDeviceInfo(r[SLOT_MAC], r[SLOT_IP], r[SLOT_FIRMWARE]);
                          }}) {
+  m_FollowsLanguage = true;
   for (JButton& b : m_Buttons) b.m_Style = jbutton::LAYOUT_TEXT;
   BatchEngine::Services services;
   services.clock = &ProductClock();
@@ -260,17 +261,35 @@ void Dlg_Main::LayoutStrip() {
 void Dlg_Main::Relabel() {
   // Streams 1 and 2 start each language without a bitrate cap, in that language's words.
   for (int i = 0; i < 2; ++i) m_DeviceSettings.av.channels[i].MaxBitrate = LoadLangString(IDS_AV_UNLIMITED).GetString();
+  // While a batch runs or a dialog is open, the rows are what the user works on: they stay,
+  // relabelled where they are, in the search mode they were found in.
+  const bool inPlace = (m_Batch && m_Batch->Busy()) || DialogOpen();
+  const int mode = m_SearchMode.GetCurSel();
   LayoutToolbar();
   m_SearchMode.ResetContent();
   m_SearchMode.AddString(LoadLangString(kTextBasicSearch));
   m_SearchMode.AddString(LoadLangString(kTextAdvancedSearch));
-  m_SearchMode.SetCurSel(0);
+  m_SearchMode.SetCurSel(inPlace && mode > 0 ? mode : 0);
   for (JButton& b : m_Buttons) b.m_BackColour = SKIN_WHITE;
+  if (inPlace) RelabelRows();
   // The buttons, lists and fields have moved without repainting: the whole strip and every
   // control in it is drawn again, so that nothing of the last language's layout stays.
   RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  if (inPlace) return;
   ++m_RefreshCount;
   SearchDevices(m_SearchMode.GetCurSel() == 1);
+}
+
+bool Dlg_Main::DialogOpen() const {
+  // A modal dialog or box disables the frame, its owner, until it closes.
+  CWnd* frame = GetParent();
+  return frame && frame->m_hWnd && !::IsWindowEnabled(frame->m_hWnd);
+}
+
+void Dlg_Main::RelabelRows() {
+  if (!g_pDeviceGrid || !Tree()) return;
+  g_pDeviceGrid->SetColumns(g_ShowCameraName ? g_ColumnHeadersWithName : g_ColumnHeaders);
+  for (const auto& shown : m_StatusIds) OnDeviceStatus(static_cast<WPARAM>(shown.first), static_cast<LPARAM>(shown.second));
 }
 
 void Dlg_Main::Refresh() {
@@ -316,6 +335,7 @@ void Dlg_Main::RunSearch(bool advanced) {
     g_pDeviceGrid->Relayout();
   }
   m_List.StartSearch(advanced);
+  m_StatusIds.clear();
   StartQueryThreads();
   const std::wstring local = GetLocalIpString();
   if (g_pDeviceSearcher && !local.empty()) g_pDeviceSearcher->Search(port::ToLocal8(local));
@@ -323,6 +343,19 @@ void Dlg_Main::RunSearch(bool advanced) {
   std::tm t = *std::localtime(&now);
   m_Export.Begin(ExecutableFolder(), ScanStamp(t));
   Invalidate(FALSE);
+}
+
+bool Dlg_Main::WatchSearch(const std::string& local, std::uint32_t userSearches) {
+  if (!OnUiThread()) {
+    const WatchSearchAsk ask{local, userSearches};
+    return m_hWnd && SendMessage(WM_WATCH_SEARCH, 0, reinterpret_cast<LPARAM>(&ask)) != 0;
+  }
+  // The user's search owns the sockets from its start on, and its answers count for the watch.
+  if (m_ShutDown || m_Searching || m_List.CurrentSearch() != userSearches || !g_pDeviceSearcher) return false;
+  m_List.ClearSeenMacs();
+  g_pDeviceSearcher->CloseSockets();
+  g_pDeviceSearcher->Search(local);
+  return true;
 }
 
 void Dlg_Main::RunCommand(UINT id) {
@@ -449,13 +482,19 @@ LRESULT Dlg_Main::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_DEVICE_FOUND: {
       if (static_cast<unsigned long>(lParam) == FOUND_IPSET_REPLY) {
+        // The row is blocked, and what the device said goes to the batch that checks it.
         bool ok = false;
-        m_List.OnIpSetReply(reinterpret_cast<const std::uint8_t*>(wParam), &ok);
+        const int at = m_List.OnIpSetReply(reinterpret_cast<const std::uint8_t*>(wParam), &ok);
+        if (at >= 0) m_IpSetDiscovery.Acknowledged(static_cast<std::size_t>(at), ok);
         return 0;
       }
       if (!wParam || !Tree()) return 0;
       return static_cast<LRESULT>(m_List.OnDeviceFound(*reinterpret_cast<const DeviceRecord*>(wParam),
                                                        static_cast<unsigned long>(lParam)));
+    }
+    case WM_WATCH_SEARCH: {
+      const auto* ask = reinterpret_cast<const WatchSearchAsk*>(lParam);
+      return ask && WatchSearch(ask->local, ask->userSearches) ? 1 : 0;
     }
     case WM_CONFLICT_FOUND:
       m_List.ApplyConflict(static_cast<RowHandle>(wParam), static_cast<std::uint32_t>(lParam));
@@ -466,6 +505,9 @@ LRESULT Dlg_Main::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DEVICE_STATUS:
       // A conflict status blocks its row, here on this thread.
       if (lParam == kStatusAddressConflict) BlockRowNow(static_cast<RowHandle>(wParam));
+      // Kept for a change of language while the rows stay.
+      if (Tree() && Tree()->HasRow(static_cast<RowHandle>(wParam)))
+        m_StatusIds[static_cast<RowHandle>(wParam)] = static_cast<UINT>(lParam);
       return Dlg_Base::WindowProc(msg, wParam, lParam);
     case WM_TIMER:
       if (wParam != kRowCountTimer) return Dlg_Base::WindowProc(msg, wParam, lParam);

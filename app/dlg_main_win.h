@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,8 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   // A conflict found by the discovery thread (wParam row, lParam its search), sent to this
   // window's own thread.
   static constexpr UINT WM_CONFLICT_FOUND = WM_APP + 0x130;
+  // A search of the IP-set batch's DHCP watch (lParam: its WatchSearchAsk), done here.
+  static constexpr UINT WM_WATCH_SEARCH = WM_APP + 0x131;
   static const UINT kButtonIds[kButtonCount];
 
   Dlg_Main();
@@ -61,6 +64,9 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   void SearchDevices(bool advanced);
   // The Refresh command: repaint, count, search in the chosen mode.
   void Refresh();
+  // The window in the language just chosen. While a batch runs or a dialog is open the rows
+  // stay (their headers and statuses relabelled) and no search starts; otherwise it searches
+  // again.
   void Relabel();
   // Stops every thread, destroys the grid and the engines, saves the settings.
   void Shutdown();
@@ -73,6 +79,10 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   void CloseWhenIdle() { m_CloseAsked = true; }
   bool CloseAsked() const { return m_CloseAsked; }
   std::wstring GetLocalIpString() const;
+  // The DHCP watch's search (any thread): the seen MACs cleared and discovery's sockets
+  // opened again from `localAddress`, on this window's thread, unless a search of the user's
+  // has started since `userSearches` (DeviceList::CurrentSearch). True when it searched.
+  bool WatchSearch(const std::string& localAddress, std::uint32_t userSearches);
   // The batch engine that runs the toolbar's operations (null once shut down).
   BatchEngine* Batch() const { return m_Batch.get(); }
   // Sends WM_DEVICE_FOUND (record, lParam) to this window and waits for it (worker threads).
@@ -127,6 +137,13 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   // for its information; 1, the rows of a removed address go ("0.0.0.0": the checked rows).
   void OnManualDevicesChanged(WPARAM change, LPARAM ip);
   void RunSearch(bool advanced);
+  bool DialogOpen() const;
+  // The column headers and every row's status in the current language.
+  void RelabelRows();
+  struct WatchSearchAsk {
+    std::string local;
+    std::uint32_t userSearches;
+  };
 
   // Marks a handler that waits while handling messages (see Busy).
   class BusyScope {
@@ -155,6 +172,7 @@ class Dlg_Main : public Dlg_Base, public DiscoveryOwner, public DeviceRowOps {
   DeviceList m_List{*this};
   DiscoveryFeed m_Feed;
   DeviceListExport m_Export;
+  std::map<RowHandle, UINT> m_StatusIds;  // the status each row shows, since the search began
   WorkerThread m_QueryManualIps;
   WorkerThread m_QueryAddedDevices;
   std::unique_ptr<DialogTemplate> m_Template;

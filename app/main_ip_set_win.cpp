@@ -7,15 +7,28 @@
 #include "port/net.h"
 #include "port/text.h"
 
+void MainIpSetDiscovery::TrackAcks(std::shared_ptr<IpSetAcks> acks) {
+  std::lock_guard<std::mutex> l(m_Lock);
+  m_Acks = std::move(acks);
+}
+
+void MainIpSetDiscovery::Acknowledged(std::size_t index, bool success) {
+  std::shared_ptr<IpSetAcks> acks;
+  {
+    std::lock_guard<std::mutex> l(m_Lock);
+    acks = m_Acks;
+  }
+  if (acks) acks->Record(index, success);
+}
+
 std::vector<std::wstring> MainIpSetDiscovery::SeenMacs() { return m_Main.List().SeenMacs(); }
 
 void MainIpSetDiscovery::ClearSeenMacs() { m_Main.List().ClearSeenMacs(); }
 
-void MainIpSetDiscovery::SearchAgain(const std::string& localAddress) {
-  if (DeviceSearcher* s = g_pDeviceSearcher) {
-    s->CloseSockets();
-    s->Search(localAddress);
-  }
+std::uint32_t MainIpSetDiscovery::UserSearches() { return m_Main.List().CurrentSearch(); }
+
+bool MainIpSetDiscovery::SearchAgain(const std::string& localAddress, std::uint32_t userSearches) {
+  return m_Main.WatchSearch(localAddress, userSearches);
 }
 
 IpSetHost MainIpSetHost(Dlg_Main& main, IpSetDiscovery& discovery, BatchReport& report) {

@@ -37,42 +37,66 @@ std::size_t AddressFound::Count() const {
   return n;
 }
 
+void IpSetAcks::Record(std::size_t i, bool success) {
+  std::lock_guard<std::mutex> l(m_lock);
+  if (i >= m_entries.size()) return;
+  (success ? m_entries[i].accepted : m_entries[i].refused) = true;
+}
+
+void IpSetAcks::Settle() {
+  std::lock_guard<std::mutex> l(m_lock);
+  m_settled = true;
+}
+
+bool IpSetAcks::Refused(std::size_t i) const {
+  std::lock_guard<std::mutex> l(m_lock);
+  return m_settled && i < m_entries.size() && m_entries[i].refused && !m_entries[i].accepted;
+}
+
 int VerifyNewAddress(const BatchContext& c, RowHandle row, const std::wstring& mac, const std::wstring& newAddress,
-                     bool dynamic, const std::shared_ptr<AddressFound>& found, std::size_t index) {
+                     bool dynamic, const std::shared_ptr<AddressFound>& found, std::size_t index,
+                     const std::shared_ptr<const IpSetAcks>& acks) {
   c.Status(row, kIpSetChanging);
+  const auto refused = [&acks, index] { return acks && acks->Refused(index); };
+  // Each wait ends early for a device that refused: it keeps its address, nothing to wait for.
+  bool wentOn = true;
+  const auto wait = [&](const char* what, std::int64_t ms) {
+    wentOn = c.WaitUnless(what, ms, refused);
+    return wentOn && !refused();
+  };
   int result = kIpSetFail;
   if (!dynamic) {
-    if (!c.Wait("new address", kStaticFirstWaitMs)) return 0;
-    char reply[kReplySize];
-    for (int look = 0; look < kStaticLooks && !newAddress.empty(); ++look) {
-      if (c.GetCgi(newAddress, kSystemInfo, reply, kReplySize, kStaticLookTimeoutMs, false) > 0 &&
-          AnswerIsFrom(reply, mac)) {
-        result = kIpSetOk;
-        break;
+    if (wait("new address", kStaticFirstWaitMs)) {
+      char reply[kReplySize];
+      for (int look = 0; look < kStaticLooks && !newAddress.empty(); ++look) {
+        if (c.GetCgi(newAddress, kSystemInfo, reply, kReplySize, kStaticLookTimeoutMs, false) > 0 &&
+            AnswerIsFrom(reply, mac) && !refused()) {
+          result = kIpSetOk;
+          break;
+        }
+        if (!wait("look again", kStaticLookPauseMs)) break;
       }
-      if (!c.Wait("look again", kStaticLookPauseMs)) return 0;
     }
-  } else {
-    if (!c.Wait("dhcp", kDhcpFirstWaitMs)) return 0;
+  } else if (wait("dhcp", kDhcpFirstWaitMs)) {
     for (int look = 0; look < kDhcpLooks; ++look) {
       if (found && found->Get(index)) {
         result = kIpSetOk;
         break;
       }
-      if (!c.Wait("seen again", kDhcpLookPauseMs)) return 0;
+      if (!wait("seen again", kDhcpLookPauseMs)) break;
     }
   }
-  if (c.Stopped()) return 0;
+  if (!wentOn || c.Stopped()) return 0;
   c.Status(row, result);
   return result;
 }
 
 void WatchDhcpDevices(const BatchContext& c, IpSetDiscovery& discovery, const std::string& local,
-                      const std::vector<std::wstring>& targets, const std::shared_ptr<AddressFound>& found) {
+                      const std::vector<std::wstring>& targets, const std::shared_ptr<AddressFound>& found,
+                      std::uint32_t userSearches) {
   if (c.Wait("dhcp watch", kWatchFirstWaitMs)) {
     for (int pass = 0; pass < kWatchPasses; ++pass) {
-      discovery.ClearSeenMacs();
-      discovery.SearchAgain(local);
+      discovery.SearchAgain(local, userSearches);
       if (!c.Wait("search pass", kWatchPassMs)) break;
       const std::vector<std::wstring> seen = discovery.SeenMacs();
       for (std::size_t i = 0; i < targets.size(); ++i)
@@ -115,19 +139,33 @@ int IpSetOperation::Apply(const IpSetInput& input, const std::string& netmaskTex
   }
   if (report)
     for (const BatchRow& r : rows.rows) report->Status(r.row, kProcessing);
-  m_sender.Send(local, packets, m_newPlatform, onAck);
+  m_acks = std::make_shared<IpSetAcks>(rows.rows.size());
+  m_discovery.TrackAcks(m_acks);
+  m_onAck = onAck;
+  m_ackSockets = m_sender.Send(local, packets, m_newPlatform);
   return 0;
 }
 
 void IpSetOperation::Start(BatchRun& run) {
   const std::vector<BatchRow>& rows = run.Selection().rows;
   auto found = std::make_shared<AddressFound>(rows.size());
+  std::shared_ptr<IpSetAcks> acks = m_acks ? m_acks : std::make_shared<IpSetAcks>(rows.size());
+  // The acknowledgements that reached the send's sockets are read beside the workers, and
+  // the refusals among them count from then on.
+  std::shared_ptr<IpSetAckSockets> sockets = std::move(m_ackSockets);
+  const auto onAck = m_onAck;
+  if (!sockets || !run.StartWorker([sockets, onAck, acks](const BatchContext&) {
+        sockets->Drain(onAck);
+        acks->Settle();
+      }))
+    acks->Settle();
   if (m_dynamic) {
     IpSetDiscovery* discovery = &m_discovery;
     const std::string local = m_localAddress;
     const std::vector<std::wstring> targets = m_targetMacs;
-    run.StartBackground(kWatchName, [discovery, local, targets, found](const BatchContext& c) {
-      WatchDhcpDevices(c, *discovery, local, targets, found);
+    const std::uint32_t userSearches = discovery->UserSearches();
+    run.StartBackground(kWatchName, [discovery, local, targets, found, userSearches](const BatchContext& c) {
+      WatchDhcpDevices(c, *discovery, local, targets, found, userSearches);
     });
   }
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -138,8 +176,8 @@ void IpSetOperation::Start(BatchRun& run) {
     if (!m_dynamic && !address.empty() && g_HttpPortMap.Get(rows[i].ip) > 0)
       g_HttpPortMap.Set(address, g_HttpPortMap.Get(rows[i].ip));
     const bool dynamic = m_dynamic;
-    if (!run.StartWorker([row, mac, address, dynamic, found, i](const BatchContext& c) {
-          VerifyNewAddress(c, row, mac, address, dynamic, found, i);
+    if (!run.StartWorker([row, mac, address, dynamic, found, i, acks](const BatchContext& c) {
+          VerifyNewAddress(c, row, mac, address, dynamic, found, i, acks);
         }))
       run.Context().Status(row, kIpSetFail);
   }

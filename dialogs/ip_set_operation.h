@@ -5,7 +5,9 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,14 +32,45 @@ constexpr std::int64_t kWatchFirstWaitMs = 120000;
 constexpr int kWatchPasses = 10;
 constexpr std::int64_t kWatchPassMs = 30000;
 
-// What the DHCP watch needs of the program: the MACs of the device records that reached the
-// grid since they were last cleared, and a new search from the local address.
+// What the devices' acknowledgements said, by position among the checked rows. A device that
+// refuses the change (a wrong login: any result but 0) keeps its address, so its row fails at
+// once. With the new platform a device gets two datagrams: a success on either one wins, so a
+// refusal counts once the send's own sockets have been read (Settle), by when the answers to
+// both have come.
+class IpSetAcks {
+ public:
+  explicit IpSetAcks(std::size_t n) : m_entries(n) {}
+  void Record(std::size_t i, bool success);
+  void Settle();
+  // The device answered, with refusals only, and the send's sockets have been read.
+  bool Refused(std::size_t i) const;
+
+ private:
+  struct Entry {
+    bool refused = false;
+    bool accepted = false;
+  };
+  mutable std::mutex m_lock;
+  std::vector<Entry> m_entries;
+  bool m_settled = false;
+};
+
+// What the IP-set batch needs of the program: where the acknowledgements are told, and for the
+// DHCP watch the MACs of the device records that reached the grid since they were last cleared
+// and new searches from the local address.
 class IpSetDiscovery {
  public:
   virtual ~IpSetDiscovery() = default;
+  // The acknowledgements that reach the grid's rows from now on are recorded on `acks`.
+  virtual void TrackAcks(std::shared_ptr<IpSetAcks> acks) = 0;
   virtual std::vector<std::wstring> SeenMacs() = 0;
   virtual void ClearSeenMacs() = 0;
-  virtual void SearchAgain(const std::string& localAddress) = 0;
+  // How many searches the user has started (Refresh, another adapter, ...).
+  virtual std::uint32_t UserSearches() = 0;
+  // Clears the seen MACs and searches again from the local address, unless the user has
+  // started a search since `userSearches` was read: the watch then leaves discovery's sockets
+  // to the user's search and only reads what it brings. False when it did not search.
+  virtual bool SearchAgain(const std::string& localAddress, std::uint32_t userSearches) = 0;
 };
 
 // Which devices of a DHCP batch discovery has seen again, by position among the checked rows.
@@ -59,16 +92,19 @@ class AddressFound {
 // One device's check after the datagram, on its worker thread: 1004, then static: the 30 s wait
 // and up to ten looks at the new address with the user's login; a device answering there is
 // back unless the answer names another MAC than its own. DHCP: the 90 s wait, then up to 120
-// looks at the watch's flag. Reports and returns 511 or 516; 0 (nothing more reported) when
+// looks at the watch's flag. In either mode a device that refused the change (`acks`) fails
+// as soon as that is known. Reports and returns 511 or 516; 0 (nothing more reported) when
 // the batch is stopped.
 int VerifyNewAddress(const BatchContext& context, RowHandle row, const std::wstring& mac,
                      const std::wstring& newAddress, bool dynamic, const std::shared_ptr<AddressFound>& found,
-                     std::size_t index);
+                     std::size_t index, const std::shared_ptr<const IpSetAcks>& acks = nullptr);
 
 // The DHCP watch: after 120 s, up to ten passes of a search and 30 s, marking each target MAC
-// that discovery reported; it ends early once every target has been seen.
+// that discovery reported; it ends early once every target has been seen. Once the user has
+// started a search (counted from `userSearches`), a pass only reads what that search brings.
 void WatchDhcpDevices(const BatchContext& context, IpSetDiscovery& discovery, const std::string& localAddress,
-                      const std::vector<std::wstring>& targets, const std::shared_ptr<AddressFound>& found);
+                      const std::vector<std::wstring>& targets, const std::shared_ptr<AddressFound>& found,
+                      std::uint32_t userSearches);
 
 class IpSetOperation : public BatchOperation {
  public:
@@ -85,7 +121,9 @@ class IpSetOperation : public BatchOperation {
   // the checked rows (`used`: the address of every row of the grid), then 539 on every checked
   // row and one datagram per device from the local address. 0 when they were sent (the dialog
   // then closes with OK), else the id of the message to show (nothing was sent).
-  // The login and the field texts are the 8-bit texts the datagram carries.
+  // The login and the field texts are the 8-bit texts the datagram carries. The send's sockets
+  // stay open: the batch reads them (handing each acknowledgement to `onAck`), so nothing here
+  // waits for the devices.
   int Apply(const IpSetInput& input, const std::string& netmaskText, const std::string& gatewayText,
             const BatchSelection& rows, const std::vector<std::uint32_t>& used, const std::string& localAddress,
             const std::string& user, const std::string& password, BatchReport* report,
@@ -104,4 +142,7 @@ class IpSetOperation : public BatchOperation {
   std::string m_localAddress;
   std::vector<std::wstring> m_targetMacs;    // in checked-row order
   std::vector<std::wstring> m_newAddresses;  // likewise
+  std::shared_ptr<IpSetAcks> m_acks;
+  std::shared_ptr<IpSetAckSockets> m_ackSockets;
+  std::function<void(const std::uint8_t* ack)> m_onAck;
 };

@@ -47,3 +47,26 @@ IpSetPacket BuildIpSetPacket(const IpSetCommon& c, const std::string& mac, const
   PutText(p, kIpSetGatewayAt, kIpSetTextWidth - 1, c.gateway);
   return p;
 }
+
+namespace {
+
+std::uint32_t GetU32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+}  // namespace
+
+bool IsIpSetAckDatagram(const std::uint8_t* data, std::size_t length) {
+  return data && length == kIpSetAckLength && std::memcmp(data, "Zolk", 4) == 0;
+}
+
+bool ReadIpSetAck(const std::uint8_t* ack, IpSetAck* out) {
+  if (GetU32(ack + 4) != kIpSetAcknowledge) return false;
+  const char* mac = reinterpret_cast<const char*>(ack + kIpSetMacAt);
+  std::size_t n = 0;
+  while (n < kIpSetMacWidth && mac[n] != '\0') ++n;
+  out->mac.assign(mac, n);
+  out->result = GetU32(ack + kIpSetResultAt);
+  return true;
+}

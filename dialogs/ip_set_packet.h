@@ -42,3 +42,20 @@ int MakeIpSetCommon(const std::string& user, const std::string& password, bool d
 int CheckIpSetMac(const std::string& mac);
 // One device's datagram: magic "Zolk", type 1, length 212, its MAC and new address text.
 IpSetPacket BuildIpSetPacket(const IpSetCommon& common, const std::string& mac, const std::string& address);
+
+// The acknowledgement: the datagram's layout with type 2 and the answering device's MAC, then
+// its result (0: the device takes the change).
+constexpr std::size_t kIpSetAckLength = 228;
+constexpr std::uint32_t kIpSetAcknowledge = 2;
+constexpr std::size_t kIpSetResultAt = 224;
+
+// A datagram that may be an acknowledgement: its length and the magic. The IP-set sockets hand
+// on these and drop everything else.
+bool IsIpSetAckDatagram(const std::uint8_t* data, std::size_t length);
+
+struct IpSetAck {
+  std::string mac;  // the whole MAC field, up to its first NUL (all 32 bytes when it has none)
+  std::uint32_t result = 0;
+};
+// Reads a 228-byte acknowledgement; false when its type is not 2 (our own datagram carries 1).
+bool ReadIpSetAck(const std::uint8_t* ack, IpSetAck* out);

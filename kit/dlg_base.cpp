@@ -34,6 +34,9 @@ BOOL Dlg_Base::OnInitDialog() {
 void Dlg_Base::OnOK() {}
 
 LRESULT Dlg_Base::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG && !m_FollowsLanguage) m_OpenLanguage = CurrentLanguage();
+  // Every text the dialog looks up while it handles the message is in its own language.
+  LanguageScope language(m_FollowsLanguage ? 0 : m_OpenLanguage);
   switch (msg) {
     case WM_PAINT:
       OnPaint();

@@ -79,10 +79,17 @@ class Dlg_Base : public CDialog, public JObject {
   LRESULT OnDeviceAddress(WPARAM row, LPARAM text);
 
   UINT m_CaptionId;
+  // The main window and what belongs to it follow every change of language; every other
+  // dialog keeps the language it opened in until it closes (a choice made meanwhile is the
+  // main window's at once, the dialog's the next time it opens).
+  bool m_FollowsLanguage = false;
   // Buttons taking part in radio groups (each with its group id and checked state).
   std::vector<JButton*> m_RadioButtons;
   // Texts used by the dialogs and the batch engine; [3] and [4] are the upgrade files.
   CString m_Texts[6];
+
+  // The language this dialog opened in (0: it follows the program's).
+  LANGID m_OpenLanguage = 0;
 
   // The batch engine that runs the toolbar's operations over the checked rows lives in the
   // application (app/batch_engine.h); the main window owns it, and its workers report here

@@ -36,7 +36,18 @@ CString LoadLangStringIn(UINT id, LANGID lang) {
   return CString();
 }
 
-CString LoadLangString(UINT id) { return LoadLangStringIn(id, g_LanguageId); }
+namespace {
+// The language of the dialog whose message this thread handles (0: none, g_LanguageId).
+thread_local LANGID t_ScopeLanguage = 0;
+}  // namespace
+
+LANGID CurrentLanguage() { return t_ScopeLanguage ? t_ScopeLanguage : g_LanguageId; }
+
+LanguageScope::LanguageScope(LANGID lang) : m_Outer(t_ScopeLanguage) { t_ScopeLanguage = lang; }
+
+LanguageScope::~LanguageScope() { t_ScopeLanguage = m_Outer; }
+
+CString LoadLangString(UINT id) { return LoadLangStringIn(id, CurrentLanguage()); }
 
 void SetLanguage(LANGID lang) {
   g_LanguageId = lang;
@@ -61,7 +72,7 @@ void SetLanguage(LANGID lang) {
   g_ColumnHeadersWithName.clear();
   for (const Column& c : kColumns) {
     ColumnHeader h;
-    h.text = c.id ? LoadLangString(c.id) : CString();
+    h.text = c.id ? LoadLangStringIn(c.id, lang) : CString();
     h.width = c.width;
     if (!c.withNameOnly) g_ColumnHeaders.push_back(h);
     g_ColumnHeadersWithName.push_back(h);

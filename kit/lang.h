@@ -16,7 +16,23 @@ extern LANGID g_LanguageId;
 constexpr LANGID LANGID_USER_DEFAULT = 1024;
 constexpr LANGID LANGID_ENGLISH = 1033;
 
-// The text of `id` in g_LanguageId, else in English, else empty.
+// The language the texts are looked up in: g_LanguageId, unless this thread is inside a
+// LanguageScope.
+LANGID CurrentLanguage();
+// While it lives, this thread's lookups are in `lang` (0: in g_LanguageId). A dialog handles
+// each of its messages in one, so that it keeps the language it opened in until it closes.
+class LanguageScope {
+ public:
+  explicit LanguageScope(LANGID lang);
+  ~LanguageScope();
+  LanguageScope(const LanguageScope&) = delete;
+  LanguageScope& operator=(const LanguageScope&) = delete;
+
+ private:
+  LANGID m_Outer;
+};
+
+// The text of `id` in CurrentLanguage(), else in English, else empty.
 CString LoadLangString(UINT id);
 // The same lookup in a given language: 1024 is the user's default UI
 // language; then the exact LANGID; then the language without region (1034,

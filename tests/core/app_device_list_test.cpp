@@ -14,20 +14,12 @@
 #include "app/discovery_feed.h"
 #include "device/device_info.h"
 #include "device/http_port_map.h"
+#include "tests/support/row_store_grid.h"
 
 namespace {
 
-class FakeGrid : public DeviceRowOps {
+class FakeGrid : public testlab::RowStoreGrid {
  public:
-  RowHandle InsertRow(RowHandle parent, const std::wstring& text, bool marker, bool box) override {
-    RowHandle h = ++next;
-    store.Insert(h, parent, text, marker, box);
-    return h;
-  }
-  void DeleteRow(RowHandle row) override { store.Erase(row); }
-  std::wstring GetCell(RowHandle row, int cell) override { return store.GetCell(row, cell).value_or(L""); }
-  void SetCell(RowHandle row, int cell, const std::wstring& t) override { store.SetCellText(row, cell, t); }
-  void BlockRow(RowHandle row) override { store.SetBlocked(row, true); }
   void DisableCheckBox(RowHandle row) override { noCheck.insert(row); }
   void ShowStatus(RowHandle row, int id) override { status[row] = id; }
   // As the window does: on to the list at once, or held back (a report still waiting for
@@ -42,20 +34,12 @@ class FakeGrid : public DeviceRowOps {
   void SortRows(int cell) override { lastSort = cell; }
   void SelectRow(RowHandle row) override { selected = row; }
   void RowAdded(const DeviceRecord& r) override { exported.push_back(r[SLOT_IP]); }
-  std::vector<RowHandle> CheckedRows() override {
-    std::vector<RowHandle> out;
-    store.GetCheckedRows(out);
-    return out;
-  }
 
-  bool Blocked(RowHandle row) { return store.GetRow(row)->blocked; }
   std::vector<RowHandle> Top() { return store.Children(kRootRow); }
 
-  GridRowStore store;
   DeviceList* list = nullptr;
   bool holdConflicts = false;
   std::vector<std::pair<RowHandle, std::uint32_t>> heldConflicts;
-  RowHandle next = 100;
   std::set<RowHandle> noCheck;
   std::map<RowHandle, int> status;
   std::map<RowHandle, std::wstring> tips;
@@ -333,6 +317,48 @@ TEST(DeviceList, IpSetAcknowledgementBlocksTheMatchingCheckedRow) {
   EXPECT_TRUE(ok);
 }
 
+TEST(DeviceList, IpSetAcknowledgementMatchesTheWholeMacField) {
+  // MAC texts as devices report them, some longer than an address and sharing its first 17
+  // characters; each acknowledgement belongs to the row whose whole MAC text it carries.
+  const std::string full32(32, 'M');  // fills the field: no terminator in the datagram
+  const std::vector<std::string> macs = {"00:0F:7C:00:00:01", "00:0F:7C:00:00:01-2", "00:0F:7C:00:00:01:AA",
+                                         full32};
+  Bench b;
+  b.list.StartSearch(false);
+  std::vector<RowHandle> rows;
+  for (std::size_t i = 0; i < macs.size(); ++i) {
+    DeviceRecord r;
+    r[SLOT_IP] = L"10.1.0." + std::to_wstring(90 + i);
+    r[SLOT_MAC] = std::wstring(macs[i].begin(), macs[i].end());
+    rows.push_back(b.list.OnDeviceFound(r, 0));
+    b.grid.store.SetChecked(rows.back(), true);
+  }
+  auto ack = [](const std::string& mac) {
+    std::vector<std::uint8_t> a(228, 0);
+    std::memcpy(a.data(), "Zolk", 4);
+    a[4] = 2;
+    std::memcpy(&a[12], mac.data(), std::min<std::size_t>(32, mac.size()));
+    return a;
+  };
+  const std::vector<std::uint8_t> checkedOrder = [&] {
+    std::vector<std::uint8_t> v;
+    for (RowHandle r : b.grid.CheckedRows()) v.push_back(static_cast<std::uint8_t>(
+        std::find(rows.begin(), rows.end(), r) - rows.begin()));
+    return v;
+  }();
+  for (std::size_t i = macs.size(); i-- > 0;) {
+    bool ok = false;
+    const int at = b.list.OnIpSetReply(ack(macs[i]).data(), &ok);
+    ASSERT_GE(at, 0) << macs[i];
+    EXPECT_EQ(checkedOrder[static_cast<std::size_t>(at)], i) << macs[i];
+    EXPECT_TRUE(ok);
+    for (std::size_t j = 0; j < macs.size(); ++j) EXPECT_EQ(b.grid.Blocked(rows[j]), j >= i) << macs[i] << " " << j;
+  }
+  // Neither a part of a MAC text nor one with more after it is any row's.
+  for (const char* other : {"00:0F:7C:00:00:0", "00:0F:7C:00:00:01-", "00:0F:7C:00:00:01-23"})
+    EXPECT_EQ(b.list.OnIpSetReply(ack(other).data(), nullptr), -1) << other;
+}
+
 TEST(DeviceList, RemovalAndSearchStart) {
   Bench b;
   b.list.SetManualDevices({{L"10.1.0.80", L"00:00:00:00:00:80"}});
@@ -340,22 +366,52 @@ TEST(DeviceList, RemovalAndSearchStart) {
   b.Discover(Reply("10.1.0.80", "00:00:00:00:00:80", "K2A-1234-V1.02"));
   b.Discover(Reply("10.1.0.81", "00:00:00:00:00:81", "K2A-1234-V1.02"));
   b.Discover(Reply("10.1.0.81", "00:00:00:00:00:82", "K2A-1234-V1.02"));
-  EXPECT_EQ(b.list.RowCount(), 3);
-  b.list.RemoveDeviceRow(L"10.1.0.80");
+  b.Discover(Reply("10.1.0.83", "00:00:00:00:00:83", "K2A-1234-V1.02"));
+  EXPECT_EQ(b.list.RowCount(), 4);
+  // The count is always the device rows shown: an address with no row changes nothing, one
+  // with two rows takes both.
+  const struct {
+    const wchar_t* ip;
+    std::size_t rows;
+  } steps[] = {{L"10.9.9.9", 4}, {L"10.1.0.80", 3}, {L"10.1.0.80", 3}, {L"10.1.0.81", 1}, {L"10.9.9.9", 1},
+               {L"10.1.0.83", 0}, {L"10.1.0.83", 0}};
+  for (const auto& step : steps) {
+    b.list.RemoveDeviceRow(step.ip);
+    EXPECT_EQ(b.grid.store.Size(), step.rows) << step.ip;
+    EXPECT_EQ(b.list.RowCount(), static_cast<int>(step.rows)) << step.ip;
+  }
   EXPECT_TRUE(b.list.ManualDevices().empty());
-  EXPECT_EQ(b.list.RowCount(), 2);
-  b.list.RemoveDeviceRow(L"10.1.0.81");  // both rows of the IP go, the counter drops by one
-  EXPECT_EQ(b.grid.store.Size(), 0u);
-  EXPECT_EQ(b.list.RowCount(), 1);
-  b.list.RemoveDeviceRow(L"10.9.9.9");
-  b.list.RemoveDeviceRow(L"10.9.9.9");
-  EXPECT_EQ(b.list.RowCount(), 0);  // never below 0
+  EXPECT_TRUE(b.list.RowMap().empty());
 
   b.list.StartSearch(true);
   EXPECT_TRUE(b.list.RowMap().empty());
   EXPECT_TRUE(b.list.SeenMacs().empty());
   EXPECT_EQ(b.list.RowCount(), 0);
   EXPECT_TRUE(b.list.ShowCameraName());
+}
+
+TEST(DeviceList, AMultiChannelDeviceRemovedAndAddedAgainGetsItsChannelRowsBack) {
+  Bench b;
+  b.list.StartSearch(false);
+  b.Discover(Reply("10.1.0.84", "00:00:00:00:00:84", "K3F-0800-V2.01", 1));
+  b.Discover(Reply("10.1.0.84", "00:00:00:00:00:84", "K3F-0800-V2.01", 2));
+  ASSERT_EQ(b.grid.store.Size(), 3u);  // the device and two channels
+  EXPECT_EQ(b.list.RowCount(), 1);
+  b.list.RemoveDeviceRow(L"10.1.0.84");
+  EXPECT_EQ(b.grid.store.Size(), 0u);
+  EXPECT_EQ(b.list.RowCount(), 0);
+  EXPECT_TRUE(b.list.RowMap().empty());
+  // Added again before a new search, as a query of a device added by hand brings it.
+  b.Discover(Reply("10.1.0.84", "00:00:00:00:00:84", "K3F-0800-V2.01", 1));
+  b.Discover(Reply("10.1.0.84", "00:00:00:00:00:84", "K3F-0800-V2.01", 2));
+  auto top = b.grid.Top();
+  ASSERT_EQ(top.size(), 1u);
+  auto kids = b.grid.store.Children(top[0]);
+  ASSERT_EQ(kids.size(), 2u);
+  EXPECT_EQ(b.grid.GetCell(kids[0], 0), L"1 - 10.1.0.84");
+  EXPECT_EQ(b.grid.GetCell(kids[1], 0), L"2 - 10.1.0.84");
+  EXPECT_EQ(b.grid.GetCell(kids[1], 2), L"00:00:00:00:00:84");
+  EXPECT_EQ(b.list.RowCount(), 1);
 }
 
 }  // namespace

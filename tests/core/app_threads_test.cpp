@@ -11,6 +11,7 @@
 
 #include "app/device_list.h"
 #include "app/device_query.h"
+#include "device/device_info.h"
 #include "app/worker_thread.h"
 #include "port/sync.h"
 
@@ -135,6 +136,30 @@ TEST(DeviceQuery, WalksACopyReportsStatusAndChannels) {
   stop = true;
   QueryDevices(devices, FOUND_BY_SCAN, false, hooks, stop);
   EXPECT_TRUE(sent.empty());
+}
+
+TEST(DeviceQuery, AChannelWhoseQueryFailedIsNotHandedOn) {
+  // Channel 2 does not answer and channel 3 refuses the login: the record still holds the
+  // channel before, and handing it on would fill a channel row with another channel's cells.
+  const std::map<std::wstring, std::wstring> devices = {{L"10.2.0.9", L"00:00:00:00:01:09"}};
+  for (unsigned failure : {INFO_NO_ANSWER, INFO_ERROR_REPLY, INFO_LOGIN_REFUSED}) {
+    std::vector<std::wstring> channelRows;
+    DeviceQueryHooks hooks;
+    hooks.query = [&](int channel, const std::wstring& ip, DeviceRecord& r) -> unsigned {
+      if (channel == 2 || channel == 3) return failure;
+      r[SLOT_IP] = ip;
+      r[SLOT_MAC] = L"00:00:00:00:01:09";
+      if (channel == 0) r[SLOT_FIRMWARE] = L"K5H-0400-V1";
+      r[SLOT_CHANNEL_IP] = channel ? std::to_wstring(channel) + L" - " + ip : L"";
+      return 0;
+    };
+    hooks.deliver = [&](const DeviceRecord& r, unsigned long lp) {
+      if (lp == 0) channelRows.push_back(r[SLOT_CHANNEL_IP]);
+    };
+    std::atomic<bool> stop{false};
+    QueryDevices(devices, FOUND_BY_QUERY, false, hooks, stop);
+    EXPECT_EQ(channelRows, (std::vector<std::wstring>{L"1 - 10.2.0.9", L"4 - 10.2.0.9"})) << std::hex << failure;
+  }
 }
 
 }  // namespace

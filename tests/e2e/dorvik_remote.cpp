@@ -49,6 +49,8 @@
 //                                     them); texts are read in LANGID (default 1033)
 //   dorvik_remote shows IP TEXT       exit 0 when a cell of the row of that address shows TEXT
 //                                     (as the grid draws it), 1 otherwise
+//   dorvik_remote total [LANGID]      print the count that the main window's "Total:" box shows
+//                                     (read from the screen as the rows are; -1: none read)
 //   dorvik_remote shot-rows FILE      save the grid window's pixels as a BMP (debugging)
 //
 // Rows are found by their tree item's text, which is the row's address. The status
@@ -299,7 +301,7 @@ Pixels Screen(const RECT& r) {
   return p;
 }
 
-enum Ink { NONE = 0, GREEN = 1, RED = 2, GREY = 3 };
+enum Ink { NONE = 0, GREEN = 1, RED = 2, GREY = 3, BLUE = 4 };
 
 // Status text is drawn green #438C12 or dark red #BB0000; every other text of a row is grey
 // #444444 (the darker part of its glyphs is taken: the grid lines #858585 are lighter).
@@ -308,11 +310,15 @@ Ink InkOf(COLORREF c) {
   if (g > r + 30 && g > b + 30) return GREEN;
   if (r > g + 60 && r > b + 60) return RED;
   if (r < 0x70 && g < 0x70 && b < 0x70 && std::abs(r - g) < 24 && std::abs(g - b) < 24) return GREY;
+  if (b > r + 60 && b > g + 30) return BLUE;  // the row count under the toolbar, #1460B2
   return NONE;
 }
 
 COLORREF InkColour(Ink ink) {
-  return ink == GREEN ? RGB(0x43, 0x8C, 0x12) : ink == RED ? RGB(187, 0, 0) : RGB(0x44, 0x44, 0x44);
+  return ink == GREEN  ? RGB(0x43, 0x8C, 0x12)
+         : ink == RED  ? RGB(187, 0, 0)
+         : ink == BLUE ? RGB(0x14, 0x60, 0xB2)
+                       : RGB(0x44, 0x44, 0x44);
 }
 
 struct Mask {
@@ -508,6 +514,34 @@ bool RowShows(const std::wstring& ip, const std::wstring& text) {
     if (seen.count > 0 && Likeness(seen, Rendered(text, GREY, back, to - from)) >= 0.9) return true;
   }
   return false;
+}
+
+// The count the "Total:" box of the main window shows (app/dlg_main_win.cpp draws it in
+// 5,130 - 100,149 of the window, after string 569), or -1.
+int ShownTotal(LANGID lang) {
+  HWND refresh = FindChildById(Frame(), 1003);
+  HWND main = refresh ? ::GetParent(refresh) : nullptr;
+  if (!main) return -1;
+  POINT at{5, 130};
+  ::ClientToScreen(main, &at);
+  const RECT box{at.x, at.y, at.x + 95, at.y + 19};
+  const Pixels p = Screen(box);
+  const Mask seen = InkMask(p, BLUE, 0, p.w);
+  if (seen.count == 0) return -1;
+  std::wstring label;
+  for (const auto& t : Texts(lang))
+    if (t.first == 569) label = t.second;
+  const COLORREF back = p.At(1, 1);
+  int best = -1;
+  double bestLikeness = 0.9;
+  for (int n = 0; n <= 200; ++n) {
+    const double l = Likeness(seen, Rendered(label + L" " + std::to_wstring(n), BLUE, back, p.w));
+    if (l > bestLikeness) {
+      best = n;
+      bestLikeness = l;
+    }
+  }
+  return best;
 }
 
 bool SaveBmp(const Pixels& p, const wchar_t* path) {
@@ -742,6 +776,11 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
       }
     return 1;
+  }
+  if (!std::wcscmp(cmd, L"total")) {
+    const int n = ShownTotal(arg ? static_cast<LANGID>(std::wcstoul(arg, nullptr, 10)) : 1033);
+    std::printf("%d\n", n);
+    return n < 0 ? 1 : 0;
   }
   if (!std::wcscmp(cmd, L"hotkey")) {
     ::SetForegroundWindow(frame);

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <map>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -25,6 +26,7 @@
 #include "fx/fx.h"
 #include "kit/browser.h"
 #include "kit/jgridtree.h"
+#include "kit/jheaderctrl.h"
 #include "kit/jhtmldlg.h"
 #include "kit/jmessagebox.h"
 #include "kit/jtreectrl.h"
@@ -33,6 +35,7 @@
 #include "kit/palette.h"
 #include "port/exe_file.h"
 #include "res/strings/av_strings.h"
+#include "res/strings/kit_strings.h"
 #include "tests/win/kit_controls_support.h"
 #include "tests/win/label_fit.h"
 #include "tests/win/window_shot.h"
@@ -540,6 +543,84 @@ TEST_F(MainWindow, EveryToolbarButtonAnswers) {
 
 // The strip below the rows refuses an address that two device rows show (a conflict); one
 // row with it would be that device, added again.
+// A dialog that says in which language it looks its texts up while it handles a command.
+class LanguageProbe : public Dlg_About {
+ public:
+  static constexpr UINT kProbe = 0x7F01;
+  using Dlg_About::Dlg_About;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+    if (LOWORD(wParam) != kProbe) return Dlg_About::OnCommand(wParam, lParam);
+    seen = LoadLangString(IDC_REFRESH);
+    return TRUE;
+  }
+  CString seen;
+};
+
+std::vector<std::wstring> HeaderTexts() {
+  std::vector<std::wstring> out;
+  JHeaderCtrl* header = g_pDeviceGrid->GetHeader();
+  for (int i = 0; header && i < header->GetItemCount(); ++i) {
+    wchar_t text[128] = L"";
+    HDITEMW hd{};
+    hd.mask = HDI_TEXT;
+    hd.pszText = text;
+    hd.cchTextMax = 128;
+    if (header->GetItem(i, &hd)) out.push_back(text);
+  }
+  return out;
+}
+
+// A language chosen while a dialog is open: the main window takes it at once where it is (its
+// rows, their headers and statuses) and searches nothing; the dialog keeps its own language
+// until it closes.
+TEST_F(MainWindow, ALanguageChosenWhileADialogIsOpenRelabelsTheRowsInPlace) {
+  constexpr LANGID kFrench = 1036;
+  ASSERT_STRNE(LoadLangStringIn(IDC_REFRESH, kFrench), LoadLangStringIn(IDC_REFRESH, 1033));
+  ASSERT_STRNE(LoadLangStringIn(539, kFrench), LoadLangStringIn(539, 1033));
+  ASSERT_STRNE(LoadLangStringIn(IDS_COLUMN_STATUS, kFrench), LoadLangStringIn(IDS_COLUMN_STATUS, 1033));
+  FillRows();
+  PumpAsApp();
+  const std::vector<RowHandle> rows = tree()->GetAllRows();
+  ASSERT_FALSE(rows.empty());
+  const int statusCell = ColumnIndexOf(507, false);
+  // Each row's status by its id, from the English text it shows.
+  std::map<RowHandle, UINT> shown;
+  for (RowHandle row : rows)
+    for (UINT id : {539u, 520u, 508u, 513u, 517u})
+      if (tree()->GetCell(row, statusCell).value_or(L"") == std::wstring(LoadLangStringIn(id, 1033))) shown[row] = id;
+  ASSERT_EQ(shown.size(), rows.size());
+  const int searches = main()->RefreshCount();
+  LanguageProbe dialog(main());
+  bool switched = false;
+  kittest::Script script([&](int step) {
+    if (!dialog.m_hWnd || !dialog.IsWindowVisible()) return step < 40;
+    SwitchLanguage(kFrench);
+    dialog.SendMessage(WM_COMMAND, LanguageProbe::kProbe, 0);
+    switched = true;
+    dialog.EndDialog(IDOK);
+    return false;
+  });
+  dialog.DoModal();
+  PumpAsApp();
+  ASSERT_TRUE(switched);
+  EXPECT_STREQ(dialog.seen, LoadLangStringIn(IDC_REFRESH, 1033));  // the dialog's own language
+  EXPECT_EQ(main()->RefreshCount(), searches);                      // no search
+  EXPECT_EQ(tree()->GetAllRows(), rows);
+  for (const auto& row : shown)
+    EXPECT_EQ(tree()->GetCell(row.first, statusCell).value_or(L""), std::wstring(LoadLangStringIn(row.second, kFrench)))
+        << row.second;
+  const std::vector<std::wstring> headers = HeaderTexts();
+  for (UINT id : {IDS_COLUMN_STATUS, IDS_COLUMN_MAC_ADDRESS}) {
+    EXPECT_NE(std::find(headers.begin(), headers.end(), std::wstring(LoadLangStringIn(id, kFrench))), headers.end()) << id;
+    EXPECT_EQ(std::find(headers.begin(), headers.end(), std::wstring(LoadLangStringIn(id, 1033))), headers.end()) << id;
+  }
+  EXPECT_STREQ(main()->GetDlgItem(static_cast<int>(IDC_REFRESH))->GetWindowTextString(),
+               LoadLangStringIn(IDC_REFRESH, kFrench));
+  // Once nothing is open, a choice relabels the window and searches again.
+  SwitchLanguage(1033);
+  EXPECT_GT(main()->RefreshCount(), searches);
+}
+
 TEST_F(MainWindow, StripRefusesAnAddressOfConflictingDevices) {
   FillRows();  // 10.9.3.9 stands in two rows
   auto* strip = dynamic_cast<Dlg_AddRemove*>(g_pDeviceGrid->GetStrip());

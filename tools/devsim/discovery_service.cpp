@@ -159,7 +159,9 @@ void DiscoveryService::AnswerIpSet(const char* request, const std::string& fromI
                 " ip=" + address + " mask=" + netmask + " gw=" + gateway + " account=" + account +
                 " login=" + (loginOk ? "ok" : "bad") + " from=" + fromIp + " bytes=" + Hex(request, 224));
     unsigned result = loginOk ? 0 : 1;
-    auto forced = d.extra.find("ipset_result");
+    // A result forced for this port ("ipset_result_6055=0"), else for both.
+    auto forced = d.extra.find("ipset_result_" + std::to_string(port));
+    if (forced == d.extra.end()) forced = d.extra.find("ipset_result");
     if (forced != d.extra.end()) result = static_cast<unsigned>(std::strtoul(forced->second.c_str(), nullptr, 10));
     char ack[228];
     std::memcpy(ack, request, 224);

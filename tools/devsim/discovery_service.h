@@ -32,12 +32,12 @@ using DeviceMover = std::function<void(int, const std::string&, const std::strin
 // acknowledgement: the request's layout with type 2, its own MAC and a 32-bit result, 0 when
 // the account is the device's user and the base64 login its "user:password", 1 when they are
 // not (then nothing changes). The result may be forced with the device's "ipset_result"
-// setting. Each request is logged: "udp ipset port=P mac=M mode=1|2 ip=A mask=N gw=G
+// setting, or for one port with "ipset_result_6005" / "ipset_result_6055". Each request is logged: "udp ipset port=P mac=M mode=1|2 ip=A mask=N gw=G
 // account=U login=ok|bad bytes=<448 hex digits>".
 // After a good request the device moves: in static mode (2) to the address the request names,
 // in dynamic mode (1) to its "dhcp_ip" setting (it stays where it is without one); it is away
 // for "ipset_ms" (default 1000) meanwhile.
-// Settings: ipset_result=N, ipset_reply=broadcast|unicast (the acknowledgement to the subnet's
+// Settings: ipset_result=N, ipset_result_<port>=N, ipset_reply=broadcast|unicast (the acknowledgement to the subnet's
 // broadcast address, or to the sender; --reply-to wins), dhcp_ip=A.B.C.D, ipset_ms=N, user=,
 // password=.
 class DiscoveryService : public Service {
