@@ -24,6 +24,7 @@
 #include "dialogs/dlg_device_set_win.h"
 #include "dialogs/maintenance_commands_win.h"
 #include "kit/jgridtree.h"
+#include "port/pace_log.h"
 #include "kit/jhtmldlg.h"
 #include "kit/jmessagebox.h"
 #include "kit/jtreectrl.h"
@@ -411,7 +412,10 @@ void Dlg_Main::OnManualDevicesChanged(WPARAM change, LPARAM text) {
 }
 
 void Dlg_Main::DeliverFromWorker(const DeviceRecord& record, unsigned long lParam) {
+  port::pace::Scope timed(port::pace::kSendWait, WM_DEVICE_FOUND);
+  port::pace::HandOver::Sent();
   if (m_hWnd) SendMessage(WM_DEVICE_FOUND, reinterpret_cast<WPARAM>(&record), static_cast<LPARAM>(lParam));
+  port::pace::HandOver::Returned();
 }
 
 void Dlg_Main::Shutdown() {
@@ -481,6 +485,7 @@ BOOL Dlg_Main::OnCommand(WPARAM wParam, LPARAM lParam) {
 LRESULT Dlg_Main::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_DEVICE_FOUND: {
+      port::pace::HandOver taken;
       if (static_cast<unsigned long>(lParam) == FOUND_IPSET_REPLY) {
         // The row is blocked, and what the device said goes to the batch that checks it.
         bool ok = false;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "port/pace_log.h"
 #include "port/process.h"
 #include "port/stop_scope.h"
 #include "port/sync.h"
@@ -208,10 +209,16 @@ void DeviceSearcher::Dispatch() {
   port::StopScope abandoned(&m_abandon);
   // One pass hands over at most one entry of each queue, then pauses.
   while (m_running) {
-    if (Take(m_replies6005, buf6005) && m_owner) Guarded([&] { m_owner->ParseDiscoveryReply(buf6005.data()); });
-    if (Take(m_replies6055, buf6055) && m_owner) Guarded([&] { m_owner->ParseDiscoveryReply(buf6055.data()); });
-    if (Take(m_texts, text) && m_owner) Guarded([&] { m_owner->AddDiscoveredDevice(text.c_str()); });
-    if (Take(m_acks, ack) && m_owner) Guarded([&] { m_owner->OnIpSetReply(ack.data()); });
+    const std::int64_t start = port::pace::On() ? port::pace::NowUs() : 0;
+    bool handed = false;
+    if (Take(m_replies6005, buf6005) && m_owner)
+      handed = true, Guarded([&] { m_owner->ParseDiscoveryReply(buf6005.data()); });
+    if (Take(m_replies6055, buf6055) && m_owner)
+      handed = true, Guarded([&] { m_owner->ParseDiscoveryReply(buf6055.data()); });
+    if (Take(m_texts, text) && m_owner) handed = true, Guarded([&] { m_owner->AddDiscoveredDevice(text.c_str()); });
+    if (Take(m_acks, ack) && m_owner) handed = true, Guarded([&] { m_owner->OnIpSetReply(ack.data()); });
+    if (handed && start) port::pace::Note(port::pace::kDispatchPass, start);
+    if (!handed && start) port::pace::Flush();
     port::SleepMs(kDispatchPauseMs);
   }
 }

@@ -1,5 +1,7 @@
 #include "fx/app.h"
 
+#include "port/pace_log.h"
+
 namespace {
 CWinApp* g_app = nullptr;
 }
@@ -38,6 +40,9 @@ int CWinApp::Run() {
       break;
     }
     if (got == -1) break;
+    char cls[32] = "";
+    if (port::pace::On()) ::GetClassNameA(msg.hwnd, cls, sizeof cls);
+    port::pace::Scope timed(port::pace::kLoopMessage, msg.message, true, cls);
     if (PreTranslateMessage(&msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);

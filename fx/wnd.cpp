@@ -4,7 +4,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <typeinfo>
 #include <unordered_map>
+
+#include "port/pace_log.h"
 
 // Handle-to-object map of every bound window. Window objects are used on the
 // thread that made them, but worker threads may look a window up (to post to
@@ -197,6 +200,14 @@ BOOL CWnd::DestroyWindow() {
 LRESULT CALLBACK CWnd::StaticWndProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   CWnd* w = FromHandlePermanent(h);
   if (!w || !w->m_pfnSuper) return ::DefWindowProcW(h, msg, wParam, lParam);
+  // Only the outermost message of a thread is timed: what it calls is part of its time.
+  static thread_local int depth = 0;
+  struct Depth {
+    ~Depth() { --depth; }
+  } nested;
+  const bool outermost = depth++ == 0;
+  port::pace::Scope timed(port::pace::kWindowMessage, msg, outermost,
+                          outermost && port::pace::On() ? typeid(*w).name() : nullptr);
   try {
     return w->Dispatch(msg, wParam, lParam);
   } catch (...) {

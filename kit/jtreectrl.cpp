@@ -4,6 +4,8 @@
 #include <chrono>
 #include <unordered_map>
 
+#include "port/pace_log.h"
+
 #include "grid/grid_selection.h"
 #include "fx/app.h"
 #include "kit/jbutton_look.h"
@@ -224,8 +226,15 @@ void JTreeCtrl::FlushRedraw() {
   if (!m_RedrawDeferred || !m_hWnd) return;
   m_RedrawDeferred = false;
   ::KillTimer(m_hWnd, kRedrawTimer);
-  SendMessage(WM_SETREDRAW, TRUE);
-  if (m_RedrawBack) m_RedrawBack();
+  {
+    // The tree control's own work: its items and its scroll bar brought up to date.
+    port::pace::Scope timed(port::pace::kStep, 0, true, "setredraw-on");
+    SendMessage(WM_SETREDRAW, TRUE);
+  }
+  {
+    port::pace::Scope timed(port::pace::kStep, 0, true, "redraw-back");
+    if (m_RedrawBack) m_RedrawBack();
+  }
   Invalidate(FALSE);
 }
 
@@ -466,6 +475,7 @@ void JTreeCtrl::OnPaint() {
   // A paint covers whole rows across the width, so that each row on the screen is one
   // that a paint drew entire. When the tree has scrolled (it moves what the screen shows
   // without a paint) everything is painted.
+  port::pace::Scope timed(port::pace::kStep, 0, true, "tree-paint");
   const HTREEITEM first = GetFirstVisibleItem();
   const std::vector<ShownRow> rows = RowsInView();
   CRect band;
@@ -699,7 +709,10 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       // longer the next burst waits.
       const auto start = std::chrono::steady_clock::now();
       FlushRedraw();
-      UpdateWindow();
+      {
+        port::pace::Scope timed(port::pace::kStep, 0, true, "update-window");
+        UpdateWindow();
+      }
       const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
       m_RedrawPace = static_cast<UINT>(std::clamp<long long>(kRedrawShare * took, kRedrawPaceMs, kRedrawPaceMaxMs));
       return 0;
