@@ -183,6 +183,9 @@ class CTreeCtrl : public CWnd {
   HTREEITEM GetNextVisibleItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXTVISIBLE); }
   HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
   BOOL SelectItem(HTREEITEM item) { return (BOOL)SendMessage(TVM_SELECTITEM, TVGN_CARET, (LPARAM)item); }
+  BOOL SelectSetFirstVisible(HTREEITEM item) {
+    return (BOOL)SendMessage(TVM_SELECTITEM, TVGN_FIRSTVISIBLE, (LPARAM)item);
+  }
   BOOL GetItemRect(HTREEITEM item, LPRECT rc, BOOL textOnly) const;
   DWORD_PTR GetItemData(HTREEITEM item) const;
   BOOL SetItemData(HTREEITEM item, DWORD_PTR data);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "grid/grid_layout.h"
+#include "port/pace_log.h"
 #include "device/helpers.h"
 #include "kit/lang.h"
 #include "kit/palette.h"
@@ -12,7 +13,7 @@ JGridTree* g_pDeviceGrid = nullptr;
 namespace {
 JGridTree::StripFactory s_stripFactory = nullptr;
 
-enum : UINT { ID_GRID_HEADER = 1, ID_GRID_TREE = 2, ID_GRID_SCROLL = 3 };
+enum : UINT { ID_GRID_HEADER = 1, ID_GRID_TREE = 2, ID_GRID_SCROLL = 3, ID_GRID_ROW_BAR = 4 };
 
 GridScrollRequest RequestOf(UINT code) {
   switch (code) {
@@ -66,8 +67,9 @@ BOOL JGridTree::Create() {
     return FALSE;
 
   m_pTree = std::make_unique<JTreeCtrl>();
+  // The tree shows no scroll bar of its own: the grid's row bar stands beside it.
   if (!m_pTree->Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT |
-                           TVS_FULLROWSELECT | TVS_NOHSCROLL,
+                           TVS_FULLROWSELECT | TVS_NOHSCROLL | TVS_NOSCROLL,
                        CRect(0, kGridHeaderHeight, W, std::max<int>(H, kGridHeaderHeight)), this,
                        ID_GRID_TREE))
     return FALSE;
@@ -76,6 +78,7 @@ BOOL JGridTree::Create() {
     m_LayoutDeferred = false;
     UpdateScrollBar();
   });
+  m_pTree->SetScrolledHandler([this] { UpdateRowBar(); });
   // The header tells what the rows show: its box is ticked while every row that can be
   // ticked is, and it remembers the order the rows are sorted in, whoever sorted them.
   m_pTree->SetChecksHandler([this] {
@@ -102,6 +105,8 @@ BOOL JGridTree::Create() {
 
   m_ScrollBar.Create(WS_CHILD | SBS_HORZ | SBS_BOTTOMALIGN,
                      CRect(0, H - kGridScrollBarHeight, W, H), this, ID_GRID_SCROLL);
+  m_RowBar.Create(WS_CHILD, CRect(W - kGridRowBarWidth, kGridHeaderHeight, W, kGridHeaderHeight + 1),
+                  this, ID_GRID_ROW_BAR);
   g_pDeviceRows = this;
   return TRUE;
 }
@@ -222,14 +227,54 @@ void JGridTree::UpdateScrollBar() {
   }
   MoveIfChanged(m_pHeader.get(), g.header, TRUE);
   MoveIfChanged(m_pTree.get(), g.tree, TRUE);
+  MoveIfChanged(&m_RowBar, g.rowBar, TRUE);
+  if (m_RowBar.m_hWnd && ((m_RowBar.GetStyle() & WS_VISIBLE) != 0) != g.rowBarNeeded)
+    m_RowBar.ShowWindow(g.rowBarNeeded ? SW_SHOWNA : SW_HIDE);
   const bool stripMoved = MoveIfChanged(m_pStrip.get(), g.strip, FALSE);
   MoveIfChanged(&m_ScrollBar, g.scrollBar, TRUE);
   if (((m_ScrollBar.GetStyle() & WS_VISIBLE) != 0) != g.scrollNeeded)
     m_ScrollBar.ShowWindow(g.scrollNeeded ? SW_SHOWNA : SW_HIDE);
   // The strip was moved without painting: it is drawn at its new place at once, with the
   // controls on it.
-  if (stripMoved && m_pStrip->m_hWnd) m_pStrip->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE | RDW_ALLCHILDREN);
+  if (stripMoved && m_pStrip->m_hWnd) {
+    port::pace::Scope timed(port::pace::kStep, 0, true, "strip-redraw");
+    m_pStrip->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE | RDW_ALLCHILDREN);
+  }
   m_pTree->Repaint();
+  UpdateRowBar();
+}
+
+void JGridTree::UpdateRowBar() {
+  if (!m_pTree || !m_pTree->m_hWnd || !m_RowBar.m_hWnd || m_InRowBar || m_pTree->IsRedrawDeferred()) return;
+  m_InRowBar = true;
+  port::pace::Scope timed(port::pace::kStep, 0, true, "row-bar");
+  GridRowScroll s = m_pTree->GetRowScroll();
+  const bool shown = (m_RowBar.GetStyle() & WS_VISIBLE) != 0;
+  if ((s.rows > s.page) != shown && !m_RowBarRelayout) {
+    // Rows came or went past what the view holds: the tree makes room for the bar or takes
+    // it back (which calls here again, once).
+    m_InRowBar = false;
+    m_RowBarRelayout = true;
+    UpdateScrollBar();
+    m_RowBarRelayout = false;
+    return;
+  }
+  // Rows that went, or a taller view, may leave the view scrolled past the last row.
+  if (s.first > s.Last()) {
+    m_pTree->ScrollRowsTo(s.Last());
+    s = m_pTree->GetRowScroll();
+  }
+  m_InRowBar = false;
+  // The bar is drawn again only when its range or place really changed.
+  if (!shown) return;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = 0;
+  si.nMax = std::max(0, s.rows - 1);
+  si.nPage = static_cast<UINT>(std::max(0, s.page));
+  si.nPos = s.first;
+  m_RowBar.SetScrollInfo(&si, TRUE);
 }
 
 void JGridTree::OnHeaderClick(int column, int flag) {
@@ -309,6 +354,17 @@ LRESULT JGridTree::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND:
       return 1;
+    case WM_VSCROLL:
+      if ((HWND)lParam == m_RowBar.m_hWnd && m_RowBar.m_hWnd && m_pTree) {
+        // The position of a drag comes whole from the bar (the message holds 16 bits of it).
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_TRACKPOS;
+        const int track = m_RowBar.GetScrollInfo(&si, SIF_TRACKPOS) ? si.nTrackPos : (short)HIWORD(wParam);
+        m_pTree->Scroll(LOWORD(wParam), track);
+        return 0;
+      }
+      return CWnd::WindowProc(msg, wParam, lParam);
     case WM_HSCROLL:
       if ((HWND)lParam == m_ScrollBar.m_hWnd && m_ScrollBar.m_hWnd) {
         OnHScroll(LOWORD(wParam), (short)HIWORD(wParam));

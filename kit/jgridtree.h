@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "fx/controls.h"
+#include "grid/grid_layout.h"
 #include "kit/device_rows.h"
 #include "kit/jheaderctrl.h"
 #include "kit/jobject.h"
+#include "kit/jscrollbar.h"
 #include "kit/jtreectrl.h"
 
 struct ColumnHeader;
@@ -38,6 +40,8 @@ class JGridTree : public CWnd, public JObject, public DeviceRowTarget {
   RowHandle InsertRow(const std::wstring& text, bool markerShown, bool hasCheckBox,
                       RowHandle parent = kRootRow);
   void UpdateScrollBar();
+  // Brings the rows' bar up to where the tree is scrolled and how many rows it shows.
+  void UpdateRowBar();
   // Gives the last column what the width leaves after the others (never less than its
   // caption needs), then lays out.
   void Relayout();
@@ -51,6 +55,8 @@ class JGridTree : public CWnd, public JObject, public DeviceRowTarget {
   JTreeCtrl* GetTree() const { return m_pTree.get(); }
   CWnd* GetStrip() const { return m_pStrip.get(); }
   CScrollBar& GetScrollBar() { return m_ScrollBar; }
+  // The rows' vertical scroll bar, shown while the rows are more than the view holds.
+  JScrollBar& GetRowBar() { return m_RowBar; }
 
   // The dialogs' status writes (g_pDeviceRows points here while the grid exists).
   bool SetStatusCell(WPARAM row, COLORREF colour, const CString& text) override;
@@ -70,6 +76,9 @@ class JGridTree : public CWnd, public JObject, public DeviceRowTarget {
   std::unique_ptr<JTreeCtrl> m_pTree;
   std::unique_ptr<CWnd> m_pStrip;
   CScrollBar m_ScrollBar;
+  JScrollBar m_RowBar;
+  bool m_InRowBar = false;
+  bool m_RowBarRelayout = false;
   int m_LastColumnMinWidth = 0;  // what the last column's caption needs
   bool m_LayoutDeferred = false;  // rows came while the tree's drawing was off
 };

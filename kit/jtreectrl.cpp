@@ -291,6 +291,7 @@ void JTreeCtrl::DeleteAllRows() {
   ChecksChanged();
   // A new search's first rows come at the first pace again.
   m_RedrawPace = kRedrawPaceMs;
+  m_WheelRemainder = 0;
   m_LastCaret = nullptr;
   m_ColumnWidths.Clear();
   m_SortColumn = 0;
@@ -372,7 +373,7 @@ void JTreeCtrl::SetMarkerTip(RowHandle row, const std::wstring& text) {
   if (m_Rows.SetMarkerTip(row, text) && row == m_Hot.row) UpdateMarkerTip();
 }
 
-int JTreeCtrl::CountShownRows(int limit) const {
+int JTreeCtrl::WalkShownRows(int limit, HTREEITEM find, int* found) const {
   // Depth first in display order; stops once `limit` rows are counted (the layout only
   // needs to know whether the rows fill the room it has).
   int n = 0;
@@ -381,12 +382,95 @@ int JTreeCtrl::CountShownRows(int limit) const {
   while (!stack.empty() && n < limit) {
     const RowHandle r = stack.back();
     stack.pop_back();
+    if (found && ItemOf(r) == find) *found = n;
     ++n;
     std::vector<RowHandle> c = m_Rows.Children(r);
     if (!c.empty() && m_hWnd && (GetItemState(ItemOf(r), TVIS_EXPANDED) & TVIS_EXPANDED))
       stack.insert(stack.end(), c.rbegin(), c.rend());
   }
   return n;
+}
+
+int JTreeCtrl::CountShownRows(int limit) const { return WalkShownRows(limit, nullptr, nullptr); }
+
+GridRowScroll JTreeCtrl::RowScrollNow() const {
+  GridRowScroll s;
+  if (!m_hWnd) return s;
+  const HTREEITEM first = GetFirstVisibleItem();
+  s.page = static_cast<int>(GetVisibleCount());
+  s.rows = WalkShownRows(INT_MAX, first, &s.first);
+  return s;
+}
+
+GridRowScroll JTreeCtrl::GetRowScroll() const {
+  if (m_hWnd) {
+    m_ToldFirst = GetFirstVisibleItem();
+    m_ToldCount = GetCount();
+  }
+  return RowScrollNow();
+}
+
+void JTreeCtrl::ScrollRowsTo(int first) {
+  if (!m_hWnd) return;
+  // The user's scrolling is shown at once, over the rows as they are now.
+  FlushRedraw();
+  HTREEITEM item = GetRootItem();
+  for (int i = 0; item && i < first; ++i) {
+    HTREEITEM next = GetNextVisibleItem(item);
+    if (!next) break;
+    item = next;
+  }
+  if (item && item != GetFirstVisibleItem()) {
+    // The tree keeps its last row at the bottom of the view: it may stop short of `item`.
+    SelectSetFirstVisible(item);
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  }
+  UpdateHotPart();
+  NoteScroll();
+}
+
+void JTreeCtrl::ScrollIntoView(HTREEITEM item) {
+  // The tree itself brings a row above the view down into it, but with no scroll bar of its
+  // own never scrolls down to one below.
+  if (!m_hWnd || !item) return;
+  int at = -1;
+  WalkShownRows(INT_MAX, item, &at);
+  const GridRowScroll s = RowScrollNow();
+  if (at >= 0 && s.page > 0 && at >= s.first + s.page) ScrollRowsTo(at - s.page + 1);
+}
+
+void JTreeCtrl::Scroll(UINT code, int thumbPos) {
+  GridRowRequest req = GridRowRequest::Other;
+  switch (code) {
+    case SB_LINEUP: req = GridRowRequest::LineUp; break;
+    case SB_LINEDOWN: req = GridRowRequest::LineDown; break;
+    case SB_PAGEUP: req = GridRowRequest::PageUp; break;
+    case SB_PAGEDOWN: req = GridRowRequest::PageDown; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: req = GridRowRequest::Thumb; break;
+    case SB_TOP: req = GridRowRequest::Top; break;
+    case SB_BOTTOM: req = GridRowRequest::Bottom; break;
+    default: return;
+  }
+  FlushRedraw();
+  ScrollRowsTo(GridRowScrollTarget(req, RowScrollNow(), thumbPos));
+}
+
+void JTreeCtrl::OnWheel(WPARAM wParam) {
+  FlushRedraw();
+  UINT lines = 3;
+  ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  const GridRowScroll s = RowScrollNow();
+  const int perNotch = lines == WHEEL_PAGESCROLL ? std::max(1, s.page) : static_cast<int>(std::min<UINT>(lines, 1000));
+  const int rows = GridWheelRows(GET_WHEEL_DELTA_WPARAM(wParam), perNotch, &m_WheelRemainder);
+  if (rows) ScrollRowsTo(std::clamp(s.first + rows, 0, s.Last()));
+}
+
+void JTreeCtrl::NoteScroll() {
+  if (!m_hWnd || !m_Scrolled || m_RedrawDeferred) return;
+  if (GetFirstVisibleItem() == m_ToldFirst && GetCount() == m_ToldCount) return;
+  // The handler asks GetRowScroll, which notes what it was told.
+  m_Scrolled();
 }
 
 void JTreeCtrl::DrawSkin(CDC* dc) {
@@ -638,25 +722,47 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT:
       OnPaint();
+      // The paint may have found the rows scrolled (the keyboard, a row made visible).
+      NoteScroll();
       return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_VSCROLL:
-    case WM_MOUSEWHEEL: {
-      FlushRedraw();
-      LRESULT r = Default();
-      RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-      UpdateHotPart();
-      return r;
-    }
+      Scroll(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_MOUSEWHEEL:
+      if (GET_KEYSTATE_WPARAM(wParam) & (MK_SHIFT | MK_CONTROL)) return Default();
+      OnWheel(wParam);
+      return 0;
     case WM_CLOSE:
       DeleteAllRows();
       return Default();
-    case WM_KEYDOWN:
+    case WM_KEYDOWN: {
       if (wParam == VK_F5) {
         if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_REFRESH_DEVICES);
       }
-      return Default();
+      const LRESULT r = Default();
+      switch (wParam) {
+        case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT:
+        case VK_HOME: case VK_END: case VK_LEFT: case VK_RIGHT:
+          // The caret the keyboard moved is shown, down the rows too.
+          ScrollIntoView(GetSelectedItem());
+          break;
+        default:
+          break;
+      }
+      return r;
+    }
+    case TVM_ENSUREVISIBLE: {
+      const LRESULT r = Default();
+      ScrollIntoView(reinterpret_cast<HTREEITEM>(lParam));
+      return r;
+    }
+    case TVM_SELECTITEM: {
+      const LRESULT r = Default();
+      if (r && (wParam & ~static_cast<WPARAM>(TVSI_NOSINGLEEXPAND)) == TVGN_CARET) ScrollIntoView(GetSelectedItem());
+      return r;
+    }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       // A press acts on the row the screen shows under the mouse: while rows arrive they
@@ -677,8 +783,10 @@ LRESULT JTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       const LRESULT r = ::CallWindowProcW(m_pfnSuper ? m_pfnSuper : ::DefWindowProcW, m_hWnd, msg, wParam,
                                           MAKELPARAM(moved.x, moved.y));
-      // The caret the press moved is shown at once, with the rows where they are now.
+      // The caret the press moved is shown at once, with the rows where they are now, the
+      // whole row when the press was on the one cut by the bottom of the view.
       FlushRedraw();
+      ScrollIntoView(GetSelectedItem());
       return r;
     }
     case WM_LBUTTONUP:

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "grid/grid_columns.h"
+#include "grid/grid_layout.h"
 #include "grid/grid_rows.h"
 #include "fx/controls.h"
 #include "kit/jobject.h"
@@ -124,6 +125,19 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void SetSortedHandler(std::function<void(int, bool)> handler) { m_Sorted = std::move(handler); }
   // Makes the row the caret and scrolls it into view.
   void ShowRow(RowHandle row);
+  // The tree has no scroll bar of its own (a tree control brings its bar up to date for
+  // every burst of rows, which costs Wine several milliseconds each time): the grid keeps
+  // one beside it. Where the rows are scrolled to, in rows shown top down, for that bar:
+  // the scrolled handler is next told of a change from what this returns.
+  GridRowScroll GetRowScroll() const;
+  // Scrolls so that the shown row `first` is the first in view (as far as the rows go), and
+  // shows it at once.
+  void ScrollRowsTo(int first);
+  // A scroll bar's request (SB_LINEDOWN, SB_THUMBTRACK with its position, ...), in rows.
+  void Scroll(UINT code, int thumbPos);
+  // Runs when the rows in view may have moved or their number changed: after a scroll, by
+  // the keyboard, the wheel or a row made visible, and after a paint that found other rows.
+  void SetScrolledHandler(std::function<void()> handler) { m_Scrolled = std::move(handler); }
   // Repaints the whole tree, or one row when it is in view; nothing while the drawing is
   // off (turning it on repaints everything).
   void Repaint();
@@ -239,6 +253,16 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   // Shows a row's check state: its box and its tree item's state image.
   void RedrawCheckBox(RowHandle row);
   void ChecksChanged();
+  // Tells the scrolled handler when the first row in view or the number of rows differs
+  // from what it was last told.
+  void NoteScroll();
+  // Counts the rows shown (at most `limit`) and, when `found` is given, where `find` is among
+  // them.
+  int WalkShownRows(int limit, HTREEITEM find, int* found) const;
+  void OnWheel(WPARAM wParam);
+  // Scrolls down until the row is in view in full, when it is below the view.
+  void ScrollIntoView(HTREEITEM item);
+  GridRowScroll RowScrollNow() const;
   void ForgetHandles(const std::vector<RowHandle>& rows);
 
  private:
@@ -256,6 +280,11 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   std::function<void()> m_RedrawBack;
   std::function<void()> m_ChecksChanged;
   std::function<void(int, bool)> m_Sorted;
+  std::function<void()> m_Scrolled;
+  // What the scrolled handler was last told of: the first row in view and the tree's items.
+  mutable HTREEITEM m_ToldFirst = nullptr;
+  mutable UINT m_ToldCount = 0;
+  int m_WheelRemainder = 0;  // part of a wheel notch not yet scrolled
   bool m_StatusTipAdded = false;
   RowHandle m_StatusTipRow = 0;   // the row whose status the tooltip covers, 0 for none
   std::wstring m_StatusTipText;

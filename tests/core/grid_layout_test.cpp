@@ -8,6 +8,7 @@
 #include "grid/grid_columns.h"
 #include "grid/grid_header_state.h"
 #include "grid/grid_layout.h"
+#include "grid/grid_row_bar.h"
 #include "grid/grid_selection.h"
 
 namespace {
@@ -109,6 +110,109 @@ TEST(GridLayoutTest, PartsAreStackedAndTheStripKeepsItsRoom) {
       EXPECT_EQ(g.scrollMax, c.T - c.W) << c.name;
     }
   }
+}
+
+// The rows' bar comes when the rows are more than the tree holds in full, and the tree then
+// leaves it its right edge, also while the columns are scrolled sideways.
+TEST(GridLayoutTest, RowBarStandsAtTheRightOfAFullTree) {
+  struct Case {
+    const char* name;
+    int W, H, T, pos, rows;
+    bool bar;
+    int inView;
+  };
+  const std::vector<Case> cases = {
+      {"rows that fit", 1000, 600, 870, 0, 26, false, 26},
+      {"one row more than fits", 1000, 600, 870, 0, 27, true, 26},
+      {"narrow, scrolled sideways", 600, 600, 870, 100, 1000, true, 25},
+  };
+  for (const auto& c : cases) {
+    const GridLayout g = ComputeGridLayout(c.W, c.H, c.T, c.pos, c.rows);
+    EXPECT_EQ(g.rowBarNeeded, c.bar) << c.name;
+    EXPECT_EQ(g.rowsInView, c.inView) << c.name;
+    EXPECT_EQ(g.tree.x + g.tree.w, c.bar ? c.W - kGridRowBarWidth : c.W) << c.name;
+    EXPECT_EQ(g.rowBar.x + g.rowBar.w, c.W) << c.name;
+    EXPECT_EQ(g.rowBar.w, c.bar ? kGridRowBarWidth : 0) << c.name;
+    EXPECT_EQ(g.rowBar.y, g.tree.y) << c.name;
+    EXPECT_EQ(g.rowBar.h, g.tree.h) << c.name;
+  }
+}
+
+TEST(GridLayoutTest, RowScrollStaysWithinTheRows) {
+  using R = GridRowRequest;
+  const GridRowScroll s{10, 40, 16};  // rows 10..25 in view of 40; the last first row is 24
+  struct Case {
+    R req;
+    int thumb, first;
+  };
+  const std::vector<Case> cases = {{R::LineDown, 0, 11}, {R::LineUp, 0, 9},    {R::PageDown, 0, 24},
+                                   {R::PageUp, 0, 0},    {R::Thumb, 7, 7},     {R::Thumb, 99, 24},
+                                   {R::Thumb, -3, 0},    {R::Top, 0, 0},       {R::Bottom, 0, 24},
+                                   {R::Other, 0, 10}};
+  for (const auto& c : cases) EXPECT_EQ(GridRowScrollTarget(c.req, s, c.thumb), c.first) << static_cast<int>(c.req);
+  // Rows that fit scroll nowhere; an empty view still pages by a row.
+  EXPECT_EQ(GridRowScrollTarget(R::Bottom, GridRowScroll{0, 5, 16}, 0), 0);
+  EXPECT_EQ(GridRowScrollTarget(R::PageDown, GridRowScroll{0, 5, 0}, 0), 1);
+
+  // The wheel: whole notches of 120 move `lines` rows each, down for a turn towards the
+  // user; parts of a notch add up, and a turn back drops what was left.
+  int rest = 0;
+  EXPECT_EQ(GridWheelRows(-120, 3, &rest), 3);
+  EXPECT_EQ(GridWheelRows(240, 3, &rest), -6);
+  EXPECT_EQ(GridWheelRows(-60, 3, &rest), 0);
+  EXPECT_EQ(GridWheelRows(-60, 3, &rest), 3);
+  EXPECT_EQ(GridWheelRows(-90, 3, &rest), 0);
+  EXPECT_EQ(GridWheelRows(60, 3, &rest), 0);  // the 90 down is dropped, not set against it
+  EXPECT_EQ(GridWheelRows(60, 3, &rest), -3);
+  EXPECT_EQ(rest, 0);
+}
+
+// The rows' bar: arrows at the ends, a thumb whose length is the share in view and whose
+// place is the first row's, and a drag that gives back the row a place stands for.
+TEST(GridRowBar, PartsAndTheThumbFollowTheRows) {
+  // 17 x 217: arrows of 17 px, a track of 183.
+  const RowBarLayout top = ComputeRowBar(17, 217, GridRowScroll{0, 100, 25});
+  EXPECT_EQ(top.upBottom, 17);
+  EXPECT_EQ(top.downTop, 200);
+  ASSERT_TRUE(top.thumb);
+  EXPECT_EQ(top.thumbTop, 17);
+  EXPECT_EQ(top.thumbBottom - top.thumbTop, 183 * 25 / 100);
+  const RowBarLayout end = ComputeRowBar(17, 217, GridRowScroll{75, 100, 25});
+  EXPECT_EQ(end.thumbBottom, 200);
+  // A thousand rows still leave a thumb that can be taken.
+  const RowBarLayout many = ComputeRowBar(17, 217, GridRowScroll{0, 100000, 25});
+  EXPECT_EQ(many.thumbBottom - many.thumbTop, kRowBarMinThumb);
+  // Rows that fit, or a bar too short for a thumb: arrows only.
+  EXPECT_FALSE(ComputeRowBar(17, 217, GridRowScroll{0, 20, 25}).thumb);
+  const RowBarLayout shortBar = ComputeRowBar(17, 30, GridRowScroll{0, 100, 25});
+  EXPECT_FALSE(shortBar.thumb);
+  EXPECT_EQ(shortBar.upBottom, 15);
+
+  struct Hit {
+    int y;
+    RowBarPart part;
+  };
+  const RowBarLayout mid = ComputeRowBar(17, 217, GridRowScroll{40, 100, 25});
+  for (const Hit& h : std::vector<Hit>{{-1, RowBarPart::None},
+                                       {0, RowBarPart::LineUp},
+                                       {16, RowBarPart::LineUp},
+                                       {mid.thumbTop - 1, RowBarPart::PageUp},
+                                       {mid.thumbTop, RowBarPart::Thumb},
+                                       {mid.thumbBottom - 1, RowBarPart::Thumb},
+                                       {mid.thumbBottom, RowBarPart::PageDown},
+                                       {200, RowBarPart::LineDown},
+                                       {217, RowBarPart::None}})
+    EXPECT_EQ(RowBarPartAt(mid, h.y), h.part) << h.y;
+
+  // A thumb put back where it stands gives its row, for every row; past the ends it stops.
+  const GridRowScroll s{0, 100, 25};
+  for (int first = 0; first <= s.Last(); ++first) {
+    GridRowScroll at = s;
+    at.first = first;
+    EXPECT_EQ(RowBarFirstAt(mid, s, ComputeRowBar(17, 217, at).thumbTop), first) << first;
+  }
+  EXPECT_EQ(RowBarFirstAt(mid, s, -500), 0);
+  EXPECT_EQ(RowBarFirstAt(mid, s, 5000), s.Last());
 }
 
 // The buttons made for a full view must cover every row a full tree shows, even in part.

@@ -281,6 +281,167 @@ TEST(GridRows, ButtonsFollowTheRowsInView) {
   EXPECT_EQ(w.tree().GetPartRect(rows[39], Part::Marker), CRect(58, item.top + 3, 72, item.top + 17));
 }
 
+// The tree draws no scroll bar of its own: the grid's bar beside it follows every way the
+// rows scroll (its arrows and pages, a drag, the wheel, the keyboard, a row made visible),
+// counts expanded channel rows, and goes when the rows fit again.
+TEST(GridRows, RowsScrollByTheGridsOwnBar) {
+  GridWindow w(1000, 400, true);
+  std::vector<RowHandle> rows;
+  for (int i = 0; i < 40; ++i) rows.push_back(w.AddDevice({L"10.0.2." + std::to_wstring(i + 1)}));
+  w.Paint();
+  JScrollBar& bar = w.grid.GetRowBar();
+  auto first = [&] {
+    const RowHandle top = JTreeCtrl::RowOf(w.tree().GetFirstVisibleItem());
+    return static_cast<int>(std::find(rows.begin(), rows.end(), top) - rows.begin());
+  };
+  auto info = [&] {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    bar.GetScrollInfo(&si, SIF_ALL);
+    return si;
+  };
+  auto barScroll = [&](UINT code) {
+    w.grid.SendMessage(WM_VSCROLL, MAKEWPARAM(code, 0), (LPARAM)bar.m_hWnd);
+    w.Paint();
+  };
+  EXPECT_EQ(w.tree().GetStyle() & (WS_VSCROLL | WS_HSCROLL), 0u);
+  ASSERT_TRUE(bar.IsWindowVisible());
+  // The bar stands at the right of the rows, as tall as the tree, which leaves it the room.
+  CRect tree, at;
+  w.tree().GetWindowRect(&tree);
+  bar.GetWindowRect(&at);
+  EXPECT_EQ(at.left, tree.right);
+  EXPECT_EQ(at.top, tree.top);
+  EXPECT_EQ(at.bottom, tree.bottom);
+  CRect grid;
+  w.grid.GetWindowRect(&grid);
+  EXPECT_EQ(at.right, grid.right);
+  EXPECT_EQ(info().nMax, 39);
+  const int page = static_cast<int>(w.tree().GetVisibleCount());
+  const int last = 40 - page;
+  ASSERT_GT(page, 10);
+  EXPECT_EQ(info().nPage, static_cast<UINT>(page));
+  EXPECT_EQ(info().nPos, 0);
+
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    int first;
+  };
+  // A press of the left button on the bar, as the user makes it.
+  auto press = [&](int y) { bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, y)); };
+  auto release = [&](int y) {
+    bar.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(8, y));
+    w.Paint();
+  };
+  UINT lines = 3;
+  ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  const int wheel = static_cast<int>(lines);
+  const std::vector<Step> steps = {
+      {"a line down", [&] { barScroll(SB_LINEDOWN); }, 1},
+      {"a page down", [&] { barScroll(SB_PAGEDOWN); }, 1 + page},
+      {"a page past the end stops at the last rows", [&] { barScroll(SB_PAGEDOWN); }, last},
+      {"a line up", [&] { barScroll(SB_LINEUP); }, last - 1},
+      {"the top", [&] { barScroll(SB_TOP); }, 0},
+      {"the bottom", [&] { barScroll(SB_BOTTOM); }, last},
+      {"a drag of the thumb",
+       [&] {
+         w.tree().SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5), 0);
+         w.Paint();
+       },
+       5},
+      {"the wheel down a notch",
+       [&] {
+         w.tree().SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+         w.Paint();
+       },
+       5 + wheel},
+      {"half a notch up does nothing yet",
+       [&] {
+         w.tree().SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), 0);
+         w.Paint();
+       },
+       5 + wheel},
+      {"the other half scrolls",
+       [&] {
+         w.tree().SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), 0);
+         w.Paint();
+       },
+       5},
+      {"End on the keyboard shows the last row",
+       [&] {
+         w.tree().SelectItem(JTreeCtrl::ItemOf(rows[5]));
+         w.tree().SendMessage(WM_KEYDOWN, VK_END, 0);
+         w.Paint();
+       },
+       last},
+      {"Home shows the first",
+       [&] {
+         w.tree().SendMessage(WM_KEYDOWN, VK_HOME, 0);
+         w.Paint();
+       },
+       0},
+      {"a row made visible below the view comes to its bottom",
+       [&] {
+         w.tree().EnsureVisible(JTreeCtrl::ItemOf(rows[30]));
+         w.Paint();
+       },
+       31 - page},
+      {"a press on the bar's down arrow",
+       [&] {
+         press(at.Height() - 4);
+         release(at.Height() - 4);
+       },
+       31 - page + 1},
+      {"a press on the track above the thumb",
+       [&] {
+         const RowBarLayout l = bar.Layout();
+         press(l.thumbTop - 2);
+         release(l.thumbTop - 2);
+       },
+       31 - page + 1 - page},
+      {"the thumb dragged to the bottom of the track",
+       [&] {
+         const RowBarLayout l = bar.Layout();
+         const int grab = (l.thumbTop + l.thumbBottom) / 2;
+         press(grab);
+         bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(8, grab + at.Height()));
+         release(grab + at.Height());
+       },
+       last},
+      {"a row selected above it comes to its top",
+       [&] {
+         w.tree().ShowRow(rows[3]);
+         w.Paint();
+       },
+       3},
+  };
+  for (const Step& st : steps) {
+    st.act();
+    EXPECT_EQ(first(), st.first) << st.what;
+    EXPECT_EQ(info().nPos, st.first) << st.what;
+  }
+
+  // Channel rows that open count as rows of the view.
+  for (int c = 1; c <= 4; ++c) w.AddChannel(rows[0], std::to_wstring(c) + L" - 10.0.2.1");
+  w.tree().Expand(JTreeCtrl::ItemOf(rows[0]), TVE_EXPAND);
+  w.grid.SendMessage(WM_GRID_RELAYOUT);
+  w.Paint();
+  EXPECT_EQ(info().nMax, 43);
+
+  // Rows that go until the rest fit: the bar goes, the tree takes its room back and shows
+  // its first row.
+  barScroll(SB_BOTTOM);
+  for (int i = 39; i >= 10; --i) w.tree().DeleteRow(rows[i]);
+  w.grid.UpdateScrollBar();
+  w.Paint();
+  EXPECT_FALSE(bar.IsWindowVisible());
+  w.tree().GetWindowRect(&tree);
+  EXPECT_EQ(tree.right, grid.right);
+  EXPECT_EQ(first(), 0);
+}
+
 TEST(GridRows, DeletingRowsReleasesButtonsAndHandles) {
   GridWindow w(1000, 500, true);
   const RowHandle a = w.AddDevice({L"10.0.0.1"});
