@@ -48,6 +48,7 @@ BOOL APP::InitInstance() {
   m_TimerPeriodSet = ::timeBeginPeriod(1) == TIMERR_NOERROR;
   Gdiplus::GdiplusStartupInput input;
   m_GdiplusStarted = Gdiplus::GdiplusStartup(&m_GdiplusToken, &input, nullptr) == Gdiplus::Ok;
+  if (m_GdiplusStarted) StartPngWarmUp();
   CreateSkinFonts();
 
   g_Settings.SetPath(SettingsFilePath());

@@ -3,9 +3,12 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "fx/gdi.h"
+#include "port/pace_log.h"
 
 std::map<UINT, Gdiplus::Image*> g_PngCache;
 std::vector<HGLOBAL> g_ResourceCopies;
@@ -15,6 +18,7 @@ Gdiplus::Image* LoadPngResource(UINT id, const wchar_t* type) {
   std::lock_guard<std::mutex> guard(g_PngCacheLock);
   auto found = g_PngCache.find(id);
   if (found != g_PngCache.end()) return found->second;
+  port::pace::Scope timed(port::pace::kStep, id, true, "png-decode");
 
   HMODULE module = ::GetModuleHandleW(nullptr);
   HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
@@ -70,6 +74,7 @@ HBITMAP ScaledPng(UINT id, int w, int h) {
   std::lock_guard<std::mutex> guard(g_ScaledLock);
   auto found = g_Scaled.find({id, w, h});
   if (found != g_Scaled.end()) return found->second;
+  port::pace::Scope timed(port::pace::kStep, id, true, "png-scale");
   Gdiplus::Image* image = LoadPngResource(id, L"PNG");
   if (!image) return nullptr;  // as LoadPngResource: a missing resource is looked for again
   HBITMAP bitmap = nullptr;
@@ -117,7 +122,42 @@ void DrawPng(CDC* dc, UINT id, const RECT* rect) {
   ::DeleteDC(source);
 }
 
+namespace {
+std::thread g_WarmUp;
+std::atomic<bool> g_WarmUpStop{false};
+
+BOOL CALLBACK NotePngName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR ids) {
+  if (IS_INTRESOURCE(name))
+    reinterpret_cast<std::vector<UINT>*>(ids)->push_back(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
+  return TRUE;
+}
+}  // namespace
+
+void StartPngWarmUp() {
+  if (g_WarmUp.joinable()) return;
+  std::vector<UINT> ids;
+  ::EnumResourceNamesW(::GetModuleHandleW(nullptr), L"PNG", NotePngName, reinterpret_cast<LONG_PTR>(&ids));
+  g_WarmUpStop = false;
+  g_WarmUp = std::thread([ids] {
+    for (UINT id : ids) {
+      if (g_WarmUpStop) return;
+      Gdiplus::Image* image = LoadPngResource(id, L"PNG");
+      if (!image) continue;
+      UINT w = 0, h = 0;
+      {
+        // The image is used by one thread at a time: the scaling holds this lock.
+        std::lock_guard<std::mutex> guard(g_ScaledLock);
+        w = image->GetWidth();
+        h = image->GetHeight();
+      }
+      if (w > 0 && h > 0 && w <= 4096 && h <= 4096) ScaledPng(id, static_cast<int>(w), static_cast<int>(h));
+    }
+  });
+}
+
 void FreePngCache() {
+  g_WarmUpStop = true;
+  if (g_WarmUp.joinable()) g_WarmUp.join();
   {
     std::lock_guard<std::mutex> guard(g_ScaledLock);
     for (auto& entry : g_Scaled)

@@ -31,6 +31,11 @@ Gdiplus::Image* LoadPngResource(UINT id, const wchar_t* type);
 // cannot be had. The image is scaled once for each size it is drawn at and
 // kept as a premultiplied bitmap, which each paint blends (AlphaBlend).
 void DrawPng(CDC* dc, UINT id, const RECT* rect);
-// At exit: deletes every cached image and scaled bitmap and frees every
+// Decodes every PNG resource of the program in a thread of its own and scales each once to
+// its own size, so that the first paint of the windows finds them ready (under Wine each
+// costs the first paint several milliseconds). Images a paint needs meanwhile are made by
+// the paint as before; FreePngCache stops the thread first.
+void StartPngWarmUp();
+// At exit: stops the warm-up, deletes every cached image and scaled bitmap and frees every
 // resource copy.
 void FreePngCache();
