@@ -211,12 +211,14 @@ void DeviceSearcher::Dispatch() {
   while (m_running) {
     const std::int64_t start = port::pace::On() ? port::pace::NowUs() : 0;
     bool handed = false;
-    if (Take(m_replies6005, buf6005) && m_owner)
-      handed = true, Guarded([&] { m_owner->ParseDiscoveryReply(buf6005.data()); });
-    if (Take(m_replies6055, buf6055) && m_owner)
-      handed = true, Guarded([&] { m_owner->ParseDiscoveryReply(buf6055.data()); });
-    if (Take(m_texts, text) && m_owner) handed = true, Guarded([&] { m_owner->AddDiscoveredDevice(text.c_str()); });
-    if (Take(m_acks, ack) && m_owner) handed = true, Guarded([&] { m_owner->OnIpSetReply(ack.data()); });
+    auto hand = [&](const auto& call) {
+      handed = true;
+      Guarded(call);
+    };
+    if (Take(m_replies6005, buf6005) && m_owner) hand([&] { m_owner->ParseDiscoveryReply(buf6005.data()); });
+    if (Take(m_replies6055, buf6055) && m_owner) hand([&] { m_owner->ParseDiscoveryReply(buf6055.data()); });
+    if (Take(m_texts, text) && m_owner) hand([&] { m_owner->AddDiscoveredDevice(text.c_str()); });
+    if (Take(m_acks, ack) && m_owner) hand([&] { m_owner->OnIpSetReply(ack.data()); });
     if (handed && start) port::pace::Note(port::pace::kDispatchPass, start);
     if (!handed && start) port::pace::Flush();
     port::SleepMs(kDispatchPauseMs);
