@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/firmware_check.h"
+#include "app/firmware_centre/firmware_check.h"
 #include "device/http_connection.h"
 #include "device/http_url.h"
 #include "port/stop_scope.h"
