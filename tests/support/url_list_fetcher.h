@@ -1,6 +1,6 @@
 // The firmware lists fetched with the program's own HTTP client, for the native tests of the
 // firmware check against a simulated download site (the program itself fetches them with the
-// system's library on Windows: app/firmware_list_fetch_win.h). Plain http, no redirects.
+// system's library on Windows: app/firmware_centre/firmware_list_fetch_win.h). Plain http, no redirects.
 #pragma once
 #include <atomic>
 #include <string>
