@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/batch_engine.h"
+#include "app/batch/batch_engine.h"
 #include "bench/bench_stats.h"
-#include "app/system_command.h"
+#include "app/batch/system_command.h"
 #include "port/net.h"
 #include "port/text.h"
 #include "tests/support/batch_fakes.h"

@@ -18,9 +18,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/manual_devices.h"
+#include "app/device_list/manual_devices.h"
 #include "bench/bench_stats.h"
-#include "app/range_scan.h"
+#include "app/range_scan/range_scan.h"
 #include "device/http_port_map.h"
 #include "port/net.h"
 #include "port/text.h"

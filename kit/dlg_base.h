@@ -92,6 +92,6 @@ class Dlg_Base : public CDialog, public JObject {
   LANGID m_OpenLanguage = 0;
 
   // The batch engine that runs the toolbar's operations over the checked rows lives in the
-  // application (app/batch_engine.h); the main window owns it, and its workers report here
+  // application (app/batch/batch_engine.h); the main window owns it, and its workers report here
   // through WM_DEVICE_STATUS.
 };

@@ -2,7 +2,7 @@
 // res/strings/av.*.rc). The tab's caption is the kit's 315.
 #pragma once
 
-// Row status results of the audio/video step: 530 audio ... 536 quality (dialogs/av_apply.h).
+// Row status results of the audio/video step: 530 audio ... 536 quality (dialogs/device_settings/av_apply.h).
 #define IDS_AV_AUDIO_FAILED 530
 
 // Captions and labels the page draws.

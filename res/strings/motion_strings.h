@@ -2,7 +2,7 @@
 // res/strings/motion.*.rc). The tab's caption is the kit's 314.
 #pragma once
 
-// Row status result of the motion step (dialogs/motion_apply.h) and the page's warning.
+// Row status result of the motion step (dialogs/device_settings/motion_apply.h) and the page's warning.
 #define IDS_MOTION_FAILED 529
 #define IDS_MOTION_INVALID_WINDOW 557
 

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <thread>
 
-#include "app/batch_engine.h"
-#include "app/time_scale.h"
+#include "app/batch/batch_engine.h"
+#include "app/batch/time_scale.h"
 #include "device/firmware_upgrader.h"
 #include "tests/support/batch_fakes.h"
 

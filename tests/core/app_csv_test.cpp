@@ -6,9 +6,9 @@
 #include <ctime>
 #include <string>
 
-#include "app/device_csv.h"
-#include "app/settings_file.h"
-#include "app/utf16_text.h"
+#include "app/device_list/device_csv.h"
+#include "app/settings_file/settings_file.h"
+#include "app/settings_file/utf16_text.h"
 #include "port/exe_file.h"
 
 namespace {

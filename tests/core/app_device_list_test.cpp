@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/device_list.h"
-#include "app/discovery_feed.h"
+#include "app/device_list/device_list.h"
+#include "app/device_list/discovery_feed.h"
 #include "device/device_info.h"
 #include "device/http_port_map.h"
 #include "tests/support/row_store_grid.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/manual_add.h"
-#include "app/manual_devices.h"
-#include "app/manual_ip_settings.h"
-#include "app/settings_file.h"
-#include "app/utf16_text.h"
+#include "app/device_list/manual_add.h"
+#include "app/device_list/manual_devices.h"
+#include "app/device_list/manual_ip_settings.h"
+#include "app/settings_file/settings_file.h"
+#include "app/settings_file/utf16_text.h"
 #include "device/http_port_map.h"
 #include "port/text.h"
 #include "port/exe_file.h"

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings_file.h"
-#include "app/utf16_text.h"
+#include "app/settings_file/settings_file.h"
+#include "app/settings_file/utf16_text.h"
 #include "port/exe_file.h"
 
 namespace {
@@ -187,7 +187,7 @@ TEST(SettingsStore, WritesNothingUnlessArmedAndKeepsUnsavedSections) {
 
 }  // namespace
 
-#include "app/manual_ip_settings.h"
+#include "app/device_list/manual_ip_settings.h"
 #include "device/http_port_map.h"
 
 namespace {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/device_list.h"
-#include "app/device_query.h"
+#include "app/device_list/device_list.h"
+#include "app/batch/device_query.h"
 #include "device/device_info.h"
-#include "app/worker_thread.h"
+#include "app/threads/worker_thread.h"
 #include "port/sync.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The main window's top strip laid out from the measured texts of a language.
 #include <gtest/gtest.h>
 
-#include "app/toolbar_layout.h"
+#include "app/shell/toolbar_layout.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_file.h"
-#include "dialogs/av_apply.h"
-#include "dialogs/av_page.h"
-#include "dialogs/device_job.h"
+#include "app/settings_file/settings_file.h"
+#include "dialogs/device_settings/av_apply.h"
+#include "dialogs/device_settings/av_page.h"
+#include "dialogs/device_settings/device_job.h"
 #include "tests/support/batch_fakes.h"
 #include "tests/support/settings_worker_fixture.h"
 

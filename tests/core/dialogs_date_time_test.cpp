@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_file.h"
-#include "dialogs/date_time_apply.h"
-#include "dialogs/date_time_settings.h"
+#include "app/settings_file/settings_file.h"
+#include "dialogs/device_settings/date_time_apply.h"
+#include "dialogs/device_settings/date_time_settings.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_engine.h"
-#include "app/settings_file.h"
-#include "dialogs/av_page.h"
-#include "dialogs/date_time_apply.h"
-#include "dialogs/device_settings_operation.h"
-#include "dialogs/url_command.h"
+#include "app/batch/batch_engine.h"
+#include "app/settings_file/settings_file.h"
+#include "dialogs/device_settings/av_page.h"
+#include "dialogs/device_settings/date_time_apply.h"
+#include "dialogs/device_settings/device_settings_operation.h"
+#include "dialogs/device_settings/url_command.h"
 #include "tests/support/batch_fakes.h"
 #include "tests/support/settings_worker_fixture.h"
 

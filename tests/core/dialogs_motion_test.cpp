@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_file.h"
-#include "dialogs/device_job.h"
-#include "dialogs/motion_apply.h"
+#include "app/settings_file/settings_file.h"
+#include "dialogs/device_settings/device_job.h"
+#include "dialogs/device_settings/motion_apply.h"
 #include "tests/support/batch_fakes.h"
 #include "tests/support/settings_worker_fixture.h"
 

@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/firmware_check.h"
-#include "app/firmware_lists.h"
-#include "app/settings_file.h"
+#include "app/firmware_centre/firmware_check.h"
+#include "app/firmware_centre/firmware_lists.h"
+#include "app/settings_file/settings_file.h"
 #include "port/stop_scope.h"
 #include "port/sync.h"
 #include "port/thread.h"

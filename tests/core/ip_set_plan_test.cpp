@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "device/http_auth.h"
-#include "dialogs/ip_set_packet.h"
-#include "dialogs/ip_set_plan.h"
+#include "device/ip_set_packet.h"
+#include "dialogs/ip_set/ip_set_plan.h"
 #include "port/net.h"
 
 namespace {

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_file.h"
+#include "app/settings_file/settings_file.h"
 #include "port/exe_file.h"
 
 namespace {

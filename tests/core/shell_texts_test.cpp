@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/languages.h"
-#include "app/program_version.h"
+#include "app/shell/languages.h"
+#include "app/shell/program_version.h"
 #include "device/http_auth.h"
 #include "kit/device_page.h"
 #include "port/text.h"

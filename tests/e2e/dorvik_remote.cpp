@@ -516,7 +516,7 @@ bool RowShows(const std::wstring& ip, const std::wstring& text) {
   return false;
 }
 
-// The count the "Total:" box of the main window shows (app/dlg_main_win.cpp draws it in
+// The count the "Total:" box of the main window shows (app/shell/dlg_main_win.cpp draws it in
 // 5,130 - 100,149 of the window, after string 569), or -1.
 int ShownTotal(LANGID lang) {
   HWND refresh = FindChildById(Frame(), 1003);

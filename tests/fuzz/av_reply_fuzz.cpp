@@ -4,7 +4,7 @@
 // a frame rate picked is one the device listed, or the target between its rates.
 #include <algorithm>
 
-#include "dialogs/av_request.h"
+#include "dialogs/device_settings/av_request.h"
 #include "port/text.h"
 #include "tests/fuzz/fuzz_input.h"
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/config_backup.h"
+#include "app/batch/config_backup.h"
 #include "device/config_file.h"
 #include "device/model_tests.h"
-#include "dialogs/restore_operation.h"
+#include "dialogs/maintenance/restore_operation.h"
 #include "tests/fuzz/fuzz_batch.h"
 #include "tests/fuzz/fuzz_input.h"
 

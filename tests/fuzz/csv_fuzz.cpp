@@ -2,7 +2,7 @@
 // and no field starts a formula.
 #include <vector>
 
-#include "app/device_csv.h"
+#include "app/device_list/device_csv.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {

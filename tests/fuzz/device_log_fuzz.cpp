@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/device_log.h"
+#include "app/batch/device_log.h"
 #include "device/config_file.h"
 #include "port/text.h"
 #include "tests/fuzz/fuzz_batch.h"

@@ -1,7 +1,7 @@
 // Discovery answers: any bytes as a 268-byte reply, and any text as a recorder's tagged answer.
 #include <cstring>
 
-#include "app/device_list.h"
+#include "app/device_list/device_list.h"
 #include "device/discovery_datagrams.h"
 #include "device/http_port_map.h"
 #include "device/tag_parser.h"

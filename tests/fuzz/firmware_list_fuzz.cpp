@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/firmware_check.h"
-#include "app/firmware_lists.h"
+#include "app/firmware_centre/firmware_check.h"
+#include "app/firmware_centre/firmware_lists.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {

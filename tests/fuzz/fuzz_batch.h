@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/batch_context.h"
+#include "app/batch/batch_context.h"
 
 namespace fuzz {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/device_list.h"
-#include "dialogs/ip_set_packet.h"
-#include "dialogs/ip_set_sender.h"
+#include "app/device_list/device_list.h"
+#include "device/ip_set_packet.h"
+#include "dialogs/ip_set/ip_set_sender.h"
 #include "port/text.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/support/row_store_grid.h"

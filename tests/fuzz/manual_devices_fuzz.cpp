@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "app/manual_devices.h"
+#include "app/device_list/manual_devices.h"
 #include "tests/fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

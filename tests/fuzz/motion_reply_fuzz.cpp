@@ -3,7 +3,7 @@
 // largest image; every part sent holds nine numbers.
 #include <cwctype>
 
-#include "dialogs/motion_apply.h"
+#include "dialogs/device_settings/motion_apply.h"
 #include "tests/fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/device_list.h"
-#include "app/manual_devices.h"
-#include "app/range_scan.h"
+#include "app/device_list/device_list.h"
+#include "app/device_list/manual_devices.h"
+#include "app/range_scan/range_scan.h"
 #include "device/device_info.h"
 #include "device/http_port_map.h"
 #include "device/model_tests.h"

@@ -1,8 +1,8 @@
 // Any bytes as a settings file, read as the device settings dialog's four records ([DT_DATA],
 // [AV_DATA], [MT_DATA], [URL_DATA]): every value read lies in its range, and the records
 // written and read again are the same.
-#include "app/settings_file.h"
-#include "dialogs/device_settings.h"
+#include "app/settings_file/settings_file.h"
+#include "dialogs/device_settings/device_settings.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // the kept devices read from it.
 #include <map>
 
-#include "app/manual_ip_settings.h"
-#include "app/settings_file.h"
+#include "app/device_list/manual_ip_settings.h"
+#include "app/settings_file/settings_file.h"
 #include "device/http_port_map.h"
 #include "tests/fuzz/fuzz_input.h"
 

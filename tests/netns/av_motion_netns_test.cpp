@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_engine.h"
-#include "dialogs/device_settings_operation.h"
+#include "app/batch/batch_engine.h"
+#include "dialogs/device_settings/device_settings_operation.h"
 #include "tests/support/batch_fakes.h"
 #include "tests/support/settings_worker_fixture.h"
 #include "tests/support/sim_suite.h"

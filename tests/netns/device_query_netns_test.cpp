@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_engine.h"
-#include "app/device_list.h"
-#include "app/device_query.h"
+#include "app/batch/batch_engine.h"
+#include "app/device_list/device_list.h"
+#include "app/batch/device_query.h"
 #include "device/device_info.h"
 #include "tests/support/batch_fakes.h"
 #include "tests/support/sim_suite.h"

@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/batch_engine.h"
+#include "app/batch/batch_engine.h"
 #include "device/login.h"
-#include "dialogs/date_time_apply.h"
-#include "dialogs/device_settings_operation.h"
+#include "dialogs/device_settings/date_time_apply.h"
+#include "dialogs/device_settings/device_settings_operation.h"
 #include "port/stop_scope.h"
 #include "tests/support/batch_fakes.h"
 #include "tests/support/netns_lab.h"

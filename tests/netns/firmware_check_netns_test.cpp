@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/firmware_check.h"
+#include "app/firmware_centre/firmware_check.h"
 #include "device/http_port_map.h"
 #include "tests/support/sim_suite.h"
 #include "tests/support/url_list_fetcher.h"

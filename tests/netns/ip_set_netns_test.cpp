@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_engine.h"
+#include "app/batch/batch_engine.h"
 #include "device/device_searcher.h"
 #include "device/http_port_map.h"
 #include "device/jsocket.h"
 #include "device/login.h"
-#include "dialogs/ip_set_operation.h"
+#include "dialogs/ip_set/ip_set_operation.h"
 #include "port/net.h"
 #include "port/sync.h"
 #include "port/text.h"

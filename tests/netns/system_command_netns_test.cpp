@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_engine.h"
-#include "app/system_command.h"
+#include "app/batch/batch_engine.h"
+#include "app/batch/system_command.h"
 #include "device/login.h"
 #include "tests/support/batch_fakes.h"
 #include "tests/support/netns_lab.h"

@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/batch_context.h"
-#include "app/batch_operation.h"
-#include "app/device_requests.h"
+#include "app/batch/batch_context.h"
+#include "app/batch/batch_operation.h"
+#include "app/batch/device_requests.h"
 #include "device/firmware_upgrader.h"
 
 namespace testlab {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/device_requests.h"
-#include "app/firmware_check.h"
+#include "app/batch/device_requests.h"
+#include "app/firmware_centre/firmware_check.h"
 
 namespace testlab {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <vector>
 
-#include "app/device_list.h"
+#include "app/device_list/device_list.h"
 #include "grid/grid_rows.h"
 
 namespace testlab {

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/batch_engine.h"
-#include "dialogs/device_job.h"
-#include "dialogs/device_settings_operation.h"
+#include "app/batch/batch_engine.h"
+#include "dialogs/device_settings/device_job.h"
+#include "dialogs/device_settings/device_settings_operation.h"
 #include "tests/support/batch_fakes.h"
 
 namespace testlab {

@@ -1,12 +1,12 @@
 // The firmware lists fetched with the program's own HTTP client, for the native tests of the
 // firmware check against a simulated download site (the program itself fetches them with the
-// system's library on Windows: app/firmware_list_fetch_win.h). Plain http, no redirects.
+// system's library on Windows: app/firmware_centre/firmware_list_fetch_win.h). Plain http, no redirects.
 #pragma once
 #include <atomic>
 #include <string>
 #include <vector>
 
-#include "app/firmware_check.h"
+#include "app/firmware_centre/firmware_check.h"
 #include "device/http_connection.h"
 #include "device/http_url.h"
 #include "port/stop_scope.h"

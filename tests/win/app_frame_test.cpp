@@ -11,11 +11,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/device_csv.h"
-#include "app/dlg_main_win.h"
-#include "app/main_frame_win.h"
-#include "app/settings_file.h"
-#include "app/utf16_text.h"
+#include "app/device_list/device_csv.h"
+#include "app/shell/dlg_main_win.h"
+#include "app/shell/main_frame_win.h"
+#include "app/settings_file/settings_file.h"
+#include "app/settings_file/utf16_text.h"
 #include "device/device_searcher.h"
 #include "device/helpers.h"
 #include "fx/fx.h"

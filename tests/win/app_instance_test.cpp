@@ -8,8 +8,8 @@
 
 #include <cstring>
 
-#include "app/app_win.h"
-#include "app/main_frame_win.h"
+#include "app/shell/app_win.h"
+#include "app/shell/main_frame_win.h"
 #include "kit/kit_messages.h"
 
 namespace {

@@ -13,14 +13,14 @@
 #include <string>
 #include <thread>
 
-#include "app/batch_commands.h"
-#include "app/dlg_about_win.h"
-#include "app/dlg_language_win.h"
-#include "app/dlg_add_remove_win.h"
-#include "app/dlg_main_win.h"
-#include "app/dlg_scan_win.h"
-#include "app/main_frame_win.h"
-#include "app/settings_file.h"
+#include "app/batch/batch_commands.h"
+#include "app/shell/dlg_about_win.h"
+#include "app/shell/dlg_language_win.h"
+#include "app/device_list/dlg_add_remove_win.h"
+#include "app/shell/dlg_main_win.h"
+#include "app/range_scan/dlg_scan_win.h"
+#include "app/shell/main_frame_win.h"
+#include "app/settings_file/settings_file.h"
 #include "device/helpers.h"
 #include "device/http_port_map.h"
 #include "fx/fx.h"

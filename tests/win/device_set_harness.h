@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dlg_device_set_win.h"
+#include "dialogs/device_settings/dlg_device_set_win.h"
 #include "kit/jbutton.h"
 #include "kit/lang.h"
 #include "tests/win/label_fit.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dlg_av_set_win.h"
-#include "dialogs/dlg_motion_win.h"
+#include "dialogs/device_settings/dlg_av_set_win.h"
+#include "dialogs/device_settings/dlg_motion_win.h"
 
 using namespace setharness;
 

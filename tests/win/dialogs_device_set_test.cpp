@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/date_time_layout.h"
-#include "dialogs/dlg_date_time_win.h"
-#include "dialogs/dlg_device_set_win.h"
-#include "dialogs/dlg_motion_win.h"
-#include "dialogs/dlg_url_win.h"
+#include "dialogs/device_settings/date_time_layout.h"
+#include "dialogs/device_settings/dlg_date_time_win.h"
+#include "dialogs/device_settings/dlg_device_set_win.h"
+#include "dialogs/device_settings/dlg_motion_win.h"
+#include "dialogs/device_settings/dlg_url_win.h"
 #include "kit/jtabctrl_images.h"
 #include "kit/lang.h"
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_file.h"
-#include "dialogs/dlg_backup_win.h"
-#include "dialogs/dlg_debug_win.h"
-#include "dialogs/dlg_firmware_win.h"
-#include "dialogs/dlg_restore_win.h"
+#include "app/settings_file/settings_file.h"
+#include "dialogs/maintenance/dlg_backup_win.h"
+#include "dialogs/maintenance/dlg_debug_win.h"
+#include "dialogs/maintenance/dlg_firmware_win.h"
+#include "dialogs/maintenance/dlg_restore_win.h"
 #include "kit/jmessagebox.h"
 #include "kit/lang.h"
 #include "res/strings/maintenance_strings.h"

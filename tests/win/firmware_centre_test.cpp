@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dlg_dlcenter_win.h"
+#include "app/firmware_centre/dlg_dlcenter_win.h"
 #include "device/http_port_map.h"
 #include "kit/browser.h"
 #include "kit/jhtmldlg.h"

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/dlg_main_win.h"
-#include "app/main_frame_win.h"
-#include "app/settings_file.h"
+#include "app/shell/dlg_main_win.h"
+#include "app/shell/main_frame_win.h"
+#include "app/settings_file/settings_file.h"
 #include "fx/fx.h"
 #include "kit/jgridtree.h"
 #include "port/exe_file.h"

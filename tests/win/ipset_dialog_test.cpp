@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dlg_ipset_win.h"
+#include "dialogs/ip_set/dlg_ipset_win.h"
 #include "kit/jmessagebox.h"
 #include "kit/lang.h"
 #include "kit/palette.h"

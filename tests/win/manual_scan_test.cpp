@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/dlg_add_remove_win.h"
-#include "app/dlg_scan_win.h"
-#include "app/range_scan.h"
+#include "app/device_list/dlg_add_remove_win.h"
+#include "app/range_scan/dlg_scan_win.h"
+#include "app/range_scan/range_scan.h"
 #include "device/http_port_map.h"
 #include "kit/jmessagebox.h"
 #include "kit/lang.h"

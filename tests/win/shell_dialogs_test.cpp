@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/dlg_about_win.h"
-#include "app/dlg_language_win.h"
-#include "app/languages.h"
-#include "app/settings_file.h"
+#include "app/shell/dlg_about_win.h"
+#include "app/shell/dlg_language_win.h"
+#include "app/shell/languages.h"
+#include "app/settings_file/settings_file.h"
 #include "device/http_auth.h"
 #include "device/http_port_map.h"
 #include "device/login.h"

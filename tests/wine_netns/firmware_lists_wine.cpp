@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "app/firmware_list_fetch_win.h"
-#include "app/firmware_lists.h"
+#include "app/firmware_centre/firmware_list_fetch_win.h"
+#include "app/firmware_centre/firmware_lists.h"
 
 namespace {
 
