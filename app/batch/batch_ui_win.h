@@ -1,6 +1,4 @@
-// The batch engine's window side for the main window: copies of the checked rows, the warning,
-// question and wait boxes (JMessageBox), and the workers' reports as WM_DEVICE_STATUS and
-// WM_DEVICE_FOUND to the main window.
+// The batch engine's wait box on the window side: a JMessageBox that the batch's gate closes.
 #pragma once
 #include <memory>
 
@@ -8,8 +6,6 @@
 #include "app/batch/batch_operation.h"
 
 #include "kit/jmessagebox.h"
-
-class Dlg_Main;
 
 // A wait box that a thread closes through the gate, also when its work ended before the box
 // was shown: type 2 (the batch's), or 3 with the stop button and `lines` live lines that tell
@@ -28,22 +24,3 @@ class GatedWaitBox : public JMessageBox {
 // A modal wait box with that text (0: none) that the gate closes, also when the gate was closed
 // before the box came up; over `parent` (null: the main frame).
 void RunGatedWaitBox(unsigned textId, const std::shared_ptr<WaitBoxGate>& gate, CWnd* parent = nullptr);
-
-class MainBatchUi : public BatchUi, public BatchReport {
- public:
-  explicit MainBatchUi(Dlg_Main& main) : m_Main(main) {}
-
-  BatchSelection TakeSelection() override;
-  void ShowWarning(unsigned textId) override;
-  bool AskOkCancel(unsigned textId, unsigned titleId) override;
-  void RunWaitBox(unsigned textId, const std::shared_ptr<WaitBoxGate>& gate) override;
-  void Pump() override;
-
-  void Status(RowHandle row, int id) override;
-  void Found(const DeviceRecord& record, unsigned long lParam) override;
-  void Address(RowHandle row, const std::wstring& ip) override;
-  void Firmware(RowHandle row, const std::wstring& firmware) override;
-
- private:
-  Dlg_Main& m_Main;
-};

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/batch/batch_engine.h"
-#include "app/batch/batch_ui_win.h"
+#include "app/shell/main_batch_ui_win.h"
 #include "app/device_list/device_csv.h"
 #include "app/device_list/device_list.h"
 #include "app/device_list/discovery_feed.h"
