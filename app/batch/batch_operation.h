@@ -1,6 +1,6 @@
 // The contract between the batch engine and one operation (reset, IP set, device settings,
 // ...). An operation is one small unit: its preparation, its dialog and the workers it starts,
-// registered with the engine under its command id (app/BATCH.md tells how).
+// registered with the engine under its command id (app/batch/BATCH.md tells how).
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 // The firmware check centre (DlgDLCenter, dialog 368): the firmware dialog's network upgrade
 // comes here. RunCheck fetches the maker's two lists and asks every checked device for its
-// versions under a wait box (app/firmware_check.h); the centre then shows one row per group of
+// versions under a wait box (app/firmware_centre/firmware_check.h); the centre then shows one row per group of
 // outdated devices (Dlg_RGroup, dialog 369) with the links to the release notes, and "Apply"
 // hands back the devices of the groups the user ticked.
 #pragma once
@@ -20,7 +20,7 @@
 
 // What the centre works with; each one left null is the program's own.
 struct FirmwareCentreServices {
-  FirmwareListFetcher* fetcher = nullptr;  // null: WinINet (app/firmware_list_fetch_win.h)
+  FirmwareListFetcher* fetcher = nullptr;  // null: WinINet (app/firmware_centre/firmware_list_fetch_win.h)
   DeviceRequests* io = nullptr;            // null: the HTTP client
   const fwlist::Sites* sites = nullptr;    // null: [FW_DATA] of the program's settings
 };

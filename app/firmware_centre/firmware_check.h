@@ -1,6 +1,6 @@
 // The firmware check behind the firmware check centre: the maker's two lists fetched, every
 // chosen device asked for its firmware (and, on the R7 platform, its ISP firmware) version,
-// and each outdated device filed in one of eighteen result lists (app/firmware_lists.h).
+// and each outdated device filed in one of eighteen result lists (app/firmware_centre/firmware_lists.h).
 //
 // Threads: one fetches the two lists; one per device waits for it, then asks its device;
 // one waits for every device's thread and then closes the wait box. Every thread can be
@@ -22,7 +22,7 @@
 #include "port/thread.h"
 
 // Fetches a firmware list from a download site. The program uses the system's HTTP library
-// on Windows (proxy, redirects, HTTPS: app/firmware_list_fetch_win.h).
+// on Windows (proxy, redirects, HTTPS: app/firmware_centre/firmware_list_fetch_win.h).
 class FirmwareListFetcher {
  public:
   // The largest list taken: a longer one is not cut short but refused.

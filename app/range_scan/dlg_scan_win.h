@@ -1,6 +1,6 @@
 // The range-scan dialog: Dlg_Scan holds a scroll container (RWnd) of scan zones, one panel
 // Dlg_ScanBlock each (start address, end address, HTTP port), up to ten. "Apply" scans every
-// zone at once (app/range_scan.h) under a wait box with a live line per zone and a stop
+// zone at once (app/range_scan/range_scan.h) under a wait box with a live line per zone and a stop
 // button; the dialog stays beneath it and ends with OK when the scan has ended.
 #pragma once
 #include <windows.h>

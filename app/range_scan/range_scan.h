@@ -2,7 +2,7 @@
 // there, scanned side by side. Every address is asked for its system information; one whose
 // answer carries the three words of the maker's devices, or that answers the recorders' request
 // with theirs, is a device. It is queried in full, reported to the main window and kept with the
-// scanned devices (app/manual_devices.h), which are written into a new dated file when the scan
+// scanned devices (app/device_list/manual_devices.h), which are written into a new dated file when the scan
 // ends, also when it was stopped.
 //
 // Each zone asks up to kScanWindow addresses at once, taken from a window that moves in address

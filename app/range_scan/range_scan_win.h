@@ -1,5 +1,5 @@
 // The range scan as the batch engine's command CMD_RANGE_SCAN: no selection check; its dialog
-// (app/dlg_scan_win.h) does the scan itself under its own wait box, so nothing is left for the
+// (app/range_scan/dlg_scan_win.h) does the scan itself under its own wait box, so nothing is left for the
 // engine to start once it has ended.
 #pragma once
 #include <functional>

@@ -27,7 +27,7 @@ struct GlobalObjects {
     g_pDeviceGrid = new (std::nothrow) JGridTree();
     g_pHtmlDlg = new (std::nothrow) JHtmlDlg();
     g_pDeviceSearcher = new (std::nothrow) DeviceSearcher();
-    // Its waits run on the program's clock (DORVIK_TIME_SCALE, app/time_scale.h).
+    // Its waits run on the program's clock (DORVIK_TIME_SCALE, app/batch/time_scale.h).
     g_pFirmwareUpgrader = new (std::nothrow) FirmwareUpgrader(nullptr, nullptr, &ProductClock());
   }
 } g_GlobalObjects;

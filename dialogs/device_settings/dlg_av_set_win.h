@@ -2,7 +2,7 @@
 // "Video / Audio"). Up to three video streams, each with its codec, resolution, frame rate,
 // bitrate mode, maximum bitrate, bitrate, quality and GOP; the audio input and output. Which
 // rows take input follows each stream's codec and bitrate mode, and two streams never use
-// H264 and MPEG4 at once (dialogs/av_page.h). Shows its record when it opens and fills it on
+// H264 and MPEG4 at once (dialogs/device_settings/av_page.h). Shows its record when it opens and fills it on
 // Apply.
 #pragma once
 #include <windows.h>

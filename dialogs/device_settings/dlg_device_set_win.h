@@ -2,10 +2,10 @@
 // window's device-settings button. A tab control with one page per group of settings, each with
 // its enable box; "Apply" copies every page into its record and closes when a group is enabled.
 //
-// Adding a page: derive it from SettingsPage (dialogs/settings_page_win.h) with its template
+// Adding a page: derive it from SettingsPage (dialogs/device_settings/settings_page_win.h) with its template
 // id (the tab's caption) and enable-box id, give it its record, and put it into the list in
 // Dlg_DeviceSet's constructor, in tab order. Its record's apply step is in kSettingsSteps
-// (dialogs/device_settings_operation.h).
+// (dialogs/device_settings/device_settings_operation.h).
 #pragma once
 #include <windows.h>
 

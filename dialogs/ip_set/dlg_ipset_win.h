@@ -1,6 +1,6 @@
 // Dlg_IPSet ("Change Network Address", dialog 317): dynamic addressing, or consecutive static
 // addresses from a starting address inside one subnet. "Apply" hands the fields to the
-// operation (dialogs/ip_set_operation.h), which checks them, plans the addresses and sends the
+// operation (dialogs/ip_set/ip_set_operation.h), which checks them, plans the addresses and sends the
 // datagrams; the dialog shows its message, or closes with OK once they have gone.
 #pragma once
 #include <windows.h>

@@ -1,5 +1,5 @@
 // Configuration backup (CMD_BACKUP): the backup dialog's one check and the operation that
-// starts the backup worker (app/config_backup.h) for the chosen folder.
+// starts the backup worker (app/batch/config_backup.h) for the chosen folder.
 #pragma once
 #include <string>
 

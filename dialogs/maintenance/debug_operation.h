@@ -1,5 +1,5 @@
 // Device log and boot loader (CMD_DEVICE_LOG): the debug dialog's platform rule and checks, and
-// the operation that runs the device-log worker (app/device_log.h) or hands the boot-loader
+// the operation that runs the device-log worker (app/batch/device_log.h) or hands the boot-loader
 // image to the upgrade engine.
 #pragma once
 #include <string>
