@@ -1,5 +1,7 @@
 #include "kit/dlg_base.h"
 
+#include "port/pace_log.h"
+
 #include "kit/device_rows.h"
 #include "kit/jmessagebox.h"
 #include "kit/lang.h"
@@ -75,7 +77,12 @@ BOOL Dlg_Base::DrawBackground(CDC* target) {
   RECT rc;
   GetClientRect(&rc);
   int w = rc.right - rc.left, h = rc.bottom - rc.top;
-  CDC* mem = PrepareMemDC();
+  CDC* mem = nullptr;
+  {
+    port::pace::Scope timed(port::pace::kStep, 0, true, "skin-draw");
+    mem = PrepareMemDC();
+  }
+  port::pace::Scope timed(port::pace::kStep, 0, true, "skin-blt");
   if (mem && target && w > 0 && h > 0)
     target->TransparentBlt(0, 0, w, h, mem, 0, 0, w, h, SKIN_KEY_COLOUR);
   return TRUE;
