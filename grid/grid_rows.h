@@ -39,6 +39,13 @@ struct RowData {
   bool checked = false;            // the check box state; only ever on for a checkable row
   RowHandle parent = kRootRow;
   std::wstring markerTip;          // the marker button's tooltip text; empty: none
+
+  bool operator==(const RowData& o) const {
+    return markerShown == o.markerShown && blocked == o.blocked && statusColour == o.statusColour &&
+           cells == o.cells && hasCheckBox == o.hasCheckBox && checkBoxEnabled == o.checkBoxEnabled &&
+           checked == o.checked && parent == o.parent && markerTip == o.markerTip;
+  }
+  bool operator!=(const RowData& o) const { return !(*this == o); }
 };
 
 class GridRowStore {

@@ -91,6 +91,11 @@ class Dlg_Base : public CDialog, public JObject {
   // The language this dialog opened in (0: it follows the program's).
   LANGID m_OpenLanguage = 0;
 
+  // A paint's erasing (WM_ERASEBKGND sent from inside BeginPaint) draws the whole skin on the
+  // paint's own DC: the paint itself then has nothing left to draw.
+  bool m_OpeningPaint = false;
+  bool m_SkinDrawnByErase = false;
+
   // The batch engine that runs the toolbar's operations over the checked rows lives in the
   // application (app/batch/batch_engine.h); the main window owns it, and its workers report here
   // through WM_DEVICE_STATUS.

@@ -43,6 +43,11 @@ void JHeaderCtrl::OnColumnClick(int column) {
   SendToGrid(WM_HEADER_CLICK, (WPARAM)column, ascending ? 1 : 0, false);
 }
 
+std::vector<PngSize> JHeaderCtrl::BandImages() {
+  return {{PNG_HEADER_NORMAL, kBandWidth, kHeight}, {PNG_HEADER_HOT, kBandWidth, kHeight},
+          {PNG_HEADER_PRESSED, kBandWidth, kHeight}};
+}
+
 void JHeaderCtrl::DrawHeaderItem(NMCUSTOMDRAW* cd) {
   const int item = (int)cd->dwItemSpec;
   CRect rc(cd->rc);
@@ -56,7 +61,7 @@ void JHeaderCtrl::DrawHeaderItem(NMCUSTOMDRAW* cd) {
     if (HeaderItemCanHighlight(item, g_ShowCameraName))
       image = (cd->uItemState & CDIS_SELECTED) ? PNG_HEADER_PRESSED : PNG_HEADER_HOT;
   }
-  CRect band(0, 0, 1920, kHeight);
+  CRect band(0, 0, kBandWidth, kHeight);
   DrawPng(mem, image, &band);
 
   wchar_t text[256] = {0};

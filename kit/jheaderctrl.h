@@ -13,6 +13,7 @@
 #include "grid/grid_header_state.h"
 #include "fx/controls.h"
 #include "kit/jobject.h"
+#include "kit/png_cache.h"
 #include "kit/kit_messages.h"
 
 // Skin images of the header.
@@ -25,6 +26,10 @@ enum : UINT {
 class JHeaderCtrl : public CHeaderCtrl, public JObject {
  public:
   static constexpr int kHeight = 29;
+  // Each item draws its background image stretched over this band, whatever its width.
+  static constexpr int kBandWidth = 1920;
+  // The background images at the band's size, for the start-up's warm-up (kit/png_cache.h).
+  static std::vector<PngSize> BandImages();
   // Where the check-all box sits, header coordinates.
   static constexpr RECT kCheckAllBox = {25, 7, 39, 21};
 

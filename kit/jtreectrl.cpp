@@ -226,8 +226,13 @@ void JTreeCtrl::FlushRedraw() {
   if (!m_RedrawDeferred || !m_hWnd) return;
   m_RedrawDeferred = false;
   ::KillTimer(m_hWnd, kRedrawTimer);
+  // What waits to be painted besides what turning the drawing on invalidates, and where
+  // the tree stands before its grid lays itself out.
+  HRGN pending = ::CreateRectRgn(0, 0, 0, 0);
+  const bool hadPending = pending && ::GetUpdateRgn(m_hWnd, pending, FALSE) > NULLREGION;
+  CRect placed;
+  GetWindowRect(&placed);
   {
-    // The tree control's own work: its items and its scroll bar brought up to date.
     port::pace::Scope timed(port::pace::kStep, 0, true, "setredraw-on");
     SendMessage(WM_SETREDRAW, TRUE);
   }
@@ -235,7 +240,31 @@ void JTreeCtrl::FlushRedraw() {
     port::pace::Scope timed(port::pace::kStep, 0, true, "redraw-back");
     if (m_RedrawBack) m_RedrawBack();
   }
-  Invalidate(FALSE);
+  CRect now;
+  GetWindowRect(&now);
+  // Rows that came below the view change nothing on the screen: a paint would draw the
+  // same pixels again (under Wine about 10 ms for a full view, which the next answer of a
+  // search waits for).
+  if (now == placed && ViewAsDrawn(RowsInView())) {
+    ::ValidateRect(m_hWnd, nullptr);
+    if (hadPending) ::InvalidateRgn(m_hWnd, pending, FALSE);
+  } else {
+    Invalidate(FALSE);
+  }
+  if (pending) ::DeleteObject(pending);
+}
+
+bool JTreeCtrl::ViewAsDrawn(const std::vector<ShownRow>& rows) const {
+  if (!m_DrawnKnown || rows.size() != m_Drawn.size()) return false;
+  CRect client;
+  GetClientRect(&client);
+  if (client != m_DrawnClient || GetSelectedItem() != m_DrawnCaret || m_ColumnWidths.All() != m_DrawnWidths ||
+      m_ChildRowsEnabled != m_DrawnChildRows)
+    return false;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].item != m_Drawn[i].item || rows[i].rc != m_Drawn[i].rc || rows[i].data != m_Drawn[i].data)
+      return false;
+  return true;
 }
 
 void JTreeCtrl::Repaint() {
@@ -586,10 +615,44 @@ void JTreeCtrl::OnPaint() {
     DrawParts(mem, RowOf(r.item), r.rc, r.data, r.item == caret);
   }
   NotePainted(rows, dirty.top, dirty.bottom);
+  NoteDrawn(rows, dirty, client, caret);
   m_PaintedFirst = first;
   m_LastCaret = caret;
   paint.BitBlt(0, 0, client.Width(), client.Height(), mem, 0, 0, SRCCOPY);
   ReleaseMemDC();
+}
+
+void JTreeCtrl::NoteDrawn(const std::vector<ShownRow>& rows, const CRect& dirty, const CRect& client,
+                          HTREEITEM caret) {
+  // Rows outside the paint keep what an earlier paint drew of them, where it drew them.
+  const bool sameFrame = m_DrawnKnown && client == m_DrawnClient && caret == m_DrawnCaret &&
+                         m_ColumnWidths.All() == m_DrawnWidths && m_ChildRowsEnabled == m_DrawnChildRows;
+  std::vector<ShownRow> drawn;
+  bool known = true;
+  for (const ShownRow& r : rows) {
+    if (r.rc.bottom > dirty.top && r.rc.top < dirty.bottom) {
+      drawn.push_back(r);
+      continue;
+    }
+    auto old = std::find_if(m_Drawn.begin(), m_Drawn.end(),
+                            [&](const ShownRow& d) { return d.item == r.item && d.rc == r.rc; });
+    if (!sameFrame || old == m_Drawn.end()) {
+      known = false;
+      break;
+    }
+    drawn.push_back(*old);
+  }
+  // Below the last row the screen is blank only where a paint made it so.
+  const int below = rows.empty() ? client.top : rows.back().rc.bottom;
+  if (known && !(sameFrame && drawn.size() == m_Drawn.size()) &&
+      !(dirty.top <= below && dirty.bottom >= client.bottom))
+    known = false;
+  m_DrawnKnown = known;
+  m_Drawn = known ? std::move(drawn) : std::vector<ShownRow>();
+  m_DrawnClient = client;
+  m_DrawnCaret = caret;
+  m_DrawnWidths = m_ColumnWidths.All();
+  m_DrawnChildRows = m_ChildRowsEnabled;
 }
 
 void JTreeCtrl::PaintPartsOnly(CPaintDC& paint) {

@@ -219,6 +219,11 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   void PaintPartsOnly(CPaintDC& paint);
   // Notes what a paint of the band [top, bottom) drew there.
   void NotePainted(const std::vector<ShownRow>& rows, int top, int bottom);
+  // True when the rows in view, their places and everything drawn of them are what the
+  // screen shows: the drawing may come back on without a paint.
+  bool ViewAsDrawn(const std::vector<ShownRow>& rows) const;
+  // Notes what the screen shows after a paint of `dirty` drew those rows.
+  void NoteDrawn(const std::vector<ShownRow>& rows, const CRect& dirty, const CRect& client, HTREEITEM caret);
   const PaintedRow* PaintedRowAt(int y) const;
   const PaintedRow* PaintedRowOf(RowHandle row) const;
   // A press elsewhere than on a button goes to the tree itself, which places it by where
@@ -274,6 +279,14 @@ class JTreeCtrl : public CTreeCtrl, public JObject {
   HTREEITEM m_LastCaret = nullptr;
   std::vector<PaintedRow> m_Painted;  // the rows the screen shows, top down
   HTREEITEM m_PaintedFirst = nullptr;  // the first row in view at the last paint
+  // The view as the screen shows it, each row as it was drawn: what a paint would draw
+  // again. Empty with m_DrawnKnown false when some of it is not known.
+  std::vector<ShownRow> m_Drawn;
+  bool m_DrawnKnown = false;
+  CRect m_DrawnClient;
+  HTREEITEM m_DrawnCaret = nullptr;
+  std::vector<int> m_DrawnWidths;
+  bool m_DrawnChildRows = false;
   bool m_Deleting = false;  // the tree is deleting items: selection changes are its own
   bool m_RedrawDeferred = false;  // drawing is off for a burst of insertions
   UINT m_RedrawPace = kRedrawPaceMs;  // how long it stays off

@@ -133,12 +133,16 @@ BOOL CALLBACK NotePngName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR ids) {
 }
 }  // namespace
 
-void StartPngWarmUp() {
+void StartPngWarmUp(const std::vector<PngSize>& first) {
   if (g_WarmUp.joinable()) return;
   std::vector<UINT> ids;
   ::EnumResourceNamesW(::GetModuleHandleW(nullptr), L"PNG", NotePngName, reinterpret_cast<LONG_PTR>(&ids));
   g_WarmUpStop = false;
-  g_WarmUp = std::thread([ids] {
+  g_WarmUp = std::thread([ids, first] {
+    for (const PngSize& size : first) {
+      if (g_WarmUpStop) return;
+      if (size.w > 0 && size.h > 0 && size.w <= 4096 && size.h <= 4096) ScaledPng(size.id, size.w, size.h);
+    }
     for (UINT id : ids) {
       if (g_WarmUpStop) return;
       Gdiplus::Image* image = LoadPngResource(id, L"PNG");

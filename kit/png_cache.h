@@ -31,11 +31,17 @@ Gdiplus::Image* LoadPngResource(UINT id, const wchar_t* type);
 // cannot be had. The image is scaled once for each size it is drawn at and
 // kept as a premultiplied bitmap, which each paint blends (AlphaBlend).
 void DrawPng(CDC* dc, UINT id, const RECT* rect);
+// An image at a size some window always draws it at, known before the window exists.
+struct PngSize {
+  UINT id;
+  int w, h;
+};
 // Decodes every PNG resource of the program in a thread of its own and scales each once to
 // its own size, so that the first paint of the windows finds them ready (under Wine each
-// costs the first paint several milliseconds). Images a paint needs meanwhile are made by
-// the paint as before; FreePngCache stops the thread first.
-void StartPngWarmUp();
+// costs the first paint several milliseconds). The sizes in `first` are scaled before all
+// that (an image stretched over a whole window costs tens of milliseconds). Images a paint
+// needs meanwhile are made by the paint as before; FreePngCache stops the thread first.
+void StartPngWarmUp(const std::vector<PngSize>& first = {});
 // At exit: stops the warm-up, deletes every cached image and scaled bitmap and frees every
 // resource copy.
 void FreePngCache();

@@ -13,6 +13,7 @@
 #include "device/firmware_upgrader.h"
 #include "device/jsocket.h"
 #include "kit/jgridtree.h"
+#include "kit/jheaderctrl.h"
 #include "kit/jhtmldlg.h"
 #include "kit/kit_messages.h"
 #include "kit/lang.h"
@@ -48,7 +49,8 @@ BOOL APP::InitInstance() {
   m_TimerPeriodSet = ::timeBeginPeriod(1) == TIMERR_NOERROR;
   Gdiplus::GdiplusStartupInput input;
   m_GdiplusStarted = Gdiplus::GdiplusStartup(&m_GdiplusToken, &input, nullptr) == Gdiplus::Ok;
-  if (m_GdiplusStarted) StartPngWarmUp();
+  // The grid's header stretches its images over a band wider than the window: they come first.
+  if (m_GdiplusStarted) StartPngWarmUp(JHeaderCtrl::BandImages());
   CreateSkinFonts();
 
   g_Settings.SetPath(SettingsFilePath());

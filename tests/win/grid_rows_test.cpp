@@ -105,6 +105,58 @@ TEST(GridRows, ABurstOfRowsReachesTheScreenByItself) {
   EXPECT_TRUE(w.PartShowsColour(rows[0], Part::Link, RGB(0x3C, 0x3C, 0x3C)));
 }
 
+TEST(GridRows, ABurstPaintsTheTreeOnlyWhereItsViewChanged) {
+  GridWindow w(1000, 400, false);  // 16 rows in view
+  std::vector<RowHandle> rows;
+  auto add = [&] {
+    const std::wstring n = std::to_wstring(rows.size() + 1);
+    rows.push_back(w.AddDevice({L"10.0.9." + n, L"SN" + n, L"Cam " + n}));
+  };
+  for (int i = 0; i < 20; ++i) add();
+  w.Paint();
+  JTreeCtrl& tree = w.tree();
+  auto toPaint = [&] { return ::GetUpdateRect(tree.m_hWnd, nullptr, FALSE) != FALSE; };
+  CRect row2;
+  ASSERT_TRUE(tree.GetItemRect(JTreeCtrl::ItemOf(rows[2]), &row2, FALSE));
+  const CRect cells(190, row2.top + 2, 700, row2.bottom - 2);
+  const std::vector<COLORREF> before = GridWindow::PixelsIn(tree, cells);
+
+  // Rows below the view: the screen already shows what a paint would draw.
+  for (int i = 0; i < 10; ++i) add();
+  ASSERT_TRUE(tree.IsRedrawDeferred());
+  tree.FlushRedraw();
+  EXPECT_FALSE(toPaint());
+
+  // What else waited for a paint meanwhile still gets it.
+  add();
+  ASSERT_TRUE(tree.IsRedrawDeferred());
+  CRect damaged(300, 40, 340, 60);
+  tree.InvalidateRect(&damaged, FALSE);
+  tree.FlushRedraw();
+  CRect left;
+  ASSERT_TRUE(::GetUpdateRect(tree.m_hWnd, &left, FALSE));
+  EXPECT_EQ(left, damaged);
+  Pump();
+
+  // A row in view changed during the burst: painted, and the screen shows it.
+  add();
+  tree.SetCellText(rows[2], 2, L"Renamed camera");
+  ASSERT_TRUE(tree.IsRedrawDeferred());
+  tree.FlushRedraw();
+  EXPECT_TRUE(toPaint());
+  Pump();
+  EXPECT_NE(GridWindow::PixelsIn(tree, cells), before);
+
+  // Rows that come into a view with room left are painted too.
+  GridWindow few(1000, 400, false);
+  few.AddDevice({L"10.0.8.1"});
+  few.Paint();
+  few.AddDevice({L"10.0.8.2"});
+  ASSERT_TRUE(few.tree().IsRedrawDeferred());
+  few.tree().FlushRedraw();
+  EXPECT_TRUE(::GetUpdateRect(few.tree().m_hWnd, nullptr, FALSE));
+}
+
 TEST(GridRows, CellsBeyondTheEndAndTheLinkCaption) {
   GridWindow w(1000, 500, false);
   const RowHandle r = w.AddDevice({L"10.0.0.7"});

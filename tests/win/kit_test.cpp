@@ -270,7 +270,9 @@ class SkinProbe : public Dlg_Base {
     ::SetTimer(m_hWnd, 2, 20000, nullptr);  // safety net
     return TRUE;
   }
+  int draws = 0;
   void DrawSkin(CDC* dc) override {
+    ++draws;
     dc->FillSolidRect(&keyed, SKIN_KEY_COLOUR);
     dc->SetTextColor(SKIN_TEXT_COLOUR);
     textRight = JObject::DrawTextAt(dc, 150, 40, L"Right", true, true);
@@ -341,6 +343,41 @@ TEST(Skin, MemoryDcKeysChildrenAndSkinAreasAndReselectsTheFont) {
     d->FrameChild(mem, &d->shown);
     EXPECT_EQ(RGB(0x5B, 0x8F, 0xC7), mem->GetPixel(shown.left - 1, shown.top + 3));
     EXPECT_EQ(RGB(0x5B, 0x8F, 0xC7), mem->GetPixel(shown.right, shown.top + 3));
+    checked = true;
+    d->EndDialog(IDOK);
+  };
+  dlg.DoModal();
+  EXPECT_TRUE(checked);
+}
+
+TEST(Skin, EachPaintDrawsTheSkinOnceAndAnEraseOutsideAPaintIsNoPaint) {
+  DialogTemplate t = ProbeTemplate();
+  SkinProbe dlg(IDS_CAPTION_DATE_TIME, &t);
+  bool checked = false;
+  dlg.script = [&](SkinProbe* d, int) {
+    // The window's pixels made black, then painted: white again where the skin is white.
+    auto paintedWhite = [d](UINT flags) {
+      HDC screen = ::GetDC(d->m_hWnd);
+      RECT all{0, 0, 40, 8};
+      ::FillRect(screen, &all, (HBRUSH)::GetStockObject(BLACK_BRUSH));
+      d->draws = 0;
+      d->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | flags);
+      const COLORREF at = ::GetPixel(screen, 2, 2);
+      ::ReleaseDC(d->m_hWnd, screen);
+      return at == SKIN_WHITE;
+    };
+    EXPECT_TRUE(paintedWhite(RDW_ERASE));
+    EXPECT_EQ(1, d->draws) << "a paint that erases first";
+    EXPECT_TRUE(paintedWhite(0));
+    EXPECT_EQ(1, d->draws) << "a paint without erasing";
+    // Erased on a DC of its own, outside any paint: the next paint still draws.
+    CRect client;
+    d->GetClientRect(&client);
+    kittest::Surface other(client.Width(), client.Height());
+    d->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(other.dc()), 0);
+    EXPECT_EQ(SKIN_WHITE, other.At(2, 2));
+    EXPECT_TRUE(paintedWhite(0));
+    EXPECT_EQ(1, d->draws) << "the paint after an erase of another DC";
     checked = true;
     d->EndDialog(IDOK);
   };
