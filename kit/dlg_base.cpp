@@ -3,6 +3,7 @@
 #include "port/pace_log.h"
 
 #include "kit/device_rows.h"
+#include "kit/keyed_blt.h"
 #include "kit/jmessagebox.h"
 #include "kit/lang.h"
 #include "kit/palette.h"
@@ -84,7 +85,7 @@ BOOL Dlg_Base::DrawBackground(CDC* target) {
   }
   port::pace::Scope timed(port::pace::kStep, 0, true, "skin-blt");
   if (mem && target && w > 0 && h > 0)
-    target->TransparentBlt(0, 0, w, h, mem, 0, 0, w, h, SKIN_KEY_COLOUR);
+    KeyedBlt(target->m_hDC, 0, 0, w, h, mem->m_hDC, 0, 0, SKIN_KEY_COLOUR);
   return TRUE;
 }
 

@@ -1,6 +1,7 @@
 #include "kit/jtabctrl.h"
 
 #include "kit/jtabctrl_images.h"
+#include "kit/keyed_blt.h"
 #include "kit/lang.h"
 #include "kit/palette.h"
 #include "kit/png_cache.h"
@@ -97,8 +98,7 @@ void JTabCtrl::OnPaint() {
   if (!mem) return;
   CRect client;
   GetClientRect(&client);
-  paint.TransparentBlt(0, 0, client.Width(), client.Height(), mem, 0, 0, client.Width(),
-                       client.Height(), SKIN_KEY_COLOUR);
+  KeyedBlt(paint.m_hDC, 0, 0, client.Width(), client.Height(), mem->m_hDC, 0, 0, SKIN_KEY_COLOUR);
   ReleaseMemDC();
 }
 

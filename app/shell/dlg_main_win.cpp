@@ -28,6 +28,7 @@
 #include "kit/jhtmldlg.h"
 #include "kit/jmessagebox.h"
 #include "kit/jtreectrl.h"
+#include "kit/keyed_blt.h"
 #include "kit/lang.h"
 #include "kit/palette.h"
 #include "kit/png_cache.h"
@@ -594,7 +595,7 @@ BOOL Dlg_Main::DrawBackground(CDC* target) {
   GetClientRect(&client);
   const int h = client.Height() < kToolbarHeight ? client.Height() : kToolbarHeight;
   if (mem && target && client.Width() > 0 && h > 0)
-    target->TransparentBlt(0, 0, client.Width(), h, mem, 0, 0, client.Width(), h, SKIN_KEY_COLOUR);
+    KeyedBlt(target->m_hDC, 0, 0, client.Width(), h, mem->m_hDC, 0, 0, SKIN_KEY_COLOUR);
   return TRUE;
 }
 

@@ -19,6 +19,7 @@
 #include "kit/dlg_base.h"
 #include "kit/jbutton.h"
 #include "kit/jobject.h"
+#include "kit/keyed_blt.h"
 #include "kit/lang.h"
 #include "kit/palette.h"
 #include "kit/png_cache.h"
@@ -348,6 +349,74 @@ TEST(Skin, MemoryDcKeysChildrenAndSkinAreasAndReselectsTheFont) {
   };
   dlg.DoModal();
   EXPECT_TRUE(checked);
+}
+
+TEST(Skin, TheKeyedCopyShowsWhatTransparentBltShows) {
+  HWND wnd = ::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 120, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_TRUE(wnd);
+  ::UpdateWindow(wnd);
+  HDC screen = ::GetDC(wnd);
+  // The copy's own way is taken on a screen of 32 bits a pixel, as this one.
+  ASSERT_EQ(32, ::GetDeviceCaps(screen, BITSPIXEL) * ::GetDeviceCaps(screen, PLANES));
+  HDC source = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 120, 60);
+  HGDIOBJ oldBitmap = ::SelectObject(source, bitmap);
+  auto fill = [](HDC dc, RECT r, COLORREF c) {
+    HBRUSH b = ::CreateSolidBrush(c);
+    ::FillRect(dc, &r, b);
+    ::DeleteObject(b);
+  };
+  fill(source, {0, 0, 120, 60}, SKIN_WHITE);
+  fill(source, {10, 10, 40, 30}, SKIN_KEY_COLOUR);   // a child's place
+  fill(source, {20, 20, 50, 40}, RGB(0x20, 0x40, 0x60));  // drawn over part of it
+  fill(source, {50, 5, 52, 55}, SKIN_KEY_COLOUR);    // a thin one
+  fill(source, {0, 50, 120, 60}, SKIN_KEY_COLOUR);   // along two edges
+  fill(source, {70, 10, 90, 20}, RGB(0x00, 0x80, 0x81));  // next to the key, not it
+  for (int i = 0; i < 60; ++i) ::SetPixel(source, 60 + i, i, SKIN_KEY_COLOUR);  // single pixels
+  ::SetPixel(source, 119, 0, SKIN_KEY_COLOUR);
+
+  struct Case {
+    const char* what;
+    int x, y, sx, sy, w, h;
+    POINT origin;
+    bool clipped;
+  } cases[] = {
+      {"the whole source", 0, 0, 0, 0, 120, 60, {0, 0}, false},
+      {"a part of it, elsewhere", 30, 20, 10, 5, 100, 50, {0, 0}, false},
+      {"the target's origin moved", 10, 10, 0, 0, 120, 60, {-5, 7}, false},
+      {"the target clipped", 0, 0, 0, 0, 120, 60, {0, 0}, true},
+      {"no key in it", 0, 0, 0, 0, 40, 8, {0, 0}, false},
+  };
+  for (const Case& c : cases) {
+    auto shown = [&](bool keyed) {
+      fill(screen, {0, 0, 200, 120}, RGB(0x12, 0x34, 0x56));
+      fill(screen, {0, 0, 100, 60}, RGB(0xAB, 0xCD, 0xEF));
+      const int saved = ::SaveDC(screen);
+      ::SetViewportOrgEx(screen, c.origin.x, c.origin.y, nullptr);
+      if (c.clipped) ::IntersectClipRect(screen, 20, 10, 90, 45);
+      if (keyed)
+        EXPECT_TRUE(KeyedBlt(screen, c.x, c.y, c.w, c.h, source, c.sx, c.sy, SKIN_KEY_COLOUR)) << c.what;
+      else
+        ::TransparentBlt(screen, c.x, c.y, c.w, c.h, source, c.sx, c.sy, c.w, c.h, SKIN_KEY_COLOUR);
+      ::RestoreDC(screen, saved);
+      std::vector<COLORREF> px;
+      for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 200; ++x) px.push_back(::GetPixel(screen, x, y));
+      return px;
+    };
+    const std::vector<COLORREF> want = shown(false), got = shown(true);
+    EXPECT_EQ(want, got) << c.what;
+    // The target's clipping is its own again afterwards.
+    HRGN clip = ::CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(0, ::GetClipRgn(screen, clip)) << c.what;
+    ::DeleteObject(clip);
+  }
+  ::SelectObject(source, oldBitmap);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(source);
+  ::ReleaseDC(wnd, screen);
+  ::DestroyWindow(wnd);
 }
 
 TEST(Skin, EachPaintDrawsTheSkinOnceAndAnEraseOutsideAPaintIsNoPaint) {
