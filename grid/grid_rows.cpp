@@ -26,7 +26,7 @@ bool GridRowStore::Insert(RowHandle row, RowHandle parent, const std::wstring& t
   if (Checkable(d)) ++m_checkable;
   m_rows.emplace(row, std::move(d));
   m_children[parent].push_back(row);
-  m_orderKnown = false;
+  NoteOutOfOrderLocked(row);
   return true;
 }
 
@@ -52,6 +52,7 @@ std::vector<RowHandle> GridRowStore::Erase(RowHandle row) {
     if (Checkable(gone->second)) --m_checkable;
     if (gone->second.checked) --m_checked;
     m_rows.erase(gone);
+    m_outOfOrder.erase(std::remove(m_outOfOrder.begin(), m_outOfOrder.end(), removed[i]), m_outOfOrder.end());
   }
   return removed;
 }
@@ -65,6 +66,8 @@ std::vector<RowHandle> GridRowStore::Clear() {
   m_children.clear();
   m_checkable = m_checked = 0;
   m_orderKnown = false;
+  m_orderKnownBut = false;
+  m_outOfOrder.clear();
   return removed;
 }
 
@@ -112,7 +115,7 @@ std::optional<std::wstring> GridRowStore::SetCellText(RowHandle row, int index,
   const std::size_t key = static_cast<std::size_t>(m_orderIndex);
   const bool keyCreated = cells.size() <= key && static_cast<std::size_t>(index) >= key;
   const bool keyChanged = index == m_orderIndex && key < cells.size() && cells[key] != text;
-  if (keyCreated || keyChanged) m_orderKnown = false;
+  if (keyCreated || keyChanged) NoteOutOfOrderLocked(row);
   if (cells.size() <= static_cast<std::size_t>(index))
     cells.resize(static_cast<std::size_t>(index) + 1);
   cells[static_cast<std::size_t>(index)] = text;
@@ -277,16 +280,82 @@ bool GridRowStore::SortLocked(std::vector<RowHandle>& list, int index, bool asce
   return true;
 }
 
+void GridRowStore::NoteOutOfOrderLocked(RowHandle row) {
+  if (m_orderKnown) {
+    m_orderKnown = false;
+    m_orderKnownBut = true;
+    m_outOfOrder.clear();
+  }
+  if (!m_orderKnownBut) return;
+  if (std::find(m_outOfOrder.begin(), m_outOfOrder.end(), row) != m_outOfOrder.end()) return;
+  m_outOfOrder.push_back(row);
+  if (m_outOfOrder.size() > 1) {
+    m_orderKnownBut = false;
+    m_outOfOrder.clear();
+  }
+}
+
+bool GridRowStore::KeyLessLocked(RowHandle a, RowHandle b, int index, bool ascending) const {
+  auto cellOf = [&](RowHandle h) -> const std::wstring* {
+    auto it = m_rows.find(h);
+    if (it == m_rows.end() || index < 0 || static_cast<std::size_t>(index) >= it->second.cells.size())
+      return nullptr;
+    return &it->second.cells[static_cast<std::size_t>(index)];
+  };
+  const std::wstring *x = cellOf(ascending ? a : b), *y = cellOf(ascending ? b : a);
+  if (index == 0) return GridIpKey(x) < GridIpKey(y);
+  return CompareGridCells(x, y, index) < 0;
+}
+
+bool GridRowStore::PlaceLocked(RowHandle row, int index, bool ascending) {
+  auto r = m_rows.find(row);
+  if (r == m_rows.end()) return false;
+  std::vector<RowHandle>* list = ChildList(r->second.parent);
+  if (!list) return false;
+  auto at = std::find(list->begin(), list->end(), row);
+  if (at == list->end()) return false;
+  const std::size_t from = static_cast<std::size_t>(at - list->begin());
+  list->erase(at);
+  // The others are in order; of those equal to the row, the ones that stood before it
+  // stay before it, as in a stable sort of the whole list.
+  std::size_t lo = 0, hi = list->size();
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    const RowHandle other = (*list)[mid];
+    const bool before = KeyLessLocked(other, row, index, ascending) ||
+                        (!KeyLessLocked(row, other, index, ascending) && mid < from);
+    if (before)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  list->insert(list->begin() + static_cast<std::ptrdiff_t>(lo), row);
+  return lo != from;
+}
+
 std::vector<std::pair<RowHandle, std::vector<RowHandle>>> GridRowStore::SortAll(int index,
                                                                                  bool ascending) {
   std::lock_guard<std::mutex> l(m_lock);
   std::vector<std::pair<RowHandle, std::vector<RowHandle>>> orders;
   if (m_orderKnown && m_orderIndex == index && m_orderAscending == ascending) return orders;
+  if (m_orderKnownBut && m_orderIndex == index && m_orderAscending == ascending) {
+    for (RowHandle row : m_outOfOrder)
+      if (PlaceLocked(row, index, ascending)) {
+        const RowHandle parent = m_rows.find(row)->second.parent;
+        orders.emplace_back(parent, *ChildList(parent));
+      }
+    m_outOfOrder.clear();
+    m_orderKnownBut = false;
+    m_orderKnown = true;
+    return orders;
+  }
   // m_children is ordered by handle with the root (0) first: the root's rows, then the
   // children of every row in map order.
   for (auto& c : m_children)
     if (SortLocked(c.second, index, ascending)) orders.emplace_back(c.first, c.second);
   m_orderKnown = true;
+  m_orderKnownBut = false;
+  m_outOfOrder.clear();
   m_orderIndex = index;
   m_orderAscending = ascending;
   return orders;

@@ -111,6 +111,13 @@ class GridRowStore {
   std::vector<RowHandle>* ChildList(RowHandle parent);
   // False when the list was already in order.
   bool SortLocked(std::vector<RowHandle>& list, int index, bool ascending) const;
+  // Whether row a comes before row b by that cell, ties not broken.
+  bool KeyLessLocked(RowHandle a, RowHandle b, int index, bool ascending) const;
+  // A row added or changed since the order was known noted; past a few, the next sort sorts all.
+  void NoteOutOfOrderLocked(RowHandle row);
+  // Moves the one out-of-order row where a stable sort of its list would put it.
+  // False when it stays where it is.
+  bool PlaceLocked(RowHandle row, int index, bool ascending);
 
   mutable std::mutex m_lock;
   // The order SortAll left, while nothing has changed it (rows come in and cells change
@@ -118,6 +125,10 @@ class GridRowStore {
   bool m_orderKnown = false;
   int m_orderIndex = 0;
   bool m_orderAscending = true;
+  // Every list is in that order but for these rows (the rows of a search come one at a
+  // time: each one placed costs a few comparisons where sorting the list costs one per row).
+  bool m_orderKnownBut = false;
+  std::vector<RowHandle> m_outOfOrder;
   std::map<RowHandle, RowData> m_rows;
   std::map<RowHandle, std::vector<RowHandle>> m_children;  // parent -> children in order
   // Counted as rows change, so that the check-all box costs nothing per row.
