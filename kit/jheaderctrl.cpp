@@ -43,9 +43,10 @@ void JHeaderCtrl::OnColumnClick(int column) {
   SendToGrid(WM_HEADER_CLICK, (WPARAM)column, ascending ? 1 : 0, false);
 }
 
-std::vector<PngSize> JHeaderCtrl::BandImages() {
-  return {{PNG_HEADER_NORMAL, kBandWidth, kHeight}, {PNG_HEADER_HOT, kBandWidth, kHeight},
-          {PNG_HEADER_PRESSED, kBandWidth, kHeight}};
+std::vector<PngSize> JHeaderCtrl::BandImages() { return {{PNG_HEADER_NORMAL, kBandWidth, kHeight}}; }
+
+std::vector<PngSize> JHeaderCtrl::HoverBandImages() {
+  return {{PNG_HEADER_HOT, kBandWidth, kHeight}, {PNG_HEADER_PRESSED, kBandWidth, kHeight}};
 }
 
 void JHeaderCtrl::DrawHeaderItem(NMCUSTOMDRAW* cd) {

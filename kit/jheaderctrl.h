@@ -28,8 +28,10 @@ class JHeaderCtrl : public CHeaderCtrl, public JObject {
   static constexpr int kHeight = 29;
   // Each item draws its background image stretched over this band, whatever its width.
   static constexpr int kBandWidth = 1920;
-  // The background images at the band's size, for the start-up's warm-up (kit/png_cache.h).
+  // The background images at the band's size, for the start-up's warm-up (kit/png_cache.h):
+  // the one every item shows, and those of an item under the mouse or pressed.
   static std::vector<PngSize> BandImages();
+  static std::vector<PngSize> HoverBandImages();
   // Where the check-all box sits, header coordinates.
   static constexpr RECT kCheckAllBox = {25, 7, 39, 21};
 

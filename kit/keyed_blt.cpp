@@ -92,7 +92,7 @@ BOOL KeyedBlt(HDC target, int x, int y, int w, int h, HDC source, int sx, int sy
   auto fallback = [&] { return ::TransparentBlt(target, x, y, w, h, source, sx, sy, w, h, key); };
   if (::GetDeviceCaps(target, BITSPIXEL) * ::GetDeviceCaps(target, PLANES) != 32 ||
       ::GetDeviceCaps(source, BITSPIXEL) * ::GetDeviceCaps(source, PLANES) != 32 ||
-      ::GetMapMode(target) != MM_TEXT || ::GetGraphicsMode(target) != GM_COMPATIBLE)
+      ::GetMapMode(target) != MM_TEXT || ::GetGraphicsMode(target) != GM_COMPATIBLE || ::GetLayout(target) != 0)
     return fallback();
   std::vector<std::uint32_t> px;
   if (!CopyPixels(source, sx, sy, w, h, &px)) return fallback();

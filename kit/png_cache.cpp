@@ -133,16 +133,19 @@ BOOL CALLBACK NotePngName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR ids) {
 }
 }  // namespace
 
-void StartPngWarmUp(const std::vector<PngSize>& first) {
+void StartPngWarmUp(const std::vector<PngSize>& first, const std::vector<PngSize>& last) {
   if (g_WarmUp.joinable()) return;
   std::vector<UINT> ids;
   ::EnumResourceNamesW(::GetModuleHandleW(nullptr), L"PNG", NotePngName, reinterpret_cast<LONG_PTR>(&ids));
   g_WarmUpStop = false;
-  g_WarmUp = std::thread([ids, first] {
-    for (const PngSize& size : first) {
-      if (g_WarmUpStop) return;
-      if (size.w > 0 && size.h > 0 && size.w <= 4096 && size.h <= 4096) ScaledPng(size.id, size.w, size.h);
-    }
+  g_WarmUp = std::thread([ids, first, last] {
+    auto scale = [](const std::vector<PngSize>& sizes) {
+      for (const PngSize& size : sizes) {
+        if (g_WarmUpStop) return;
+        if (size.w > 0 && size.h > 0 && size.w <= 4096 && size.h <= 4096) ScaledPng(size.id, size.w, size.h);
+      }
+    };
+    scale(first);
     for (UINT id : ids) {
       if (g_WarmUpStop) return;
       Gdiplus::Image* image = LoadPngResource(id, L"PNG");
@@ -156,6 +159,7 @@ void StartPngWarmUp(const std::vector<PngSize>& first) {
       }
       if (w > 0 && h > 0 && w <= 4096 && h <= 4096) ScaledPng(id, static_cast<int>(w), static_cast<int>(h));
     }
+    scale(last);
   });
 }
 

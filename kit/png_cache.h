@@ -39,9 +39,11 @@ struct PngSize {
 // Decodes every PNG resource of the program in a thread of its own and scales each once to
 // its own size, so that the first paint of the windows finds them ready (under Wine each
 // costs the first paint several milliseconds). The sizes in `first` are scaled before all
-// that (an image stretched over a whole window costs tens of milliseconds). Images a paint
-// needs meanwhile are made by the paint as before; FreePngCache stops the thread first.
-void StartPngWarmUp(const std::vector<PngSize>& first = {});
+// that (an image stretched over a whole window costs tens of milliseconds), those in `last`
+// after it (images a window shows later: a paint that needs an image waits while another
+// is being scaled). Images a paint needs meanwhile are made by the paint as before;
+// FreePngCache stops the thread first.
+void StartPngWarmUp(const std::vector<PngSize>& first = {}, const std::vector<PngSize>& last = {});
 // At exit: stops the warm-up, deletes every cached image and scaled bitmap and frees every
 // resource copy.
 void FreePngCache();

@@ -49,8 +49,9 @@ BOOL APP::InitInstance() {
   m_TimerPeriodSet = ::timeBeginPeriod(1) == TIMERR_NOERROR;
   Gdiplus::GdiplusStartupInput input;
   m_GdiplusStarted = Gdiplus::GdiplusStartup(&m_GdiplusToken, &input, nullptr) == Gdiplus::Ok;
-  // The grid's header stretches its images over a band wider than the window: they come first.
-  if (m_GdiplusStarted) StartPngWarmUp(JHeaderCtrl::BandImages());
+  // The grid's header stretches its images over a band wider than the window: the one the
+  // first paint shows comes first, those of the mouse over it last.
+  if (m_GdiplusStarted) StartPngWarmUp(JHeaderCtrl::BandImages(), JHeaderCtrl::HoverBandImages());
   CreateSkinFonts();
 
   g_Settings.SetPath(SettingsFilePath());
