@@ -113,7 +113,8 @@ class GridRowStore {
   bool SortLocked(std::vector<RowHandle>& list, int index, bool ascending) const;
   // Whether row a comes before row b by that cell, ties not broken.
   bool KeyLessLocked(RowHandle a, RowHandle b, int index, bool ascending) const;
-  // A row added or changed since the order was known noted; past a few, the next sort sorts all.
+  // Notes a row added or whose key changed since the order was known; a second such row
+  // makes the next sort sort everything.
   void NoteOutOfOrderLocked(RowHandle row);
   // Moves the one out-of-order row where a stable sort of its list would put it.
   // False when it stays where it is.
@@ -125,7 +126,7 @@ class GridRowStore {
   bool m_orderKnown = false;
   int m_orderIndex = 0;
   bool m_orderAscending = true;
-  // Every list is in that order but for these rows (the rows of a search come one at a
+  // Every list is in that order but for the row noted (the rows of a search come one at a
   // time: each one placed costs a few comparisons where sorting the list costs one per row).
   bool m_orderKnownBut = false;
   std::vector<RowHandle> m_outOfOrder;
